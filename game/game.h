@@ -1,0 +1,100 @@
+// The game's records and rules: players, bullets, the arena, powerups and the flow of a match.
+// Plain global state with fixed-size records; each rule is a free function over them.
+// Every speed and timer is counted in match updates (one per 10 ms frame).
+#pragma once
+
+#include <cstdint>
+
+// ---- Records -----------------------------------------------------------------------------------
+struct Player {
+    float x, y;                  // centre of the tank, world units
+    float red, green, blue;      // tank colour, 0..1
+    float heading;               // hull direction, degrees counter-clockwise from +x, not wrapped
+    float turretAngle;           // relative to the hull, degrees, not wrapped
+    float rightTrackScroll;      // tread texture offset, kept within 0..2
+    float leftTrackScroll;
+    int32_t lives;               // 5 at match start
+    int32_t powerupKind;         // 0 none, or a PowerupKind
+    int32_t powerupTimer;        // updates left for powerupKind
+    int32_t splitCamera;         // this player's half in split screen: 0 chase, 1 turret
+};
+
+struct Bullet {
+    float x, y;       // world position
+    float vx, vy;     // movement per step
+    float heading;    // degrees; steers the velocity in the Steerable variant
+    int32_t life;     // match updates left; negative = empty slot
+};
+
+struct PlayfieldBlock {
+    float xMin, yMin, xMax, yMax;  // world units, min <= max
+    float red, green, blue;        // wall colour, at most 1
+};
+
+struct Playfield {
+    int32_t blockCount = 0;
+    PlayfieldBlock* blocks = nullptr;  // blockCount records in file order
+};
+
+struct Powerup {
+    int32_t life;  // updates left on the field; > 0 means a powerup is there
+    float x, y;    // always whole numbers
+    int32_t kind;  // PowerupKind given to the collector
+};
+
+enum GameMode { Regular, Bouncing, Steerable };
+enum PowerupKind { NoPowerup = 0, TankSpeed = 1, BulletSpeed = 2, Shield = 3, RapidFire = 4 };
+// ViewMode: 0 overview, 1 orbit, 2/3 chase p0/p1, 4/5 turret p0/p1, 6 split screen.
+enum ViewMode { OverviewView, OrbitView, ChaseView0, ChaseView1, TurretView0, TurretView1, SplitView };
+
+constexpr float DEG_TO_RAD = 0.017453292f;
+
+// ---- Global state ------------------------------------------------------------------------------
+extern uint8_t KeyState[256];   // 1 while a key is down, by virtual-key code; cleared to act once
+extern int32_t playerCount;
+extern Player* players;          // playerCount records
+extern Bullet* bullets;          // one per player
+extern Playfield playfield;
+extern GameMode gameMode;
+extern int32_t viewMode;
+extern bool matchRunning;
+extern int32_t hitCountdown;     // -1 when no hit is being shown
+extern int32_t hitPlayer;
+extern bool engineWanted;
+extern float frameTime;          // +0.01 at the end of every frame
+extern float bulletSpin;
+extern Powerup powerup;
+extern int32_t spawnTimer;
+extern float powerupSpin;
+extern float shieldPulse;
+extern float shieldPulseStep;
+extern int32_t mouseStep;        // -1, 0 or +1 from the start-up mouse reading
+
+// ---- Match flow --------------------------------------------------------------------------------
+void initGame();
+void restartPlay();
+void releaseGame();        // frees the arrays and the playfield at shut-down
+void startMatchKeys();     // F1, F2, F3: the first held key starts a match
+bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
+void matchUpdate();
+void hitCountdownStep();   // run by every scene draw while hitCountdown >= 0
+
+// ---- Playfield and collision -------------------------------------------------------------------
+void loadPlayfield(const char* path);
+bool tryMove(int p, float dx, float dy, float dHeading, float dTurret);
+bool bulletHitsBlock(const PlayfieldBlock& block, float nextX, float nextY);
+bool powerupOverlapsBlock(float x, float y);
+
+// ---- Tanks, bullets, powerups, sound -----------------------------------------------------------
+struct TankKeys { int hullLeft, hullRight, turretLeft, turretRight, forward, backward, fire; };
+void controlTank(int p, const TankKeys& keys);
+void stepBullet(int i);
+bool bulletHitsTank(int j, int i);
+void seedRandom(uint32_t seed);
+int randomRange(int a, int b);
+void resetPowerup();
+void updatePowerup();
+void engineLoopOn();
+void engineLoopOff();
+void playShotSound();
+void playExplosionSound();

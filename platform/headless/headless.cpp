@@ -1,0 +1,53 @@
+// The headless backend: for tools and tests that run the game's code without a window or a sound
+// device. Message boxes are printed to standard error (unless an observer takes them) and answered
+// with their default, the wave player plays nothing, the mouse reports no motion.
+#include "platform/platform.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace platform {
+
+MessageAnswer showNativeMessageBox(const MessageRecord& message) {
+    std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+    return message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+}
+
+bool changeDisplayMode(int, int, int) { return false; }
+void restoreDisplayMode() {}
+bool createWindow(const std::string&, int, int, bool) { return false; }
+void destroyWindow() {}
+bool createGLContext() { return false; }
+void destroyGLContext() {}
+void showWindow() {}
+void showCursor(bool) {}
+void swapBuffers() {}
+
+namespace {
+bool quitPosted = false;
+int quitCode = 0;
+}  // namespace
+
+int runMessageLoop(WindowEvents&) {
+    quitPosted = false;
+    return quitCode;
+}
+void postQuit(int code) {
+    quitPosted = true;
+    quitCode = code;
+}
+
+std::unique_ptr<SoundRing> openSoundRing(bool) { return nullptr; }
+bool playWave(const char*, unsigned) { return false; }
+
+bool openRelativeMouse() { return false; }
+bool readMouseMotion(int& dx, int& dy) {
+    dx = dy = 0;
+    return false;
+}
+void raiseProcessPriority() {}
+void raiseThreadToTimeCritical() {}
+void sleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace platform

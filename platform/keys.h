@@ -1,0 +1,18 @@
+// Windows virtual-key codes, the codes that KeyState is indexed by.
+#pragma once
+
+namespace vk {
+constexpr int ESCAPE = 0x1B;
+constexpr int KEY_0 = 0x30;  // '0'..'9' are 0x30..0x39
+constexpr int KEY_A = 0x41;  // 'A'..'Z' are 0x41..0x5A
+constexpr int NUMPAD0 = 0x60;  // keypad digits 0x60..0x69
+constexpr int F1 = 0x70;       // F1..F12 are 0x70..0x7B
+constexpr int F2 = 0x71;
+constexpr int F3 = 0x72;
+constexpr int F10 = 0x79;
+constexpr int F12 = 0x7B;
+
+constexpr int digit(int d) { return KEY_0 + d; }
+constexpr int letter(char upper) { return KEY_A + (upper - 'A'); }
+constexpr int numpad(int d) { return NUMPAD0 + d; }
+}  // namespace vk

@@ -1,0 +1,97 @@
+// The seam between the game and the operating system. Everything the game, renderer, audio and
+// app code needs from a window system, sound device or OS goes through these functions, so that a
+// backend (SDL2 today, native Win32 later) can be swapped without touching game code.
+// Backends: platform/sdl2 (the game) and platform/headless (tools and tests: no window, no device).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// ---- Message boxes ---------------------------------------------------------------------------
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Exclamation, Stop, Information };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct MessageRecord {
+    std::string text;
+    std::string caption;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+};
+
+// Shows a modal box and returns the button pressed. While an observer is installed the box is
+// not shown: the observer sees it and its answer is returned instead.
+MessageAnswer messageBox(const std::string& text, const std::string& caption,
+                         MessageButtons buttons, MessageIcon icon);
+using MessageObserver = std::function<MessageAnswer(const MessageRecord&)>;
+void setMessageObserver(MessageObserver observer);  // empty function: back to real boxes
+
+// ---- Window and GL context -------------------------------------------------------------------
+// Switches the display to width x height for full screen; false when the display has no such mode.
+bool changeDisplayMode(int width, int height, int bitsPerPixel);
+void restoreDisplayMode();
+// Creates the program's one window with a client area of width x height; full screen when the
+// display mode was changed. Hidden until showWindow.
+bool createWindow(const std::string& title, int width, int height, bool fullScreen);
+void destroyWindow();
+// A double-buffered RGBA context with a 16-bit depth buffer, made current on the calling thread.
+bool createGLContext();
+void destroyGLContext();
+void showWindow();
+void showCursor(bool visible);
+void swapBuffers();  // never waits for the display's refresh
+
+// ---- Key events and the frame tick -----------------------------------------------------------
+// What the window procedure receives. Key codes are Windows virtual-key codes (platform/keys.h).
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    virtual void keyDown(int virtualKey) = 0;  // auto-repeat delivers repeated key-downs
+    virtual void keyUp(int virtualKey) = 0;
+    virtual void resized(int width, int height) = 0;
+    virtual void activated(bool minimised) = 0;
+    virtual void closeRequested() = 0;
+    virtual void frameTick() = 0;  // every 10 ms on the main thread; ticks merge, never burst
+};
+// Runs until postQuit; returns the quit code.
+int runMessageLoop(WindowEvents& events);
+void postQuit(int code);
+
+// ---- Sound -----------------------------------------------------------------------------------
+constexpr uint32_t SOUND_RING_BYTES = 32768;
+constexpr int SOUND_RATE = 44100;
+
+// A looping output buffer of SOUND_RING_BYTES bytes, 8-bit unsigned at SOUND_RATE, stereo or
+// mono, filled with silence (128) and playing from offset 0 as soon as it is opened.
+class SoundRing {
+public:
+    virtual ~SoundRing() = default;
+    virtual uint32_t playPosition() = 0;  // 0 .. SOUND_RING_BYTES - 1
+    // Copies size bytes to offset, wrapping at the ring's end; false when the write failed.
+    virtual bool write(uint32_t offset, const uint8_t* data, uint32_t size) = 0;
+};
+std::unique_ptr<SoundRing> openSoundRing(bool stereo);  // null when no sound device can be opened
+
+// The single-voice wave player: one sound at a time, each play replaces what plays.
+enum WaveFlags : unsigned {
+    WAVE_ASYNC = 0x1,
+    WAVE_LOOP = 0x8,    // repeat until stopped or replaced
+    WAVE_NOSTOP = 0x10  // fail instead of replacing a sound that is still playing
+};
+// Plays a WAV file; a null path stops what plays. A missing or unreadable file plays nothing and
+// is not reported. Returns whether the sound was started (or stopped).
+bool playWave(const char* path, unsigned flags);
+
+// ---- Mouse, priorities, time -----------------------------------------------------------------
+bool openRelativeMouse();
+// Motion since the previous reading; false when the mouse cannot be read.
+bool readMouseMotion(int& dx, int& dy);
+void raiseProcessPriority();        // best effort, silent when not permitted
+void raiseThreadToTimeCritical();   // the calling thread; best effort, silent
+void sleepMilliseconds(int ms);
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, playing and testing need, only those missing.
+set -euo pipefail
+packages=(cmake g++ make pkg-config clang libclang-rt-14-dev
+          libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+          libgtest-dev libbenchmark-dev
+          xvfb xauth xdotool imagemagick sox python3 python3-pil)
+if [ "${1:-}" = "--play" ]; then
+  packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
