@@ -1,1 +1,9 @@
-// placeholder until this subsystem is written
+// placeholder definitions until the renderer is written
+#include "render/render.h"
+
+int32_t activeCamera = 0;
+unsigned textureNames[3];
+void applyCamera() {}
+void drawScene() {}
+bool loadTexture(const char*, int) { return false; }
+void releaseTextureImage() {}

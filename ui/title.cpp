@@ -1,1 +1,4 @@
-// placeholder until this subsystem is written
+// placeholder until the title screen is written
+#include "ui/title.h"
+
+void drawTitle(float, float, float, float) {}
