@@ -1,0 +1,33 @@
+#include "game/frame.h"
+
+#include "game/game.h"
+
+int frameViews(int cameras[2]) {
+    int activeCamera = matchRunning ? viewMode : 1;
+    if (activeCamera >= 0 && activeCamera <= 5) {
+        cameras[0] = activeCamera;
+        return 1;
+    }
+    // Split screen: player 0 on the left, player 1 on the right. Camera numbers 2/4 follow
+    // player 0 and 3/5 player 1; splitCamera picks chase (0) or turret (1).
+    cameras[0] = activeCamera;
+    cameras[1] = activeCamera;
+    if (viewMode == SplitView && playerCount >= 2) {
+        cameras[0] = 2 + 2 * players[0].splitCamera;
+        cameras[1] = 3 + 2 * players[1].splitCamera;
+    }
+    return 2;
+}
+
+FrameBranch runFrameRules() {
+    if (hitCountdown >= 0) return FrameBranch::Countdown;
+    startMatchKeys();
+    if (leaveMatchKey()) return FrameBranch::Title;
+    if (matchRunning) {
+        matchUpdate();
+        return FrameBranch::Match;
+    }
+    return FrameBranch::Title;
+}
+
+void endFrame() { frameTime += 0.01f; }
