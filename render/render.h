@@ -4,6 +4,10 @@
 #include <cstdint>
 
 extern int32_t activeCamera;  // camera of the view being drawn, set by the frame's view layout
+// Client size of the window in pixels (height never 0). Defined here, written by the app's resizeGL;
+// the lives display covers the whole window even in split screen, so it needs them.
+extern int32_t windowWidth;   // 800 until the first resize
+extern int32_t windowHeight;  // 600 until the first resize
 
 enum TextureSlot { FontTexture = 0, FilledTexture = 1, TrackTexture = 2 };
 extern unsigned textureNames[3];  // GL texture objects, generated together by initGL

@@ -2,6 +2,8 @@
 #include "render/render.h"
 
 int32_t activeCamera = 0;
+int32_t windowWidth = 800;
+int32_t windowHeight = 600;
 unsigned textureNames[3];
 void applyCamera() {}
 void drawScene() {}
