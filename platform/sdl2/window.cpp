@@ -1,0 +1,119 @@
+// The window, its OpenGL context, the full-screen display mode and the cursor over SDL2.
+#include "platform/platform.h"
+#include "platform/sdl2/sdl2_internal.h"
+
+#include <cstdio>
+
+namespace platform {
+namespace sdl2 {
+
+namespace {
+SDL_Window* theWindow = nullptr;
+SDL_GLContext theContext = nullptr;
+bool modeChosen = false;
+SDL_DisplayMode chosenMode{};
+}  // namespace
+
+bool ensureSubsystem(Uint32 flags) {
+    if (SDL_WasInit(flags) == flags) return true;
+    return SDL_InitSubSystem(flags) == 0;
+}
+
+SDL_Window* window() { return theWindow; }
+
+}  // namespace sdl2
+
+using sdl2::theContext;
+using sdl2::theWindow;
+
+bool changeDisplayMode(int width, int height, int bitsPerPixel) {
+    sdl2::modeChosen = false;
+    if (!sdl2::ensureSubsystem(SDL_INIT_VIDEO)) return false;
+    // Today's displays rarely list 16-bit modes, so the size decides; among the modes of that
+    // size the one nearest the asked depth wins.
+    int count = SDL_GetNumDisplayModes(0);
+    int bestDistance = 1 << 30;
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (mode.w != width || mode.h != height) continue;
+        int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+        int distance = bits > bitsPerPixel ? bits - bitsPerPixel : bitsPerPixel - bits;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            sdl2::chosenMode = mode;
+            sdl2::modeChosen = true;
+        }
+    }
+    return sdl2::modeChosen;
+}
+
+void restoreDisplayMode() {
+    // SDL restores the desktop mode itself when a full-screen window leaves full screen.
+    if (theWindow && (SDL_GetWindowFlags(theWindow) & SDL_WINDOW_FULLSCREEN))
+        SDL_SetWindowFullscreen(theWindow, 0);
+    sdl2::modeChosen = false;
+}
+
+bool createWindow(const std::string& title, int width, int height, bool fullScreen) {
+    if (theWindow) return false;
+    if (!sdl2::ensureSubsystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    // Immediate mode and the fixed-function pipeline need a compatibility context.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    bool useFullScreen = fullScreen && sdl2::modeChosen;
+    if (useFullScreen) flags |= SDL_WINDOW_FULLSCREEN;
+    theWindow = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
+    if (!theWindow) return false;
+    if (useFullScreen) SDL_SetWindowDisplayMode(theWindow, &sdl2::chosenMode);
+    return true;
+}
+
+void destroyWindow() {
+    if (theContext) destroyGLContext();
+    if (theWindow) SDL_DestroyWindow(theWindow);
+    theWindow = nullptr;
+}
+
+bool createGLContext() {
+    if (!theWindow || theContext) return false;
+    theContext = SDL_GL_CreateContext(theWindow);
+    if (!theContext) return false;
+    if (SDL_GL_MakeCurrent(theWindow, theContext) != 0) {
+        SDL_GL_DeleteContext(theContext);
+        theContext = nullptr;
+        return false;
+    }
+    SDL_GL_SetSwapInterval(0);  // frames are paced by the frame tick, not the display
+    return true;
+}
+
+void destroyGLContext() {
+    if (!theContext) return;
+    SDL_GL_MakeCurrent(theWindow, nullptr);
+    SDL_GL_DeleteContext(theContext);
+    theContext = nullptr;
+}
+
+void showWindow() {
+    if (!theWindow) return;
+    SDL_ShowWindow(theWindow);
+    SDL_RaiseWindow(theWindow);
+}
+
+void showCursor(bool visible) {
+    if (sdl2::ensureSubsystem(SDL_INIT_VIDEO)) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void swapBuffers() {
+    if (theWindow && theContext) SDL_GL_SwapWindow(theWindow);
+}
+
+}  // namespace platform

@@ -1,0 +1,123 @@
+// The window and GL context over SDL2: a double-buffered context with a depth buffer that draws
+// immediate-mode primitives, and the display-mode check. Runs under Xvfb.
+#include "platform/platform.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    }
+    void TearDown() override {
+        platform::destroyGLContext();
+        platform::destroyWindow();
+    }
+    static void readPixel(int x, int y, unsigned char rgb[3]) {
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    }
+};
+
+TEST_F(WindowTest, ContextDrawsWithDepthTestInBothBuffers) {
+    ASSERT_TRUE(platform::createWindow("window test", 320, 240, false));
+    ASSERT_TRUE(platform::createGLContext());
+    platform::showWindow();
+
+    GLint depthBits = 0, doubleBuffered = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+    EXPECT_GE(depthBits, 16);
+    EXPECT_TRUE(doubleBuffered);
+
+    glViewport(0, 0, 320, 240);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 320.0 / 240.0, 0.1, 150.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.2f, 0.6f, 0.8f, 0.5f);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // A near red quad over the left half, then a far green quad over everything: the depth test
+    // must keep the red one in front.
+    glColor3f(1, 0, 0);
+    glBegin(GL_QUADS);
+    glVertex3f(-2, -2, -3);
+    glVertex3f(0, -2, -3);
+    glVertex3f(0, 2, -3);
+    glVertex3f(-2, 2, -3);
+    glEnd();
+    glColor3f(0, 1, 0);
+    glBegin(GL_QUADS);
+    glVertex3f(-20, -20, -10);
+    glVertex3f(20, -20, -10);
+    glVertex3f(20, 20, -10);
+    glVertex3f(-20, 20, -10);
+    glEnd();
+    ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    unsigned char left[3], right[3];
+    readPixel(60, 120, left);
+    readPixel(260, 120, right);
+    EXPECT_GT(left[0], 200);
+    EXPECT_LT(left[1], 50);
+    EXPECT_LT(right[0], 50);
+    EXPECT_GT(right[1], 200);
+
+    // After the swap the next frame starts from a clear in another colour.
+    platform::swapBuffers();
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char cleared[3];
+    readPixel(10, 10, cleared);
+    EXPECT_EQ(cleared[2], 255);
+    EXPECT_EQ(cleared[0], 0);
+}
+
+TEST_F(WindowTest, OnlyOneWindowAndContextAtATime) {
+    EXPECT_FALSE(platform::createGLContext());  // no window yet
+    ASSERT_TRUE(platform::createWindow("one", 64, 64, false));
+    EXPECT_FALSE(platform::createWindow("two", 64, 64, false));
+    ASSERT_TRUE(platform::createGLContext());
+    EXPECT_FALSE(platform::createGLContext());
+    platform::destroyGLContext();
+    platform::destroyGLContext();  // twice is harmless
+    platform::destroyWindow();
+    // A new window and context can be made after the old ones are gone.
+    ASSERT_TRUE(platform::createWindow("three", 64, 64, false));
+    EXPECT_TRUE(platform::createGLContext());
+}
+
+TEST_F(WindowTest, DisplayModeIsOfferedOnlyInTheScreenSize) {
+    // The tests run on an 800 x 600 screen; no display offers 1000 x 700.
+    EXPECT_FALSE(platform::changeDisplayMode(1000, 700, 16));
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    EXPECT_TRUE(platform::changeDisplayMode(desktop.w, desktop.h, 16));
+    platform::restoreDisplayMode();
+}
+
+TEST_F(WindowTest, FullScreenWindowCoversTheChosenMode) {
+    if (!platform::changeDisplayMode(800, 600, 16)) GTEST_SKIP() << "screen is not 800 x 600";
+    ASSERT_TRUE(platform::createWindow("full", 800, 600, true));
+    ASSERT_TRUE(platform::createGLContext());
+    platform::showWindow();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 600);
+    platform::restoreDisplayMode();
+}
+
+}  // namespace
