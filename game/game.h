@@ -78,9 +78,11 @@ void startMatchKeys();     // F1, F2, F3: the first held key starts a match
 bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
 void matchUpdate();
 void hitCountdownStep();   // run by every scene draw while hitCountdown >= 0
+void hitTank(int j);       // a hit without shield: the countdown starts and player j loses a life
 
 // ---- Playfield and collision -------------------------------------------------------------------
 void loadPlayfield(const char* path);
+void releasePlayfield();   // frees the blocks; the playfield is empty afterwards
 bool tryMove(int p, float dx, float dy, float dHeading, float dTurret);
 bool bulletHitsBlock(const PlayfieldBlock& block, float nextX, float nextY);
 bool powerupOverlapsBlock(float x, float y);
@@ -91,6 +93,10 @@ void controlTank(int p, const TankKeys& keys);
 void stepBullet(int i);
 bool bulletHitsTank(int j, int i);
 void seedRandom(uint32_t seed);
+uint32_t nextRandom();     // one draw of the generator: 0..32767
+// With fixed set, every powerup reset seeds the generator with seed instead of the calendar time
+// (for reproducible simulations and tests).
+void setFixedRandomSeed(bool fixed, uint32_t seed);
 int randomRange(int a, int b);
 void resetPowerup();
 void updatePowerup();
@@ -98,3 +104,4 @@ void engineLoopOn();
 void engineLoopOff();
 void playShotSound();
 void playExplosionSound();
+void resetSoundState();    // forgets a running engine loop (tests start from a quiet state)

@@ -1,0 +1,74 @@
+// One flight step of a bullet: steering, walls (die or bounce by the variant), tanks, move.
+#include <cmath>
+
+#include "game/game.h"
+
+namespace {
+
+constexpr float BULLET_SPEED = 0.3f;
+constexpr float WALL_MARGIN = 0.14f;
+constexpr int OWN_TANK_SAFE_LIFE = 195;  // the shooter is safe while life >= this
+
+void hitWalls(Bullet& bullet, float nextX, float nextY) {
+    // Every block is tested against the same next position; each block hit applies its rule,
+    // so two blocks hit in one step reverse the same component twice.
+    for (int b = 0; b < playfield.blockCount; ++b) {
+        const PlayfieldBlock& block = playfield.blocks[b];
+        if (!bulletHitsBlock(block, nextX, nextY)) continue;
+        if (gameMode == Bouncing) {
+            // Coming in through a vertical side reverses vx; through the top or bottom, vy.
+            if (bullet.x < block.xMin - WALL_MARGIN || bullet.x > block.xMax + WALL_MARGIN)
+                bullet.vx = -bullet.vx;
+            else
+                bullet.vy = -bullet.vy;
+        } else {
+            bullet.life = -1;
+        }
+    }
+}
+
+void hitTanks(int i) {
+    Bullet& bullet = bullets[i];
+    for (int j = 0; j < playerCount; ++j) {
+        if (!bulletHitsTank(j, i)) continue;
+        Player& target = players[j];
+        if (target.powerupKind == Shield) {
+            target.powerupKind = NoPowerup;
+            target.powerupTimer = 0;
+            bullet.life = -1;
+            return;  // the shield used the bullet up: it hits nothing else
+        }
+        hitTank(j);  // the bullet stays: the countdown freezes it until the restart empties it
+    }
+}
+
+}  // namespace
+
+void stepBullet(int i) {
+    if (i < 0 || i >= playerCount) return;
+    Bullet& bullet = bullets[i];
+    if (bullet.life < 0) return;
+    if (gameMode == Steerable) {
+        bullet.vx = BULLET_SPEED * std::cos(bullet.heading * DEG_TO_RAD);
+        bullet.vy = BULLET_SPEED * std::sin(bullet.heading * DEG_TO_RAD);
+    }
+    const float nextX = bullet.x + bullet.vx;
+    const float nextY = bullet.y + bullet.vy;
+    hitWalls(bullet, nextX, nextY);
+    hitTanks(i);  // tested at the position before this step's move
+    bullet.x += bullet.vx;
+    bullet.y += bullet.vy;
+}
+
+bool bulletHitsTank(int j, int i) {
+    const Bullet& bullet = bullets[i];
+    const Player& tank = players[j];
+    if (j == i && bullet.life >= OWN_TANK_SAFE_LIFE) return false;
+    const float dx = bullet.x - tank.x;
+    const float dy = bullet.y - tank.y;
+    const float theta = -tank.heading * DEG_TO_RAD;
+    const float c = std::cos(theta), s = std::sin(theta);
+    const float u = dx * c - dy * s;  // along the tank's heading
+    const float v = dx * s + dy * c;  // across it
+    return -2.1f <= u && u <= 2.3f && -1.55f <= v && v <= 1.55f;
+}

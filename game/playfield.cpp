@@ -1,0 +1,203 @@
+// The arena file and the collision tests against its wall boxes.
+//
+// File format: records of seven integers "x1,y1,x2,y2,red,green,blue", each integer optionally
+// preceded by white space, the first six each followed at once by a comma. Corners are in
+// -100..100 file units (scaled by 0.43 in x and 0.32 in y), colours 0..255.
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr float X_SCALE = 0.43f;
+constexpr float Y_SCALE = 0.32f;
+constexpr float COLOUR_SCALE = 0.003921569f;  // 1 / 255
+constexpr float BULLET_MARGIN = 0.14f;
+constexpr float POWERUP_HALF_SIZE = 1.4f;
+constexpr float MIN_TANK_DISTANCE_SQUARED = 23.04f;  // 4.8 squared
+
+void showError(const char* text) {
+    platform::messageBox(text, "ERROR", platform::MessageButtons::Ok, platform::MessageIcon::None);
+}
+
+bool readWholeFile(const char* path, std::string& text) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    std::fclose(file);
+    return true;
+}
+
+// Reads records the way the pattern "%d,%d,%d,%d,%d,%d,%d" does: each integer may be preceded by
+// white space; each comma must follow its integer at once. A record that stops early is dropped
+// and reading resumes where it stopped; text that cannot start a number is skipped one character
+// at a time, so reading always reaches the end.
+class RecordReader {
+public:
+    explicit RecordReader(const std::string& text) : text_(text) {}
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+    // Returns how many integers of the record were read (7 for a complete record).
+    int readRecord(int values[7]) {
+        size_t start = pos_;
+        int count = 0;
+        while (count < 7) {
+            if (!readInteger(values[count])) break;
+            ++count;
+            if (count == 7) break;
+            if (pos_ >= text_.size() || text_[pos_] != ',') break;
+            ++pos_;
+        }
+        if (count == 0 && pos_ == start) skipUnreadable();
+        return count;
+    }
+
+private:
+    void skipSpace() {
+        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    }
+
+    // After a read that made no progress: skip white space, then one character.
+    void skipUnreadable() {
+        skipSpace();
+        if (pos_ < text_.size()) ++pos_;
+    }
+
+    bool readInteger(int& value) {
+        skipSpace();  // consumed even when no number follows, as the pattern does
+        size_t p = pos_;
+        bool negative = false;
+        if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) negative = text_[p++] == '-';
+        if (p >= text_.size() || !std::isdigit(static_cast<unsigned char>(text_[p]))) return false;
+        long long magnitude = 0;
+        while (p < text_.size() && std::isdigit(static_cast<unsigned char>(text_[p]))) {
+            // Out-of-range numbers saturate instead of overflowing.
+            if (magnitude <= static_cast<long long>(INT_MAX) + 1)
+                magnitude = magnitude * 10 + (text_[p] - '0');
+            ++p;
+        }
+        long long signedValue = negative ? -magnitude : magnitude;
+        if (signedValue > INT_MAX) signedValue = INT_MAX;
+        if (signedValue < INT_MIN) signedValue = INT_MIN;
+        value = static_cast<int>(signedValue);
+        pos_ = p;
+        return true;
+    }
+
+    const std::string& text_;
+    size_t pos_ = 0;
+};
+
+PlayfieldBlock blockFromRecord(const int v[7]) {
+    auto colour = [](int c) { return static_cast<float>(c > 255 ? 255 : c) * COLOUR_SCALE; };
+    PlayfieldBlock block;
+    block.xMin = static_cast<float>(v[0] < v[2] ? v[0] : v[2]) * X_SCALE;
+    block.xMax = static_cast<float>(v[0] < v[2] ? v[2] : v[0]) * X_SCALE;
+    block.yMin = static_cast<float>(v[1] < v[3] ? v[1] : v[3]) * Y_SCALE;
+    block.yMax = static_cast<float>(v[1] < v[3] ? v[3] : v[1]) * Y_SCALE;
+    block.red = colour(v[4]);
+    block.green = colour(v[5]);
+    block.blue = colour(v[6]);
+    return block;
+}
+
+bool pointInBlock(const PlayfieldBlock& block, float x, float y) {
+    return block.xMin <= x && x <= block.xMax && block.yMin <= y && y <= block.yMax;
+}
+
+// The tank outline in tank coordinates (forward, left): hull corners and the middle of each
+// long side, then the barrel's corners in turret coordinates.
+const float HULL_OUTLINE[6][2] = {{2.3f, 1.55f}, {2.3f, -1.55f}, {0.0f, 1.55f},
+                                  {0.0f, -1.55f}, {-2.1f, -1.55f}, {-2.1f, 1.55f}};
+const float BARREL_OUTLINE[4][2] = {{2.6f, 0.14f}, {2.6f, -0.14f}, {1.5f, -0.14f}, {1.5f, 0.14f}};
+
+struct Point {
+    float x, y;
+};
+
+}  // namespace
+
+void releasePlayfield() {
+    delete[] playfield.blocks;
+    playfield.blocks = nullptr;
+    playfield.blockCount = 0;
+}
+
+void loadPlayfield(const char* path) {
+    releasePlayfield();
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        showError("Cannot open playfield file");
+        return;
+    }
+    std::vector<PlayfieldBlock> records;
+    RecordReader reader(text);
+    int values[7];
+    while (!reader.atEnd())
+        if (reader.readRecord(values) == 7) records.push_back(blockFromRecord(values));
+    if (records.empty()) return;
+    PlayfieldBlock* blocks = new (std::nothrow) PlayfieldBlock[records.size()];
+    if (!blocks || records.size() > static_cast<size_t>(INT32_MAX)) {
+        delete[] blocks;
+        showError("Cannot allocate playfield memory");
+        return;
+    }
+    for (size_t i = 0; i < records.size(); ++i) blocks[i] = records[i];
+    playfield.blocks = blocks;
+    playfield.blockCount = static_cast<int32_t>(records.size());
+}
+
+bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {
+    const Player& player = players[p];
+    const float cx = player.x + dx;
+    const float cy = player.y + dy;
+    const float hullAngle = (player.heading + dHeading) * DEG_TO_RAD;
+    const float barrelAngle = (player.turretAngle + player.heading + dHeading + dTurret) * DEG_TO_RAD;
+
+    Point outline[10];
+    auto place = [&](const float (*points)[2], int count, float angle, Point* out) {
+        const float c = std::cos(angle), s = std::sin(angle);
+        for (int k = 0; k < count; ++k) {
+            const float u = points[k][0], v = points[k][1];
+            out[k] = {cx + u * c - v * s, cy + u * s + v * c};
+        }
+    };
+    place(HULL_OUTLINE, 6, hullAngle, outline);
+    place(BARREL_OUTLINE, 4, barrelAngle, outline + 6);
+
+    for (int b = 0; b < playfield.blockCount; ++b)
+        for (const Point& point : outline)
+            if (pointInBlock(playfield.blocks[b], point.x, point.y)) return false;
+
+    for (int q = 0; q < playerCount; ++q) {
+        if (q == p) continue;
+        const float ex = cx - players[q].x, ey = cy - players[q].y;
+        if (ex * ex + ey * ey < MIN_TANK_DISTANCE_SQUARED) return false;
+    }
+    return true;
+}
+
+bool bulletHitsBlock(const PlayfieldBlock& block, float nextX, float nextY) {
+    return block.xMin - BULLET_MARGIN <= nextX && nextX <= block.xMax + BULLET_MARGIN &&
+           block.yMin - BULLET_MARGIN <= nextY && nextY <= block.yMax + BULLET_MARGIN;
+}
+
+bool powerupOverlapsBlock(float x, float y) {
+    for (int b = 0; b < playfield.blockCount; ++b) {
+        const PlayfieldBlock& block = playfield.blocks[b];
+        if (x + POWERUP_HALF_SIZE > block.xMin && x - POWERUP_HALF_SIZE < block.xMax &&
+            y + POWERUP_HALF_SIZE > block.yMin && y - POWERUP_HALF_SIZE < block.yMax)
+            return true;
+    }
+    return false;
+}
