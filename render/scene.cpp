@@ -1,11 +1,41 @@
-// placeholder definitions until the renderer is written
-#include "render/render.h"
+// One view of the world, drawn in a fixed order for the active camera.
+#include <GL/gl.h>
 
-int32_t activeCamera = 0;
+#include "game/game.h"
+#include "render/render.h"
+#include "render/scene_parts.h"
+
 int32_t windowWidth = 800;
 int32_t windowHeight = 600;
-unsigned textureNames[3];
-void applyCamera() {}
-void drawScene() {}
-bool loadTexture(const char*, int) { return false; }
-void releaseTextureImage() {}
+
+void drawScene() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);  // pieces that need texturing or blending switch them on themselves
+    glDisable(GL_BLEND);
+
+    for (int p = 0; p < playerCount; ++p) drawTank(p);
+
+    glLoadIdentity();
+    applyCamera();
+    drawFloor();
+    drawWalls();
+
+    glLoadIdentity();  // the backdrop lives in eye space, behind everything
+    drawBackdrop();
+
+    if (hitCountdown < 0) {
+        drawBullets();
+    } else {
+        // The one place where drawing advances the game: the hit pause runs once per drawn view.
+        hitCountdownStep();
+        drawLives();
+    }
+
+    if (players != nullptr)
+        for (int p = 0; p < playerCount; ++p)
+            if (players[p].powerupKind == Shield && players[p].powerupTimer > 0) drawShield(p);
+
+    drawPowerup();
+    glFlush();
+}

@@ -1,0 +1,42 @@
+// The pieces drawScene is made of, one source file per topic. Declared here so that the scene
+// order and the tests can call each piece on its own.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct RgbImage;
+
+// ---- Cameras (camera.cpp) ----------------------------------------------------------------------
+struct LookAt {
+    float eye[3];
+    float centre[3];
+    float up[3];
+};
+LookAt cameraLookAt(int camera);                // the camera table; unknown numbers: the overview
+void lookAtMatrix(const LookAt& view, float m[16]);  // column-major, as the GL look-at builds it
+
+// ---- Tank model (tank_model.cpp) ---------------------------------------------------------------
+void drawTank(int p);
+void drawTurret(float turretAngle, float red, float green, float blue);
+
+// ---- Arena (arena.cpp) -------------------------------------------------------------------------
+void drawFloor();
+void drawWalls();
+void drawBackdrop();
+
+// ---- Textures (textures.cpp) -------------------------------------------------------------------
+std::unique_ptr<RgbImage> loadImage(const char* path);
+const RgbImage* lastLoadedImage();  // the image kept from the most recent loadTexture, or null
+
+// ---- Bullets, shields, powerup (effects.cpp) ---------------------------------------------------
+void drawBullets();
+void drawShield(int p);
+void drawPowerup();
+bool powerupIconCell(int kind, float& cu, float& cv);  // false for kinds outside 1..4
+
+// ---- Lives digits (lives.cpp) ------------------------------------------------------------------
+// Each glyph is (x, y) pairs; x above 900 starts the next polygon, x of -900 or less ends it.
+extern const float* const DigitGlyphs[10];
+void drawLives();
+void drawDigit(int value, float cx, float cy, float z, float scale);

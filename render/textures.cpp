@@ -1,0 +1,48 @@
+// The three texture slots and the loading of their bitmaps.
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "image/bmp.h"
+#include "render/render.h"
+#include "render/scene_parts.h"
+
+unsigned textureNames[3];
+
+namespace {
+std::unique_ptr<RgbImage> lastImage;  // the renderer never reads it again; freed at shut-down
+}
+
+std::unique_ptr<RgbImage> loadImage(const char* path) {
+    if (path == nullptr) return nullptr;
+    // A missing file is silently skipped; only a file that exists is handed to the loader,
+    // which reports its own failures.
+    std::FILE* probe = std::fopen(path, "r");
+    if (probe == nullptr) return nullptr;
+    std::fclose(probe);
+    return loadDibImage(path);
+}
+
+const RgbImage* lastLoadedImage() { return lastImage.get(); }
+
+bool loadTexture(const char* path, int slot) {
+    lastImage = loadImage(path);
+    if (!lastImage) return false;
+    if (slot < 0 || slot > 2) return false;
+    const RgbImage& image = *lastImage;
+    // Never hand GL fewer bytes than the size it is told.
+    if (image.width <= 0 || image.height <= 0) return false;
+    const size_t needed = size_t(image.width) * size_t(image.height) * 3;
+    if (image.pixels.size() < needed) return false;
+
+    glBindTexture(GL_TEXTURE_2D, textureNames[slot]);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // rows are packed, whatever the width
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 image.pixels.data());
+    // Wrap modes stay at the default repeat: the treads scroll past 1.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return true;
+}
+
+void releaseTextureImage() { lastImage.reset(); }

@@ -1,0 +1,30 @@
+// The pieces of the title screen: the bitmap font, the extruded lettering, the text pages and
+// the animation state, declared for the title drawing and its tests.
+#pragma once
+
+// ---- Bitmap font (font.cpp) --------------------------------------------------------------------
+constexpr float GLYPH_CELL_WIDTH = 0.125f;     // 8 columns
+constexpr float GLYPH_CELL_HEIGHT = 0.140625f; // 9/64 of the sheet, rows counted from the top
+// Top-left texture corner of a character's cell; false for space and characters not in the font.
+bool glyphCorner(char ch, float& u, float& v);
+void drawGlyph(char ch, float x, float y, float size);
+
+// ---- Title screen (title.cpp) ------------------------------------------------------------------
+struct TitleQuad { float x1, y1, x2, y2, x3, y3, x4, y4; };  // corners in letter units
+extern const TitleQuad TitleLetters[];  // TARVEX; ends with a record whose x1 is -999
+extern const TitleQuad TitleTag[];      // "3D"; ends the same way
+
+constexpr int PAGE_LINES = 6;
+constexpr int LINE_LENGTH = 30;
+constexpr int PAGE_COUNT = 7;
+extern const char* const TextPages[PAGE_COUNT + 1][PAGE_LINES];  // last page: null entries
+
+// Animation state, kept for the whole run.
+extern float textOffset;
+extern int textHold;
+extern int currentPage;
+extern float tagAngle;
+
+void drawTextPage();
+void drawSlabSides(const float p[4][2], float z1, float z2);
+void drawSlabFaces(const float p[4][2], float z1, float z2);
