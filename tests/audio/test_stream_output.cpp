@@ -1,0 +1,227 @@
+// The stream writer against a ring whose play cursor the test moves.
+#include "audio/stream_output.h"
+
+#include "platform/threading.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using audio::STREAM_RING_BYTES;
+using audio::StreamOutput;
+
+struct WriteCall {
+    uint32_t offset;
+    uint32_t size;
+};
+
+// A ring that plays only when the test moves its cursor; writes wrap like the device's.
+class ManualRing : public platform::SoundRing {
+public:
+    std::atomic<uint32_t> play{0};
+    std::atomic<int> playReads{0};
+    bool failWrites = false;
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(STREAM_RING_BYTES, 128);
+    std::vector<WriteCall> calls;
+
+    uint32_t playPosition() override {
+        ++playReads;
+        return play.load();
+    }
+    bool write(uint32_t offset, const uint8_t* data, uint32_t size) override {
+        calls.push_back({offset, size});
+        if (failWrites) return false;
+        for (uint32_t i = 0; i < size; ++i) bytes[(offset + i) % STREAM_RING_BYTES] = data[i];
+        return true;
+    }
+};
+
+// Opens a StreamOutput over a ManualRing that the test keeps a pointer to.
+struct ManualOutput {
+    ManualRing* ring = nullptr;
+    StreamOutput output{[this](bool) {
+        audio::SoundOutput opened;
+        auto made = std::make_unique<ManualRing>();
+        ring = made.get();
+        opened.opened = true;
+        opened.ring = std::move(made);
+        return opened;
+    }};
+    ManualOutput() { EXPECT_TRUE(output.open(true)); }
+
+    // Moves writeOffset to target with one write while the whole ring counts as free.
+    void moveWriteOffsetTo(uint32_t target) {
+        ring->play = output.writeOffset();
+        std::vector<uint8_t> filler(target - output.writeOffset(), 0);
+        output.writeBlock(filler.data(), static_cast<uint32_t>(filler.size()));
+        ring->calls.clear();
+    }
+};
+
+std::vector<uint8_t> block(uint32_t size, uint8_t first) {
+    std::vector<uint8_t> data(size);
+    for (uint32_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(first + i);
+    return data;
+}
+
+}  // namespace
+
+TEST(RingArithmetic, FreeBytesCountWhatThePlayCursorHasPassed) {
+    EXPECT_EQ(audio::ringFreeBytes(1000, 30000), 3768u);  // cursor wrapped past the end
+    EXPECT_EQ(audio::ringFreeBytes(30500, 30000), 500u);
+    EXPECT_EQ(audio::ringFreeBytes(30000, 30000), STREAM_RING_BYTES);  // on the offset: all free
+    EXPECT_EQ(audio::ringFreeBytes(0, 0), STREAM_RING_BYTES);
+    EXPECT_EQ(audio::ringFreeBytes(29999, 30000), STREAM_RING_BYTES - 1);
+    EXPECT_EQ(audio::ringFreeBytes(0, STREAM_RING_BYTES - 1), 1u);
+}
+
+TEST(RingArithmetic, AdvanceWrapsAtTheRingsEnd) {
+    EXPECT_EQ(audio::ringAdvance(32000, 1764), 996u);
+    EXPECT_EQ(audio::ringAdvance(STREAM_RING_BYTES - 1764, 1764), 0u);  // ends exactly at the end
+    EXPECT_EQ(audio::ringAdvance(0, 1764), 1764u);
+    EXPECT_EQ(audio::ringAdvance(100, STREAM_RING_BYTES), 100u);
+    EXPECT_EQ(audio::ringAdvance(5, 0), 5u);
+}
+
+TEST(StreamOutput, WritesAtOnceWhenTheCursorHasPassedFarEnough) {
+    ManualOutput out;
+    out.moveWriteOffsetTo(30000);
+    out.ring->play = 1000;  // 3768 bytes free
+    auto data = block(1764, 7);
+    EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 31764u);
+    ASSERT_EQ(out.ring->calls.size(), 1u);
+    EXPECT_EQ(out.ring->calls[0].offset, 30000u);
+    EXPECT_EQ(out.ring->calls[0].size, 1764u);
+    EXPECT_EQ(out.ring->bytes[30000], 7);
+    EXPECT_EQ(out.ring->bytes[31763], static_cast<uint8_t>(7 + 1763));
+}
+
+TEST(StreamOutput, CrossingTheEndWrapsAndEndingOnItReturnsToZero) {
+    ManualOutput out;
+    out.moveWriteOffsetTo(32000);
+    out.ring->play = 2000;
+    auto data = block(1764, 0);
+    EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 996u);
+    EXPECT_EQ(out.ring->calls.back().offset, 32000u);
+    EXPECT_EQ(out.ring->bytes[32767], static_cast<uint8_t>(767));
+    EXPECT_EQ(out.ring->bytes[0], static_cast<uint8_t>(768));
+    EXPECT_EQ(out.ring->bytes[995], static_cast<uint8_t>(1763));
+
+    ManualOutput exact;
+    exact.moveWriteOffsetTo(STREAM_RING_BYTES - 1764);
+    exact.ring->play = 100;
+    EXPECT_EQ(exact.output.writeBlock(data.data(), 1764), 0u);
+    EXPECT_EQ(exact.output.writeOffset(), 0u);
+}
+
+TEST(StreamOutput, CursorOnTheWriteOffsetLetsAWholeRingThrough) {
+    ManualOutput out;
+    out.moveWriteOffsetTo(5000);
+    out.ring->play = 5000;
+    std::vector<uint8_t> whole(STREAM_RING_BYTES, 9);
+    EXPECT_EQ(out.output.writeBlock(whole.data(), STREAM_RING_BYTES), 5000u);
+    EXPECT_EQ(out.ring->calls.size(), 1u);
+}
+
+TEST(StreamOutput, WaitsForRoomPollingUntilTheCursorMoves) {
+    ManualOutput out;
+    out.moveWriteOffsetTo(30000);
+    out.ring->play = 30500;  // only 500 bytes free
+    auto data = block(1764, 1);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        out.output.writeBlock(data.data(), 1764);
+        done = true;
+    });
+    // The writer must still be polling after several poll intervals.
+    while (out.ring->playReads.load() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(done.load());
+    out.ring->play = 31764;  // exactly one block free: enough
+    writer.join();
+    EXPECT_TRUE(done.load());
+    EXPECT_EQ(out.output.writeOffset(), 31764u);
+    EXPECT_EQ(out.ring->bytes[30000], 1);
+}
+
+TEST(StreamOutput, AStopEventEndsTheWaitWithoutWriting) {
+    ManualOutput out;
+    platform::Event stop(true);
+    out.output.setStopEvent(&stop);
+    out.moveWriteOffsetTo(30000);
+    out.ring->play = 30500;
+    auto data = block(1764, 1);
+    std::thread writer([&] { out.output.writeBlock(data.data(), 1764); });
+    while (out.ring->playReads.load() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stop.set();
+    writer.join();  // a hang here is the fault this test catches
+    EXPECT_TRUE(out.ring->calls.empty());
+    EXPECT_EQ(out.output.writeOffset(), 30000u);
+}
+
+TEST(StreamOutput, AFailedWriteDropsTheBlockButTheOffsetAdvances) {
+    ManualOutput out;
+    out.ring->failWrites = true;
+    auto data = block(1764, 50);
+    EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 1764u);
+    EXPECT_EQ(out.ring->bytes[0], 128);
+    out.ring->failWrites = false;
+    out.ring->play = 3528;
+    EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 3528u);
+    EXPECT_EQ(out.ring->bytes[1764], 50);
+}
+
+TEST(StreamOutput, BlocksThatCanNeverFitAreRefusedInsteadOfWaitingForever) {
+    ManualOutput out;
+    std::vector<uint8_t> tooBig(STREAM_RING_BYTES + 1, 1);
+    EXPECT_EQ(out.output.writeBlock(tooBig.data(), STREAM_RING_BYTES + 1), 0u);
+    EXPECT_EQ(out.output.writeBlock(nullptr, 1764), 0u);
+    EXPECT_TRUE(out.ring->calls.empty());
+    EXPECT_EQ(out.output.writeBlock(nullptr, 0), 0u);  // an empty block moves nothing
+}
+
+TEST(StreamOutput, OpenOutcomesAndRepeatedClose) {
+    StreamOutput noDevice([](bool) { return audio::SoundOutput{}; });
+    EXPECT_FALSE(noDevice.open(true));
+    EXPECT_FALSE(noDevice.hasRing());
+
+    // A device without a ring opens and stays silent: blocks are accepted and discarded at once.
+    StreamOutput silent([](bool) {
+        audio::SoundOutput opened;
+        opened.opened = true;
+        return opened;
+    });
+    EXPECT_TRUE(silent.open(false));
+    EXPECT_FALSE(silent.hasRing());
+    auto data = block(882, 0);
+    EXPECT_EQ(silent.writeBlock(data.data(), 882), 0u);
+    EXPECT_EQ(silent.format().channels, 1);
+    EXPECT_EQ(silent.format().averageBytesPerSecond, 44100u);
+    silent.close();
+    silent.close();
+
+    // The headless backend has no sound device.
+    StreamOutput headless;
+    EXPECT_FALSE(headless.open(true));
+    EXPECT_EQ(headless.format().channels, 2);
+    EXPECT_EQ(headless.format().blockAlign, 2);
+    EXPECT_EQ(headless.format().averageBytesPerSecond, 88200u);
+
+    StreamOutput neverOpened;
+    neverOpened.close();
+    neverOpened.close();
+}
+
+TEST(StreamOutput, CloseReleasesTheRingAndKeepsTheOffset) {
+    ManualOutput out;
+    auto data = block(1764, 0);
+    out.output.writeBlock(data.data(), 1764);
+    out.output.close();
+    EXPECT_FALSE(out.output.hasRing());
+    EXPECT_EQ(out.output.writeOffset(), 1764u);
+    EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 0u);  // nothing to write into
+}
