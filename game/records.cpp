@@ -63,7 +63,9 @@ T* allocateRecords(int32_t count, bool& ok) {
 
 }  // namespace
 
-void initGame() {
+void initGame() { initGame("data/playfield.txt"); }
+
+void initGame(const char* playfieldPath) {
     freeArrays();
     if (playerCount < 0) playerCount = 0;
     bool ok = false;
@@ -80,7 +82,7 @@ void initGame() {
         playerCount = 0;
         return;
     }
-    loadPlayfield("data/playfield.txt");
+    loadPlayfield(playfieldPath);
     restartPlay();
     for (int i = 0; i < playerCount; ++i) players[i].lives = 5;
 }
