@@ -1,8 +1,10 @@
 // Reading Windows bitmap files into packed RGB pictures.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct RgbImage {
@@ -11,6 +13,27 @@ struct RgbImage {
     std::vector<uint8_t> pixels;  // height rows of 3 * width bytes (R, G, B), bottom row first
 };
 
+// The loader's messages, shown with the caption DIB_ERROR_CAPTION.
+constexpr const char* DIB_ERROR_CAPTION = "Error";
+constexpr const char* DIB_OPEN_FAILED = "Failed to open DIB file %s.\n";  // %s: the path
+constexpr const char* DIB_UNKNOWN_FORMAT = "Unknown DIB file format.";
+constexpr const char* DIB_OUT_OF_MEMORY = "Out of memory.";
+constexpr const char* DIB_CONVERSION_ERROR = "Image file conversion error.";
+
+// Largest picture accepted, in pixels (width x height); larger ones are refused as out of memory.
+constexpr uint64_t DIB_MAX_PIXELS = uint64_t(1) << 26;
+
 // Decodes a bitmap file (with or without its 14-byte file header). On failure the reason is
 // shown in a message box (caption "Error") and null is returned.
 std::unique_ptr<RgbImage> loadDibImage(const char* path);
+
+// Decodes a bitmap held in memory (with or without its file header). Never reads outside
+// [data, data + size). On failure returns null and sets error to one of the messages above.
+// Top-down bitmaps come out upright like all others: bottom row first, height positive.
+std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error);
+
+// Number of colour-table entries that follow a DIB header of size bytes: for a 12-byte core
+// header from its bit count; for a 40-byte info header its colours-used field when not 0 (capped
+// at 65535), otherwise from its bit count. Bit count 1 gives 2, 4 gives 16, 8 gives 256, others 0.
+// An unknown or incomplete header gives 0.
+uint16_t dibColorCount(const uint8_t* header, size_t size);
