@@ -1,0 +1,105 @@
+// The software mixer: a fixed set of channels, each playing unsigned 8-bit bytes (128 = silence)
+// at a rate in bytes per second by sample-and-hold, mixed into blocks of 882 frames (20 ms) of
+// 8-bit 44100 Hz PCM, stereo (left, right) or mono.
+//
+// Use: construct over the module, `open` (or `openChannels` without output), `setPan` each
+// channel, then per tick the sequencer's commands followed by one `renderBlock`. Each block goes
+// to `writeBlock` (the stream output, audio/mixer_output.cpp) and to the BlockSink, if one is set.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "music/module.h"
+#include "music/voice_channels.h"
+
+constexpr int MIXER_RATE = 44100;
+constexpr int BLOCK_FRAMES = 882;
+constexpr uint32_t BLOCK_BYTES = BLOCK_FRAMES * 2;  // room for a stereo block
+
+class MixerChannel {
+public:
+    virtual ~MixerChannel() = default;
+
+    // Rewinds the channel onto new data and drops any overlay. `readable` bounds the bytes of
+    // sample that may be read at all: positions at or beyond it sound as silence (128).
+    void setSample(const uint8_t* sample, uint16_t length, uint16_t loopStart, uint16_t loopLength,
+                   uint32_t readable = 0x10000);
+    void setOverlay(const uint8_t* buffer, uint16_t start, uint16_t length);
+    // The channel's contribution to one output frame, then one step of its position.
+    void renderSample(uint8_t& first, uint8_t& second);
+    // renderSample over `frames` frames, adding (byte - 128) of each frame's first and second
+    // byte to firstSums[i] and secondSums[i]: the same results, without per-frame overhead.
+    void renderRun(int32_t* firstSums, int32_t* secondSums, int frames);
+
+    const uint8_t* sample = nullptr;
+    const uint8_t* overlay = nullptr;
+    uint16_t overlayStart = 0;
+    uint16_t overlayLength = 0;  // 0 = overlay off
+    uint16_t length = 0;
+    uint16_t loopStart = 0;
+    uint16_t loopLength = 0;  // 2 or less: one-shot
+    int32_t volume = 0;       // 0..64
+    bool leftSide = true;
+    uint16_t position = 0;
+    bool active = false;
+    double phase = 0.0;  // output frames since the position last moved
+    double step = 0.0;   // output frames per source byte, 44100 / rate
+    uint32_t readable = 0;
+};
+
+// Receives each rendered block (offline rendering, tests).
+class BlockSink {
+public:
+    virtual ~BlockSink() = default;
+    virtual void takeBlock(const uint8_t* data, uint32_t size) = 0;
+};
+
+class Mixer : public VoiceChannels {
+public:
+    Mixer(void* window, const MusicModule* module);
+    ~Mixer() override;
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
+
+    // ---- channels and mixing --------------------------------------------------------------
+    // Allocates channelCount channels in their constructed state and the block; false for a
+    // count below 1. Replaces channels that existed.
+    bool openChannels(int16_t channelCount, bool stereo);
+    void releaseChannels();
+
+    bool startNote(int16_t channel, uint8_t instrument, int32_t rate, int32_t volume) override;
+    bool stopChannel(int16_t channel) override;
+    bool setRate(int16_t channel, int32_t rate) override;
+    bool setVolume(int16_t channel, int32_t volume) override;
+    bool setOverlay(int16_t channel, const uint8_t* buffer, uint16_t start,
+                    uint16_t length) override;
+    bool setPan(int16_t channel, int32_t pan);
+
+    // Mixes the next 882 frames into `block` and hands them to writeBlock; false (nothing
+    // written) when the mixer has no channels.
+    bool renderBlock();
+    uint32_t blockSize() const { return stereo ? BLOCK_BYTES : uint32_t(BLOCK_FRAMES); }
+
+    void setBlockSink(BlockSink* sink) { blockSink = sink; }
+
+    // ---- output (audio/mixer_output.cpp) --------------------------------------------------
+    // Prepares the channels and the sound output; true when the mixer can play.
+    bool open(int16_t channelCount, bool stereo);
+    // Passes a block to the sink and the output; returns the output's next write offset (0 while
+    // there is no output).
+    uint32_t writeBlock(const uint8_t* data, uint32_t size);
+    // Releases the output and the channels; safe to repeat.
+    void close();
+
+    const MusicModule* module;
+    void* window;
+    int16_t channelCount = 0;
+    bool stereo = false;
+    std::unique_ptr<MixerChannel[]> channels;
+    std::unique_ptr<uint8_t[]> block;
+    BlockSink* blockSink = nullptr;
+
+private:
+    MixerChannel* channelAt(int16_t channel);
+};
