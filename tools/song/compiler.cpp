@@ -228,6 +228,14 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
     for (const Instrument& ins : song.instruments)
         if (ins.defined && !ins.synthetic()) bytes.insert(bytes.end(), ins.sampleData.begin(), ins.sampleData.end());
     bytes.insert(bytes.end(), song.trailer.begin(), song.trailer.end());
+    if (song.cutTo >= 0) {
+        if (static_cast<size_t>(song.cutTo) > bytes.size()) {
+            diagnostics.push_back({song.cutLine, "cut-to " + std::to_string(song.cutTo) + " is beyond the module's " +
+                                                     std::to_string(bytes.size()) + " bytes"});
+            return false;
+        }
+        bytes.resize(static_cast<size_t>(song.cutTo));
+    }
     out.swap(bytes);
     return true;
 }

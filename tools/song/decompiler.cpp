@@ -34,8 +34,9 @@ void readInstrument(const std::vector<uint8_t>& bytes, Song& song, int k) {
 
 }  // namespace
 
-bool decompileModule(const std::vector<uint8_t>& bytes, Song& song, std::string& error) {
+bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& error) {
     song = Song{};
+    std::vector<uint8_t> bytes = file;
     if (bytes.size() < HEADER_SIZE) {
         error = "the file has " + std::to_string(bytes.size()) + " bytes, fewer than a module header's 512";
         return false;
@@ -72,10 +73,21 @@ bool decompileModule(const std::vector<uint8_t>& bytes, Song& song, std::string&
     offset += length * POSITION_SIZE;
     const size_t tablesAt = offset + static_cast<size_t>(patternCount) * PATTERN_SIZE;
     const size_t samplesAt = tablesAt + tableCount * TABLE_SIZE;
-    if (bytes.size() < samplesAt) {
-        error = "the patterns and synthesis tables need " + std::to_string(samplesAt) +
-                " bytes but the file has " + std::to_string(bytes.size());
+    if (bytes.size() < tablesAt) {
+        error = "the patterns need " + std::to_string(tablesAt) + " bytes but the file has " +
+                std::to_string(bytes.size());
         return false;
+    }
+    // A file that ends inside its tables or samples is read as if padded with zeros and
+    // remembered as cut short.
+    size_t needed = samplesAt;
+    for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
+        const uint8_t* record = &bytes[32 + k * RECORD_SIZE];
+        if (record[0] != 0xFF) needed += 2u * readU16(&record[rec::SAMPLE_LENGTH]);
+    }
+    if (bytes.size() < needed) {
+        song.cutTo = static_cast<long>(bytes.size());
+        bytes.resize(needed, 0);
     }
     for (int p = 1; p <= patternCount; ++p)
         std::copy_n(bytes.begin() + offset + (p - 1) * PATTERN_SIZE, PATTERN_SIZE, song.patterns[p].bytes.begin());

@@ -86,6 +86,8 @@ struct Song {
     std::vector<uint8_t> tables;      // table count × 64 signed bytes as stored
     std::vector<int> tableLines;      // per table, the line that defines it (0 = none)
     std::vector<uint8_t> trailer;     // bytes after the sample data
+    long cutTo = -1;                  // a module cut short inside its tables or samples: its size
+    int cutLine = 0;
 };
 
 // A message about the song text, with the line it refers to (0 = the song as a whole).

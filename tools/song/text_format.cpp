@@ -111,7 +111,7 @@ bool parseNumber(const std::string& text, long& value) {
 
 bool isTopKeyword(const std::string& word) {
     static const char* const WORDS[] = {"title", "generation", "table", "instrument",
-                                        "pattern", "positions", "trailer"};
+                                        "pattern", "positions", "trailer", "cut-to"};
     for (const char* w : WORDS)
         if (word == w) return true;
     return false;
@@ -158,7 +158,7 @@ public:
         switch (block_) {
             case Block::None:
                 error("'" + t[0].text + "' is not a statement (expected title, generation, table, "
-                      "instrument, pattern, positions or trailer)");
+                      "instrument, pattern, positions, trailer or cut-to)");
                 break;
             case Block::Table: tableValues(t, 0); break;
             case Block::Instrument: instrumentLine(t); break;
@@ -238,6 +238,12 @@ private:
             if (seenPositions_) return error("the position list is given twice");
             seenPositions_ = true;
             block_ = Block::Positions;
+        } else if (word == "cut-to") {
+            long n;
+            if (t.size() != 2) return error("cut-to wants the size in bytes the module is cut to");
+            if (!number(t[1], HEADER_SIZE, 100000000, "cut-to size", n)) return;
+            song_.cutTo = n;
+            song_.cutLine = line_;
         } else if (word == "trailer") {
             if (t.size() != 1) return error("trailer stands alone; 'data' lines follow");
             block_ = Block::Trailer;
@@ -859,6 +865,7 @@ std::string writeSongText(const Song& song) {
         out << "\ntrailer\n";
         writeHexLines(out, song.trailer, "  ");
     }
+    if (song.cutTo >= 0) out << "\n; the module file ends inside its tables or samples\ncut-to " << song.cutTo << "\n";
     return out.str();
 }
 
