@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "audio/stream_output.h"
 #include "music/module.h"
 #include "music/voice_channels.h"
 
@@ -99,6 +100,13 @@ public:
     std::unique_ptr<MixerChannel[]> channels;
     std::unique_ptr<uint8_t[]> block;
     BlockSink* blockSink = nullptr;
+
+    // Output state (audio/mixer_output.cpp).
+    StreamFormat format;
+    std::unique_ptr<platform::SoundRing> ring;  // null: no output, or a device that plays nothing
+    uint32_t writeOffset = 0;                   // where the next block goes in the ring
+    SoundOpener soundOpener = openPlatformSound;  // tests hand the mixer a ring of their own
+    platform::Event* stopEvent = nullptr;  // when signalled, a wait for room in the ring gives up
 
 private:
     MixerChannel* channelAt(int16_t channel);

@@ -2,10 +2,6 @@
 
 #include "platform/threading.h"
 
-#include <utility>
-
-namespace audio {
-
 uint32_t ringFreeBytes(uint32_t play, uint32_t writeOffset) {
     if (play > writeOffset) return play - writeOffset;
     return play + STREAM_RING_BYTES - writeOffset;
@@ -15,6 +11,33 @@ uint32_t ringAdvance(uint32_t writeOffset, uint32_t size) {
     writeOffset += size;
     if (writeOffset >= STREAM_RING_BYTES) writeOffset -= STREAM_RING_BYTES;
     return writeOffset;
+}
+
+namespace {
+
+// One pause between two polls; false when the stop event ended it.
+bool pauseBeforeNextPoll(platform::Event* stopEvent) {
+    if (stopEvent == nullptr) {
+        platform::sleepMilliseconds(STREAM_POLL_MS);
+        return true;
+    }
+    return !stopEvent->wait(STREAM_POLL_MS);
+}
+
+}  // namespace
+
+uint32_t writeRingBlock(platform::SoundRing& ring, uint32_t writeOffset, const uint8_t* data,
+                        uint32_t size, platform::Event* stopEvent) {
+    if (size > STREAM_RING_BYTES || (size > 0 && data == nullptr)) return writeOffset;
+    if (size > 0) {
+        for (;;) {
+            const uint32_t play = ring.playPosition() % STREAM_RING_BYTES;
+            if (ringFreeBytes(play, writeOffset) >= size) break;
+            if (!pauseBeforeNextPoll(stopEvent)) return writeOffset;
+        }
+        ring.write(writeOffset, data, size);  // a failed write drops this block only
+    }
+    return ringAdvance(writeOffset, size);
 }
 
 StreamFormat streamFormat(bool stereo) {
@@ -33,45 +56,3 @@ SoundOutput openPlatformSound(bool stereo) {
     output.opened = output.ring != nullptr;
     return output;
 }
-
-StreamOutput::StreamOutput(SoundOpener opener) : opener(std::move(opener)) {}
-
-StreamOutput::~StreamOutput() { close(); }
-
-bool StreamOutput::open(bool stereo) {
-    close();
-    streamFormatInUse = streamFormat(stereo);
-    if (!opener) return false;
-    SoundOutput output = opener(stereo);
-    if (!output.opened) return false;
-    ring = std::move(output.ring);  // may stay null: a silent output
-    return true;
-}
-
-uint32_t StreamOutput::writeBlock(const uint8_t* data, uint32_t size) {
-    if (!ring) return 0;
-    // A block larger than the ring could never find room, and a missing one has nothing to copy.
-    if (size > STREAM_RING_BYTES || (size > 0 && data == nullptr)) return offset;
-    if (size > 0) {
-        for (;;) {
-            const uint32_t play = ring->playPosition() % STREAM_RING_BYTES;
-            if (ringFreeBytes(play, offset) >= size) break;
-            if (!waitBeforeNextPoll()) return offset;
-        }
-        ring->write(offset, data, size);  // a failed write drops this block only
-    }
-    offset = ringAdvance(offset, size);
-    return offset;
-}
-
-bool StreamOutput::waitBeforeNextPoll() {
-    if (stopEvent == nullptr) {
-        platform::sleepMilliseconds(STREAM_POLL_MS);
-        return true;
-    }
-    return !stopEvent->wait(STREAM_POLL_MS);
-}
-
-void StreamOutput::close() { ring.reset(); }
-
-}  // namespace audio

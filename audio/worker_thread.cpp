@@ -2,8 +2,6 @@
 
 #include <system_error>
 
-namespace audio {
-
 WorkerThread::WorkerThread() = default;
 
 WorkerThread::~WorkerThread() {
@@ -48,5 +46,3 @@ void WorkerThread::threadEntry() {
     threadStarting();
     threadMain(this);
 }
-
-}  // namespace audio

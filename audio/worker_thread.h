@@ -8,12 +8,10 @@
 
 #include <thread>
 
-namespace audio {
-
 class WorkerThread {
 public:
     WorkerThread();
-    virtual ~WorkerThread();  // closes the stop event only; the thread must be stopped already
+    virtual ~WorkerThread();  // derived classes stop a running thread in their destructor
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
@@ -45,5 +43,3 @@ private:
     platform::Event resumeEvent{true};
     std::thread thread;
 };
-
-}  // namespace audio

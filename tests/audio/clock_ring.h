@@ -14,7 +14,7 @@
 
 namespace testing_audio {
 
-// Counts the rings alive across all tests, to see that every player releases its ring.
+// Counts the ring handles alive across all tests, to see that every player releases its ring.
 inline std::atomic<int>& liveRings() {
     static std::atomic<int> count{0};
     return count;
@@ -24,19 +24,17 @@ class ClockRing : public platform::SoundRing {
 public:
     explicit ClockRing(bool stereo, size_t keepBytes = 0)
         : bytesPerSecond(stereo ? 88200 : 44100), opened(std::chrono::steady_clock::now()) {
-        ++liveRings();
         // Keeping what is written must not allocate on the writer: both records are bounded.
         written.reserve(keepBytes);
         offsets.reserve(keepBytes / 882 + 16);
     }
-    ~ClockRing() override { --liveRings(); }
 
     uint32_t playPosition() override {
         ++positionReads;
         const auto elapsed = std::chrono::steady_clock::now() - opened;
         const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
         const uint64_t played = static_cast<uint64_t>(micros) * bytesPerSecond / 1000000;
-        return static_cast<uint32_t>(played % audio::STREAM_RING_BYTES);
+        return static_cast<uint32_t>(played % STREAM_RING_BYTES);
     }
     bool write(uint32_t offset, const uint8_t* data, uint32_t size) override {
         std::lock_guard<std::mutex> lock(mutex);
@@ -69,6 +67,24 @@ private:
     std::vector<uint8_t> written;
     std::vector<uint32_t> offsets;
     size_t writes = 0;
+};
+
+}  // namespace testing_audio
+
+namespace testing_audio {
+
+// What the mixer owns: a handle to a ClockRing that the test may keep after the mixer let go.
+class RingHandle : public platform::SoundRing {
+public:
+    explicit RingHandle(std::shared_ptr<ClockRing> ring) : ring(std::move(ring)) { ++liveRings(); }
+    ~RingHandle() override { --liveRings(); }
+    uint32_t playPosition() override { return ring->playPosition(); }
+    bool write(uint32_t offset, const uint8_t* data, uint32_t size) override {
+        return ring->write(offset, data, size);
+    }
+
+private:
+    std::shared_ptr<ClockRing> ring;
 };
 
 }  // namespace testing_audio

@@ -9,7 +9,7 @@
 
 namespace {
 
-class CountingWorker : public audio::WorkerThread {
+class CountingWorker : public WorkerThread {
 public:
     ~CountingWorker() override { stopThread(); }
     bool runOnce() override {

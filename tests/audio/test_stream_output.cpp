@@ -1,4 +1,5 @@
-// The stream writer against a ring whose play cursor the test moves.
+// The Mixer's output half against a ring whose play cursor the test moves.
+#include "audio/mixer.h"
 #include "audio/stream_output.h"
 
 #include "platform/threading.h"
@@ -11,9 +12,6 @@
 #include <vector>
 
 namespace {
-
-using audio::STREAM_RING_BYTES;
-using audio::StreamOutput;
 
 struct WriteCall {
     uint32_t offset;
@@ -41,23 +39,30 @@ public:
     }
 };
 
-// Opens a StreamOutput over a ManualRing that the test keeps a pointer to.
+// A module image that is only needed to exist: open refuses a mixer without a module.
+uint8_t unusedImage[16] = {};
+MusicModule unusedModule(unusedImage, sizeof unusedImage);
+
+// Opens a Mixer over a ManualRing that the test keeps a pointer to.
 struct ManualOutput {
     ManualRing* ring = nullptr;
-    StreamOutput output{[this](bool) {
-        audio::SoundOutput opened;
-        auto made = std::make_unique<ManualRing>();
-        ring = made.get();
-        opened.opened = true;
-        opened.ring = std::move(made);
-        return opened;
-    }};
-    ManualOutput() { EXPECT_TRUE(output.open(true)); }
+    Mixer output{nullptr, &unusedModule};
+    ManualOutput() {
+        output.soundOpener = [this](bool) {
+            SoundOutput opened;
+            auto made = std::make_unique<ManualRing>();
+            ring = made.get();
+            opened.opened = true;
+            opened.ring = std::move(made);
+            return opened;
+        };
+        EXPECT_TRUE(output.open(4, true));
+    }
 
     // Moves writeOffset to target with one write while the whole ring counts as free.
     void moveWriteOffsetTo(uint32_t target) {
-        ring->play = output.writeOffset();
-        std::vector<uint8_t> filler(target - output.writeOffset(), 0);
+        ring->play = output.writeOffset;
+        std::vector<uint8_t> filler(target - output.writeOffset, 0);
         output.writeBlock(filler.data(), static_cast<uint32_t>(filler.size()));
         ring->calls.clear();
     }
@@ -72,23 +77,23 @@ std::vector<uint8_t> block(uint32_t size, uint8_t first) {
 }  // namespace
 
 TEST(RingArithmetic, FreeBytesCountWhatThePlayCursorHasPassed) {
-    EXPECT_EQ(audio::ringFreeBytes(1000, 30000), 3768u);  // cursor wrapped past the end
-    EXPECT_EQ(audio::ringFreeBytes(30500, 30000), 500u);
-    EXPECT_EQ(audio::ringFreeBytes(30000, 30000), STREAM_RING_BYTES);  // on the offset: all free
-    EXPECT_EQ(audio::ringFreeBytes(0, 0), STREAM_RING_BYTES);
-    EXPECT_EQ(audio::ringFreeBytes(29999, 30000), STREAM_RING_BYTES - 1);
-    EXPECT_EQ(audio::ringFreeBytes(0, STREAM_RING_BYTES - 1), 1u);
+    EXPECT_EQ(ringFreeBytes(1000, 30000), 3768u);  // cursor wrapped past the end
+    EXPECT_EQ(ringFreeBytes(30500, 30000), 500u);
+    EXPECT_EQ(ringFreeBytes(30000, 30000), STREAM_RING_BYTES);  // on the offset: all free
+    EXPECT_EQ(ringFreeBytes(0, 0), STREAM_RING_BYTES);
+    EXPECT_EQ(ringFreeBytes(29999, 30000), STREAM_RING_BYTES - 1);
+    EXPECT_EQ(ringFreeBytes(0, STREAM_RING_BYTES - 1), 1u);
 }
 
 TEST(RingArithmetic, AdvanceWrapsAtTheRingsEnd) {
-    EXPECT_EQ(audio::ringAdvance(32000, 1764), 996u);
-    EXPECT_EQ(audio::ringAdvance(STREAM_RING_BYTES - 1764, 1764), 0u);  // ends exactly at the end
-    EXPECT_EQ(audio::ringAdvance(0, 1764), 1764u);
-    EXPECT_EQ(audio::ringAdvance(100, STREAM_RING_BYTES), 100u);
-    EXPECT_EQ(audio::ringAdvance(5, 0), 5u);
+    EXPECT_EQ(ringAdvance(32000, 1764), 996u);
+    EXPECT_EQ(ringAdvance(STREAM_RING_BYTES - 1764, 1764), 0u);  // ends exactly at the end
+    EXPECT_EQ(ringAdvance(0, 1764), 1764u);
+    EXPECT_EQ(ringAdvance(100, STREAM_RING_BYTES), 100u);
+    EXPECT_EQ(ringAdvance(5, 0), 5u);
 }
 
-TEST(StreamOutput, WritesAtOnceWhenTheCursorHasPassedFarEnough) {
+TEST(MixerOutput, WritesAtOnceWhenTheCursorHasPassedFarEnough) {
     ManualOutput out;
     out.moveWriteOffsetTo(30000);
     out.ring->play = 1000;  // 3768 bytes free
@@ -101,7 +106,7 @@ TEST(StreamOutput, WritesAtOnceWhenTheCursorHasPassedFarEnough) {
     EXPECT_EQ(out.ring->bytes[31763], static_cast<uint8_t>(7 + 1763));
 }
 
-TEST(StreamOutput, CrossingTheEndWrapsAndEndingOnItReturnsToZero) {
+TEST(MixerOutput, CrossingTheEndWrapsAndEndingOnItReturnsToZero) {
     ManualOutput out;
     out.moveWriteOffsetTo(32000);
     out.ring->play = 2000;
@@ -116,10 +121,10 @@ TEST(StreamOutput, CrossingTheEndWrapsAndEndingOnItReturnsToZero) {
     exact.moveWriteOffsetTo(STREAM_RING_BYTES - 1764);
     exact.ring->play = 100;
     EXPECT_EQ(exact.output.writeBlock(data.data(), 1764), 0u);
-    EXPECT_EQ(exact.output.writeOffset(), 0u);
+    EXPECT_EQ(exact.output.writeOffset, 0u);
 }
 
-TEST(StreamOutput, CursorOnTheWriteOffsetLetsAWholeRingThrough) {
+TEST(MixerOutput, CursorOnTheWriteOffsetLetsAWholeRingThrough) {
     ManualOutput out;
     out.moveWriteOffsetTo(5000);
     out.ring->play = 5000;
@@ -128,7 +133,7 @@ TEST(StreamOutput, CursorOnTheWriteOffsetLetsAWholeRingThrough) {
     EXPECT_EQ(out.ring->calls.size(), 1u);
 }
 
-TEST(StreamOutput, WaitsForRoomPollingUntilTheCursorMoves) {
+TEST(MixerOutput, WaitsForRoomPollingUntilTheCursorMoves) {
     ManualOutput out;
     out.moveWriteOffsetTo(30000);
     out.ring->play = 30500;  // only 500 bytes free
@@ -144,14 +149,14 @@ TEST(StreamOutput, WaitsForRoomPollingUntilTheCursorMoves) {
     out.ring->play = 31764;  // exactly one block free: enough
     writer.join();
     EXPECT_TRUE(done.load());
-    EXPECT_EQ(out.output.writeOffset(), 31764u);
+    EXPECT_EQ(out.output.writeOffset, 31764u);
     EXPECT_EQ(out.ring->bytes[30000], 1);
 }
 
-TEST(StreamOutput, AStopEventEndsTheWaitWithoutWriting) {
+TEST(MixerOutput, AStopEventEndsTheWaitWithoutWriting) {
     ManualOutput out;
     platform::Event stop(true);
-    out.output.setStopEvent(&stop);
+    out.output.stopEvent = &stop;
     out.moveWriteOffsetTo(30000);
     out.ring->play = 30500;
     auto data = block(1764, 1);
@@ -160,10 +165,10 @@ TEST(StreamOutput, AStopEventEndsTheWaitWithoutWriting) {
     stop.set();
     writer.join();  // a hang here is the fault this test catches
     EXPECT_TRUE(out.ring->calls.empty());
-    EXPECT_EQ(out.output.writeOffset(), 30000u);
+    EXPECT_EQ(out.output.writeOffset, 30000u);
 }
 
-TEST(StreamOutput, AFailedWriteDropsTheBlockButTheOffsetAdvances) {
+TEST(MixerOutput, AFailedWriteDropsTheBlockButTheOffsetAdvances) {
     ManualOutput out;
     out.ring->failWrites = true;
     auto data = block(1764, 50);
@@ -175,7 +180,7 @@ TEST(StreamOutput, AFailedWriteDropsTheBlockButTheOffsetAdvances) {
     EXPECT_EQ(out.ring->bytes[1764], 50);
 }
 
-TEST(StreamOutput, BlocksThatCanNeverFitAreRefusedInsteadOfWaitingForever) {
+TEST(MixerOutput, BlocksThatCanNeverFitAreRefusedInsteadOfWaitingForever) {
     ManualOutput out;
     std::vector<uint8_t> tooBig(STREAM_RING_BYTES + 1, 1);
     EXPECT_EQ(out.output.writeBlock(tooBig.data(), STREAM_RING_BYTES + 1), 0u);
@@ -184,44 +189,52 @@ TEST(StreamOutput, BlocksThatCanNeverFitAreRefusedInsteadOfWaitingForever) {
     EXPECT_EQ(out.output.writeBlock(nullptr, 0), 0u);  // an empty block moves nothing
 }
 
-TEST(StreamOutput, OpenOutcomesAndRepeatedClose) {
-    StreamOutput noDevice([](bool) { return audio::SoundOutput{}; });
-    EXPECT_FALSE(noDevice.open(true));
-    EXPECT_FALSE(noDevice.hasRing());
+TEST(MixerOutput, OpenOutcomesAndRepeatedClose) {
+    Mixer noDevice(nullptr, &unusedModule);
+    noDevice.soundOpener = [](bool) { return SoundOutput{}; };
+    EXPECT_FALSE(noDevice.open(4, true));
+    EXPECT_FALSE(noDevice.ring);
+    EXPECT_FALSE(noDevice.channels);  // a failed open keeps nothing
 
-    // A device without a ring opens and stays silent: blocks are accepted and discarded at once.
-    StreamOutput silent([](bool) {
-        audio::SoundOutput opened;
+    // A device without a ring opens and stays silent: blocks are mixed and discarded at once.
+    Mixer silent(nullptr, &unusedModule);
+    silent.soundOpener = [](bool) {
+        SoundOutput opened;
         opened.opened = true;
         return opened;
-    });
-    EXPECT_TRUE(silent.open(false));
-    EXPECT_FALSE(silent.hasRing());
+    };
+    EXPECT_TRUE(silent.open(4, false));
+    EXPECT_FALSE(silent.ring);
+    EXPECT_TRUE(silent.renderBlock());
     auto data = block(882, 0);
     EXPECT_EQ(silent.writeBlock(data.data(), 882), 0u);
-    EXPECT_EQ(silent.format().channels, 1);
-    EXPECT_EQ(silent.format().averageBytesPerSecond, 44100u);
+    EXPECT_EQ(silent.format.channels, 1);
+    EXPECT_EQ(silent.format.averageBytesPerSecond, 44100u);
     silent.close();
     silent.close();
+    EXPECT_FALSE(silent.channels);
 
-    // The headless backend has no sound device.
-    StreamOutput headless;
-    EXPECT_FALSE(headless.open(true));
-    EXPECT_EQ(headless.format().channels, 2);
-    EXPECT_EQ(headless.format().blockAlign, 2);
-    EXPECT_EQ(headless.format().averageBytesPerSecond, 88200u);
+    // The headless backend has no sound device; a mixer without a module cannot open at all.
+    Mixer headless(nullptr, &unusedModule);
+    EXPECT_FALSE(headless.open(4, true));
+    EXPECT_EQ(headless.format.channels, 2);
+    EXPECT_EQ(headless.format.blockAlign, 2);
+    EXPECT_EQ(headless.format.averageBytesPerSecond, 88200u);
+    Mixer noModule(nullptr, nullptr);
+    noModule.soundOpener = silent.soundOpener;
+    EXPECT_FALSE(noModule.open(4, true));
 
-    StreamOutput neverOpened;
+    Mixer neverOpened(nullptr, &unusedModule);
     neverOpened.close();
     neverOpened.close();
 }
 
-TEST(StreamOutput, CloseReleasesTheRingAndKeepsTheOffset) {
+TEST(MixerOutput, CloseReleasesTheRingAndKeepsTheOffset) {
     ManualOutput out;
     auto data = block(1764, 0);
     out.output.writeBlock(data.data(), 1764);
     out.output.close();
-    EXPECT_FALSE(out.output.hasRing());
-    EXPECT_EQ(out.output.writeOffset(), 1764u);
+    EXPECT_FALSE(out.output.ring);
+    EXPECT_EQ(out.output.writeOffset, 1764u);
     EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 0u);  // nothing to write into
 }
