@@ -1,0 +1,237 @@
+// Match flow through the frame: starting, leaving, view keys, the hit countdown.
+#include "game/frame.h"
+#include "platform/keys.h"
+#include "tests/game/game_fixture.h"
+
+namespace {
+
+using MatchFlow = GameTest;
+
+// Puts player 1's tank onto player 0's live bullet so the next update hits it.
+void hitPlayerOneNextUpdate() {
+    bullets[0] = {0, 0, 0.3f, 0, 0, 100};
+    players[1].x = 0;
+    players[1].y = 0;
+}
+
+TEST_F(MatchFlow, FirstHeldStartKeyWinsAndStaysSet) {
+    press(vk::F1);
+    press(vk::F3);
+    EXPECT_EQ(runFrameRules(), FrameBranch::Match);
+    EXPECT_TRUE(matchRunning);
+    EXPECT_EQ(gameMode, Regular);
+    EXPECT_EQ(KeyState[vk::F1], 1);
+    EXPECT_EQ(KeyState[vk::F3], 1);
+    // Held start keys do nothing more while the match runs.
+    players[0].lives = 3;
+    runFrameRules();
+    EXPECT_EQ(players[0].lives, 3);
+}
+
+TEST_F(MatchFlow, EachStartKeyPicksItsVariantWithFreshLives) {
+    const int keys[3] = {vk::F1, vk::F2, vk::F3};
+    const GameMode modes[3] = {Regular, Bouncing, Steerable};
+    for (int k = 0; k < 3; ++k) {
+        matchRunning = false;
+        players[0].lives = 1;
+        players[1].x = 5;
+        startMatch(keys[k]);
+        EXPECT_EQ(gameMode, modes[k]);
+        EXPECT_EQ(players[0].lives, 5);
+        EXPECT_FLOAT_EQ(players[1].x, 37.5f);
+    }
+}
+
+TEST_F(MatchFlow, EscapeLeavesTheMatchAndFreezesTheField) {
+    startMatch();
+    press(vk::letter('W'));
+    for (int f = 0; f < 10; ++f) runFrame();
+    const float x = players[0].x;
+    press(vk::ESCAPE);
+    EXPECT_EQ(runFrameRules(), FrameBranch::Title);
+    EXPECT_FALSE(matchRunning);
+    EXPECT_EQ(KeyState[vk::ESCAPE], 0);
+    const int timer = spawnTimer;
+    for (int f = 0; f < 10; ++f) EXPECT_EQ(runFrameRules(), FrameBranch::Title);
+    EXPECT_FLOAT_EQ(players[0].x, x);
+    EXPECT_EQ(spawnTimer, timer);
+    // F1 restarts from the start places.
+    release(vk::letter('W'));
+    startMatch();
+    EXPECT_FLOAT_EQ(players[0].x, -37.5f);
+}
+
+TEST_F(MatchFlow, EscapeOnTheTitleScreenIsClearedWithoutEffect) {
+    press(vk::ESCAPE);
+    EXPECT_EQ(runFrameRules(), FrameBranch::Title);
+    EXPECT_EQ(KeyState[vk::ESCAPE], 0);
+    EXPECT_FALSE(matchRunning);
+}
+
+TEST_F(MatchFlow, MatchKeysWaitOnTheTitleScreenAndActInTheNextUpdate) {
+    press(vk::digit(3));
+    press(vk::letter('Z'));
+    runFrame();
+    EXPECT_EQ(viewMode, 0);
+    EXPECT_EQ(KeyState[vk::digit(3)], 1);
+    startMatch();
+    EXPECT_EQ(viewMode, 2);
+    EXPECT_EQ(KeyState[vk::digit(3)], 0);
+    EXPECT_EQ(players[0].splitCamera, 1);
+    EXPECT_EQ(KeyState[vk::letter('Z')], 0);
+}
+
+TEST_F(MatchFlow, ViewKeysAreClearedAndTheLastHeldWins) {
+    startMatch();
+    press(vk::digit(2));
+    press(vk::digit(5));
+    runFrame();
+    EXPECT_EQ(viewMode, 4);
+    EXPECT_EQ(KeyState[vk::digit(2)], 0);
+    EXPECT_EQ(KeyState[vk::digit(5)], 0);
+    press(vk::numpad(1));
+    runFrame();
+    EXPECT_EQ(players[0].splitCamera, 0);
+    EXPECT_EQ(players[1].splitCamera, 1);
+    runFrame();  // cleared: no second toggle
+    EXPECT_EQ(players[1].splitCamera, 1);
+}
+
+TEST_F(MatchFlow, ViewLayoutFollowsViewModeOnlyDuringAMatch) {
+    int cameras[2];
+    viewMode = 6;
+    ASSERT_EQ(frameViews(cameras), 1);
+    EXPECT_EQ(cameras[0], 1);  // the title screen's orbiting camera
+    startMatch();
+    players[0].splitCamera = 1;
+    ASSERT_EQ(frameViews(cameras), 2);
+    EXPECT_EQ(cameras[0], 4);
+    EXPECT_EQ(cameras[1], 3);
+    viewMode = 5;
+    ASSERT_EQ(frameViews(cameras), 1);
+    EXPECT_EQ(cameras[0], 5);
+}
+
+TEST_F(MatchFlow, HitCountdownLasts151FramesInOneView) {
+    startMatch();
+    hitPlayerOneNextUpdate();
+    runFrame();
+    ASSERT_EQ(hitCountdown, 150);
+    EXPECT_EQ(hitPlayer, 1);
+    EXPECT_EQ(players[1].lives, 4);
+    int frames = 0;
+    while (hitCountdown >= 0) {
+        if (hitCountdown == 0) {
+            EXPECT_FLOAT_EQ(players[1].x, 0.0f) << "restart too early";
+        }
+        EXPECT_EQ(runFrameRules(), FrameBranch::Countdown);
+        runFrame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 151);
+    EXPECT_FLOAT_EQ(players[1].turretAngle, 0.0f);  // restartPlay at 0, spun no more
+    EXPECT_FLOAT_EQ(players[1].x, 37.5f);
+    EXPECT_LT(bullets[0].life, 0);
+    EXPECT_TRUE(matchRunning);
+    EXPECT_EQ(players[1].lives, 4);
+}
+
+TEST_F(MatchFlow, TurretSpinsAndKeysAreIgnoredDuringTheCountdown) {
+    startMatch();
+    hitPlayerOneNextUpdate();
+    runFrame();
+    press(vk::ESCAPE);
+    press(vk::digit(4));
+    for (int f = 0; f < 10; ++f) runFrame();
+    EXPECT_FLOAT_EQ(players[1].turretAngle, 60.0f);
+    EXPECT_TRUE(matchRunning);
+    EXPECT_EQ(viewMode, 0);
+    EXPECT_EQ(KeyState[vk::ESCAPE], 1);
+}
+
+TEST_F(MatchFlow, SplitScreenStepsTheCountdownTwicePerFrame) {
+    startMatch();
+    viewMode = 6;
+    hitPlayerOneNextUpdate();
+    runFrame();
+    ASSERT_EQ(hitCountdown, 150);
+    int frames = 0;
+    while (hitCountdown >= 0) {
+        runFrame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 76);
+}
+
+TEST_F(MatchFlow, MatchEndsAfterTheLastLifeOnceTheCountdownIsOver) {
+    viewMode = 2;
+    startMatch();
+    players[1].lives = 1;
+    hitPlayerOneNextUpdate();
+    runFrame();
+    ASSERT_EQ(players[1].lives, 0);
+    // matchRunning turns false at the first step; the title shows only after the countdown.
+    int frames = 0;
+    while (hitCountdown >= 0) {
+        EXPECT_EQ(runFrameRules(), FrameBranch::Countdown);
+        runFrame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 151);
+    EXPECT_FALSE(matchRunning);
+    EXPECT_EQ(runFrameRules(), FrameBranch::Title);
+    EXPECT_FLOAT_EQ(players[0].x, -37.5f);
+    EXPECT_FLOAT_EQ(players[1].x, 37.5f);
+    // viewMode survives into the next match, which starts with fresh lives.
+    startMatch();
+    EXPECT_EQ(viewMode, 2);
+    EXPECT_EQ(players[1].lives, 5);
+}
+
+TEST_F(MatchFlow, SplitScreenFallsBackToOneViewWhenTheMatchEnds) {
+    viewMode = 6;
+    startMatch();
+    players[1].lives = 1;
+    hitPlayerOneNextUpdate();
+    runFrame();
+    int frames = 0;
+    while (hitCountdown >= 0) {
+        runFrame();
+        ++frames;
+    }
+    // The first frame steps twice; after that the title's single view steps once a frame.
+    EXPECT_EQ(frames, 150);
+}
+
+TEST_F(MatchFlow, FrameClockAdvancesInEveryState) {
+    runFrame();
+    startMatch();
+    hitPlayerOneNextUpdate();
+    runFrame();
+    runFrame();
+    EXPECT_NEAR(frameTime, 0.04f, 1e-6f);
+}
+
+TEST_F(MatchFlow, RestartKeepsLivesViewAndSpawnCountdown) {
+    startMatch();
+    players[0].lives = 2;
+    players[0].powerupKind = Shield;
+    players[0].powerupTimer = 7;
+    players[0].splitCamera = 1;
+    viewMode = 3;
+    powerup.life = 50;
+    const int timer = spawnTimer;
+    restartPlay();
+    EXPECT_EQ(players[0].lives, 2);
+    EXPECT_EQ(viewMode, 3);
+    EXPECT_EQ(spawnTimer, timer);
+    EXPECT_EQ(powerup.life, 0);
+    EXPECT_EQ(players[0].powerupKind, 0);
+    EXPECT_EQ(players[0].powerupTimer, 0);
+    EXPECT_EQ(players[0].splitCamera, 0);
+    EXPECT_FLOAT_EQ(players[0].leftTrackScroll, 1.0f);
+    EXPECT_FLOAT_EQ(players[1].heading, 180.0f);
+    EXPECT_FLOAT_EQ(players[1].blue, 1.0f);
+}
+
+}  // namespace
