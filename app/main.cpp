@@ -1,1 +1,20 @@
-int main() { return 0; }
+// The process entry: start-up, the message loop, shut-down.
+#include "app/app.h"
+
+#include "game/game.h"
+
+int main() {
+    fullScreen = true;
+    initGame();  // reports its own failures and goes on
+    if (!createGLWindow(WINDOW_TITLE, 800, 600, 16, fullScreen)) return 0;
+    platform::raiseProcessPriority();
+    loadMusic("data/music");
+
+    ShellWindow windowProcedure;
+    int quitCode = platform::runMessageLoop(windowProcedure);
+
+    killGLWindow();
+    releaseGame();
+    releaseMusic();
+    return quitCode;
+}

@@ -1,7 +1,102 @@
+// The message loop: SDL events become the window procedure's calls, and a 10 ms frame tick is
+// delivered on this (the main) thread between them.
 #include "platform/platform.h"
+#include "platform/sdl2/frame_tick.h"
+#include "platform/sdl2/key_translation.h"
 #include "platform/sdl2/sdl2_internal.h"
 
+#include <atomic>
+
 namespace platform {
-int runMessageLoop(WindowEvents&) { return 0; }
-void postQuit(int) {}
+
+namespace {
+constexpr uint64_t FRAME_PERIOD_MICROS = 10000;
+
+std::atomic<bool> quitPosted{false};
+std::atomic<int> quitCode{0};
+bool minimised = false;
+
+uint64_t nowMicros() {
+    static const uint64_t frequency = SDL_GetPerformanceFrequency();
+    uint64_t counter = SDL_GetPerformanceCounter();
+    return counter / frequency * 1000000 + counter % frequency * 1000000 / frequency;
+}
+
+void reportSize(WindowEvents& events) {
+    int width = 0, height = 0;
+    if (SDL_Window* window = sdl2::window()) SDL_GL_GetDrawableSize(window, &width, &height);
+    events.resized(width, height);
+}
+
+void handleWindowEvent(const SDL_WindowEvent& event, WindowEvents& events) {
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        reportSize(events);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        minimised = true;
+        events.activated(true);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_SHOWN:
+        minimised = false;
+        events.activated(false);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        events.activated(minimised);
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        events.closeRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+void dispatch(const SDL_Event& event, WindowEvents& events) {
+    switch (event.type) {
+    case SDL_KEYDOWN:  // repeated key-downs while a key is held come here too
+        if (int code = sdl2::keyDownCode(event.key.keysym)) events.keyDown(code);
+        break;
+    case SDL_KEYUP:
+        if (int code = sdl2::keyUpCode(event.key.keysym)) events.keyUp(code);
+        break;
+    case SDL_WINDOWEVENT:
+        handleWindowEvent(event.window, events);
+        break;
+    case SDL_QUIT:  // also sent on SIGINT and SIGTERM
+        events.closeRequested();
+        break;
+    default:
+        break;
+    }
+}
+}  // namespace
+
+int runMessageLoop(WindowEvents& events) {
+    if (!sdl2::ensureSubsystem(SDL_INIT_EVENTS)) return quitCode.load();
+    SDL_StopTextInput();  // key messages only; no text input or input method
+    sdl2::FrameTicker ticker(nowMicros(), FRAME_PERIOD_MICROS);
+    while (!quitPosted.load()) {
+        uint64_t wait = ticker.microsUntilTick(nowMicros());
+        int timeoutMs = static_cast<int>((wait + 999) / 1000);
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, timeoutMs)) {
+            dispatch(event, events);
+            while (!quitPosted.load() && SDL_PollEvent(&event)) dispatch(event, events);
+        }
+        if (quitPosted.load()) break;
+        if (ticker.takeTick(nowMicros())) events.frameTick();
+    }
+    quitPosted = false;
+    return quitCode.load();
+}
+
+void postQuit(int code) {
+    quitCode = code;
+    quitPosted = true;
+}
+
 }  // namespace platform

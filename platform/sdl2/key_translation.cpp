@@ -1,0 +1,82 @@
+#include "platform/sdl2/key_translation.h"
+
+#include "platform/keys.h"
+
+namespace platform::sdl2 {
+
+namespace {
+int keypadDigit(SDL_Scancode scancode) {
+    switch (scancode) {
+    case SDL_SCANCODE_KP_0: return 0;
+    case SDL_SCANCODE_KP_1: return 1;
+    case SDL_SCANCODE_KP_2: return 2;
+    case SDL_SCANCODE_KP_3: return 3;
+    case SDL_SCANCODE_KP_4: return 4;
+    case SDL_SCANCODE_KP_5: return 5;
+    case SDL_SCANCODE_KP_6: return 6;
+    case SDL_SCANCODE_KP_7: return 7;
+    case SDL_SCANCODE_KP_8: return 8;
+    case SDL_SCANCODE_KP_9: return 9;
+    default: return -1;
+    }
+}
+
+int otherKey(SDL_Keycode symbol) {
+    switch (symbol) {
+    case SDLK_ESCAPE: return vk::ESCAPE;
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
+    case SDLK_LALT: case SDLK_RALT: return 0x12;
+    case SDLK_PAUSE: return 0x13;
+    case SDLK_SPACE: return 0x20;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_END: return 0x23;
+    case SDLK_HOME: return 0x24;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_DELETE: return 0x2E;
+    case SDLK_KP_MULTIPLY: return 0x6A;
+    case SDLK_KP_PLUS: return 0x6B;
+    case SDLK_KP_MINUS: return 0x6D;
+    case SDLK_KP_DECIMAL: case SDLK_KP_PERIOD: return 0x6E;
+    case SDLK_KP_DIVIDE: return 0x6F;
+    default: return 0;
+    }
+}
+}  // namespace
+
+int virtualKeyFor(SDL_Keycode symbol, SDL_Scancode scancode) {
+    int pad = keypadDigit(scancode);
+    if (pad >= 0) return vk::numpad(pad);
+    if (symbol >= SDLK_a && symbol <= SDLK_z) return vk::letter(static_cast<char>('A' + (symbol - SDLK_a)));
+    if (symbol >= SDLK_0 && symbol <= SDLK_9) return vk::digit(symbol - SDLK_0);
+    if (symbol >= SDLK_F1 && symbol <= SDLK_F12) return vk::F1 + (symbol - SDLK_F1);
+    if (int code = otherKey(symbol)) return code;
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+        return vk::letter(static_cast<char>('A' + (scancode - SDL_SCANCODE_A)));
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return vk::digit(1 + (scancode - SDL_SCANCODE_1));
+    if (scancode == SDL_SCANCODE_0) return vk::digit(0);
+    return 0;
+}
+
+bool isSystemKeyDown(SDL_Keycode symbol, Uint16 modifiers) {
+    if (symbol == SDLK_F10 || symbol == SDLK_LALT || symbol == SDLK_RALT) return true;
+    // Alt with Ctrl is AltGr on many layouts and types ordinary characters.
+    return (modifiers & KMOD_ALT) && !(modifiers & KMOD_CTRL);
+}
+
+int keyDownCode(const SDL_Keysym& key) {
+    if (isSystemKeyDown(key.sym, key.mod)) return 0;
+    return virtualKeyFor(key.sym, key.scancode);
+}
+
+int keyUpCode(const SDL_Keysym& key) { return virtualKeyFor(key.sym, key.scancode); }
+
+}  // namespace platform::sdl2

@@ -1,0 +1,181 @@
+// The window procedure, the GL window's creation and fall-back question, and the mouse rule.
+#include "shell_fixture.h"
+
+#include "game/game.h"
+#include "platform/keys.h"
+#include "render/render.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+// Runs the message loop for one frame tick; returns the loop's quit code: 77 when nothing had
+// asked to quit before.
+int quitCodeAfterOneTick() {
+    struct OneTick final : platform::WindowEvents {
+        void keyDown(int) override {}
+        void keyUp(int) override {}
+        void resized(int, int) override {}
+        void activated(bool) override {}
+        void closeRequested() override {}
+        void frameTick() override { platform::postQuit(77); }
+    } events;
+    return platform::runMessageLoop(events);
+}
+
+using GLWindowTest = ShellTest;
+
+TEST_F(GLWindowTest, UnsupportedFullScreenAnsweredNoClosesWithoutAWindow) {
+    answer = MessageAnswer::No;
+    EXPECT_FALSE(createGLWindow("t", 1000, 700, 16, true));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text,
+              "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
+    EXPECT_EQ(messages[0].caption, "Open GL");
+    EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(messages[1].text, "Program Will Now Close.");
+    EXPECT_EQ(messages[1].caption, "ERROR");
+    EXPECT_EQ(messages[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(messages[1].icon, MessageIcon::Stop);
+    // No window was made: a new one can be.
+    EXPECT_TRUE(platform::createWindow("probe", 64, 64, false));
+    platform::destroyWindow();
+}
+
+TEST_F(GLWindowTest, UnsupportedFullScreenAnsweredYesRunsWindowedWithTheGLState) {
+    answer = MessageAnswer::Yes;
+    ASSERT_TRUE(createGLWindow("t", 640, 480, 16, true));  // the test screen is 800 x 600
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(windowWidth, 640);
+    EXPECT_EQ(windowHeight, 480);
+
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[0], 0.2f);
+    EXPECT_FLOAT_EQ(clear[1], 0.6f);
+    EXPECT_FLOAT_EQ(clear[2], 0.8f);
+    EXPECT_FLOAT_EQ(clear[3], 0.5f);
+    GLint value;
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LEQUAL);
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_SRC_ALPHA);
+    glGetIntegerv(GL_BLEND_DST, &value);
+    EXPECT_EQ(value, GL_ONE);
+    glGetIntegerv(GL_SHADE_MODEL, &value);
+    EXPECT_EQ(value, GL_SMOOTH);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    // Three distinct texture names, generated together.
+    EXPECT_NE(textureNames[0], 0u);
+    EXPECT_NE(textureNames[0], textureNames[1]);
+    EXPECT_NE(textureNames[1], textureNames[2]);
+}
+
+TEST_F(GLWindowTest, FullScreenInTheScreensModeAsksNothing) {
+    if (!platform::changeDisplayMode(800, 600, 16)) GTEST_SKIP() << "screen is not 800 x 600";
+    ASSERT_TRUE(createGLWindow("t", 800, 600, 16, true));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(fullScreen);
+}
+
+using WindowProcedureTest = ShellTest;
+
+TEST_F(WindowProcedureTest, KeysFillKeyStateAndF12Quits) {
+    ShellWindow procedure;
+    std::memset(KeyState, 0, sizeof KeyState);
+    procedure.keyDown(vk::letter('X'));
+    procedure.keyDown(vk::numpad(4));
+    EXPECT_EQ(KeyState[vk::letter('X')], 1);
+    EXPECT_EQ(KeyState[vk::numpad(4)], 1);
+    KeyState[vk::letter('X')] = 0;  // a consumer acted on it
+    procedure.keyDown(vk::letter('X'));  // auto-repeat sets it again
+    EXPECT_EQ(KeyState[vk::letter('X')], 1);
+    procedure.keyUp(vk::letter('X'));
+    EXPECT_EQ(KeyState[vk::letter('X')], 0);
+    EXPECT_EQ(KeyState[vk::numpad(4)], 1);
+    procedure.keyDown(0);
+    procedure.keyDown(300);  // out of range: ignored, no write outside KeyState
+    procedure.keyUp(-5);
+    EXPECT_EQ(quitCodeAfterOneTick(), 77);
+
+    procedure.keyDown(vk::F12);
+    EXPECT_EQ(quitCodeAfterOneTick(), 0);
+    // While F12 is held, any other key-down quits again.
+    procedure.keyDown(vk::letter('A'));
+    EXPECT_EQ(quitCodeAfterOneTick(), 0);
+    procedure.keyUp(vk::F12);
+    procedure.keyDown(vk::letter('A'));
+    EXPECT_EQ(quitCodeAfterOneTick(), 77);
+    std::memset(KeyState, 0, sizeof KeyState);
+}
+
+TEST_F(WindowProcedureTest, CloseQuitsAndFramesStopWhileMinimised) {
+    openWindow(320, 240);
+    initGame();
+    ShellWindow procedure;
+    procedure.closeRequested();
+    EXPECT_EQ(quitCodeAfterOneTick(), 0);
+
+    matchRunning = false;
+    hitCountdown = -1;
+    float before = frameTime;
+    procedure.frameTick();
+    EXPECT_NEAR(frameTime - before, 0.01f, 1e-6);
+    procedure.activated(true);
+    before = frameTime;
+    procedure.frameTick();
+    procedure.frameTick();
+    EXPECT_EQ(frameTime, before);
+    procedure.activated(false);
+    procedure.frameTick();
+    EXPECT_NEAR(frameTime - before, 0.01f, 1e-6);
+
+    procedure.resized(500, 0);
+    EXPECT_EQ(windowWidth, 500);
+    EXPECT_EQ(windowHeight, 1);
+    releaseGame();
+}
+
+TEST(Mouse, MotionTurnsIntoStepsWithACarry) {
+    struct Case { int32_t carry, dx, step, carryAfter; };
+    const Case cases[] = {
+        {0, 3, 1, 1}, {0, 2, 0, 2}, {0, -3, -1, -1}, {0, -2, 0, -2}, {0, 0, 0, 0},
+        {2, 1, 1, 1},      // the carry adds up across readings
+        {0, 100, 1, 98},   // at most one step per reading
+        {-1, -100, -1, -99},
+        {INT32_MAX - 1, INT32_MAX, 1, INT32_MAX - 2},  // saturates instead of overflowing
+        {INT32_MIN + 1, INT32_MIN, -1, INT32_MIN + 2},
+    };
+    for (const Case& c : cases) {
+        mouseCarry = c.carry;
+        mouseStep = 7;
+        foldMouseMotion(c.dx);
+        EXPECT_EQ(mouseStep, c.step) << c.carry << " + " << c.dx;
+        EXPECT_EQ(mouseCarry, c.carryAfter) << c.carry << " + " << c.dx;
+    }
+    mouseCarry = 0;
+    mouseStep = 0;
+}
+
+TEST(Mouse, NothingIsReadBeforeTheMouseIsReady) {
+    mouseReady = false;
+    mouseCarry = 5;
+    mouseStep = 1;
+    pollMouse();
+    EXPECT_EQ(mouseCarry, 5);
+    EXPECT_EQ(mouseStep, 1);
+    mouseCarry = 0;
+    mouseStep = 0;
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// Key translation to virtual-key codes and the pacing of the frame tick: pure functions.
+#include "platform/keys.h"
+#include "platform/sdl2/frame_tick.h"
+#include "platform/sdl2/key_translation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using platform::sdl2::FrameTicker;
+using platform::sdl2::keyDownCode;
+using platform::sdl2::keyUpCode;
+using platform::sdl2::virtualKeyFor;
+
+SDL_Keysym key(SDL_Keycode symbol, SDL_Scancode scancode, Uint16 modifiers = KMOD_NONE) {
+    SDL_Keysym k{};
+    k.sym = symbol;
+    k.scancode = scancode;
+    k.mod = modifiers;
+    return k;
+}
+
+TEST(KeyTranslation, LettersDigitsFunctionKeysAndEscape) {
+    EXPECT_EQ(virtualKeyFor(SDLK_a, SDL_SCANCODE_A), 0x41);
+    EXPECT_EQ(virtualKeyFor(SDLK_z, SDL_SCANCODE_Z), 0x5A);
+    EXPECT_EQ(virtualKeyFor(SDLK_x, SDL_SCANCODE_X), vk::letter('X'));
+    EXPECT_EQ(virtualKeyFor(SDLK_0, SDL_SCANCODE_0), 0x30);
+    EXPECT_EQ(virtualKeyFor(SDLK_7, SDL_SCANCODE_7), 0x37);
+    EXPECT_EQ(virtualKeyFor(SDLK_F1, SDL_SCANCODE_F1), vk::F1);
+    EXPECT_EQ(virtualKeyFor(SDLK_F3, SDL_SCANCODE_F3), vk::F3);
+    EXPECT_EQ(virtualKeyFor(SDLK_F12, SDL_SCANCODE_F12), vk::F12);
+    EXPECT_EQ(virtualKeyFor(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), vk::ESCAPE);
+    // The layout decides for letters: the key at the Q position types A on some layouts.
+    EXPECT_EQ(virtualKeyFor(SDLK_a, SDL_SCANCODE_Q), vk::letter('A'));
+    // A layout without Latin letters falls back to the key's position.
+    EXPECT_EQ(virtualKeyFor(0x3b1 /* Greek alpha */, SDL_SCANCODE_A), vk::letter('A'));
+    EXPECT_EQ(virtualKeyFor(0x3b1, SDL_SCANCODE_2), vk::digit(2));
+    // Keys the program has no code for give 0.
+    EXPECT_EQ(virtualKeyFor(SDLK_PRINTSCREEN, SDL_SCANCODE_PRINTSCREEN), 0);
+}
+
+TEST(KeyTranslation, KeypadDigitsWithAndWithoutNumLock) {
+    for (int d = 0; d <= 9; ++d) {
+        SDL_Scancode pad = d == 0 ? SDL_SCANCODE_KP_0 : static_cast<SDL_Scancode>(SDL_SCANCODE_KP_1 + d - 1);
+        SDL_Keycode withNumLock = d == 0 ? SDLK_KP_0 : static_cast<SDL_Keycode>(SDLK_KP_1 + d - 1);
+        EXPECT_EQ(keyDownCode(key(withNumLock, pad, KMOD_NUM)), vk::numpad(d)) << d;
+    }
+    // Without Num Lock the keypad keys report navigation symbols; they stay keypad digits.
+    EXPECT_EQ(keyDownCode(key(SDLK_HOME, SDL_SCANCODE_KP_7)), vk::numpad(7));
+    EXPECT_EQ(keyDownCode(key(SDLK_UP, SDL_SCANCODE_KP_8)), vk::numpad(8));
+    EXPECT_EQ(keyDownCode(key(SDLK_DOWN, SDL_SCANCODE_KP_2)), vk::numpad(2));
+    EXPECT_EQ(keyDownCode(key(SDLK_INSERT, SDL_SCANCODE_KP_0)), vk::numpad(0));
+    // ...while the arrow keys themselves are not keypad digits.
+    EXPECT_EQ(keyDownCode(key(SDLK_UP, SDL_SCANCODE_UP)), 0x26);
+}
+
+TEST(KeyTranslation, SystemKeysAreNotKeyDownsButAlwaysRelease) {
+    EXPECT_EQ(keyDownCode(key(SDLK_F10, SDL_SCANCODE_F10)), 0);
+    EXPECT_EQ(keyDownCode(key(SDLK_x, SDL_SCANCODE_X, KMOD_LALT)), 0);
+    EXPECT_EQ(keyDownCode(key(SDLK_F4, SDL_SCANCODE_F4, KMOD_RALT)), 0);
+    EXPECT_EQ(keyDownCode(key(SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT)), 0);
+    // Ctrl+Alt (AltGr) combinations are ordinary keys.
+    EXPECT_EQ(keyDownCode(key(SDLK_q, SDL_SCANCODE_Q, KMOD_LALT | KMOD_LCTRL)), vk::letter('Q'));
+    // Other modifiers do not change the code: Shift+A is A.
+    EXPECT_EQ(keyDownCode(key(SDLK_a, SDL_SCANCODE_A, KMOD_LSHIFT)), vk::letter('A'));
+    // A key held while Alt goes down must still be released.
+    EXPECT_EQ(keyUpCode(key(SDLK_w, SDL_SCANCODE_W, KMOD_LALT)), vk::letter('W'));
+    EXPECT_EQ(keyUpCode(key(SDLK_F10, SDL_SCANCODE_F10)), vk::F10);
+}
+
+TEST(FrameTick, TicksFallOnTheGridOfTheClock) {
+    FrameTicker ticker(1000, 10000);  // first tick due at 11000
+    EXPECT_EQ(ticker.microsUntilTick(1000), 10000u);
+    EXPECT_FALSE(ticker.takeTick(10999));
+    EXPECT_TRUE(ticker.takeTick(11000));
+    EXPECT_FALSE(ticker.takeTick(11000));
+    // A late tick does not shift the grid: 21000 was due, so the next is 31000.
+    EXPECT_TRUE(ticker.takeTick(24000));
+    EXPECT_EQ(ticker.nextTick(), 31000u);
+    EXPECT_EQ(ticker.microsUntilTick(24000), 7000u);
+    EXPECT_EQ(ticker.microsUntilTick(40000), 0u);
+}
+
+TEST(FrameTick, FallingBehindMergesTicksInsteadOfBursting) {
+    FrameTicker ticker(0, 10000);
+    // Half a second without a chance to tick: one tick, then the next grid point after now.
+    EXPECT_TRUE(ticker.takeTick(505000));
+    EXPECT_FALSE(ticker.takeTick(505001));
+    EXPECT_FALSE(ticker.takeTick(509999));
+    EXPECT_TRUE(ticker.takeTick(510000));
+    // Counting ticks over a steady stretch polled every millisecond: exactly one per period.
+    int ticks = 0;
+    for (uint64_t t = 510001; t <= 1510001; t += 1000) ticks += ticker.takeTick(t);
+    EXPECT_EQ(ticks, 100);
+}
+
+TEST(FrameTick, ZeroPeriodDoesNotHang) {
+    FrameTicker ticker(0, 0);
+    EXPECT_TRUE(ticker.takeTick(5));
+    EXPECT_FALSE(ticker.takeTick(5));
+}
+
+}  // namespace
