@@ -1,0 +1,262 @@
+// The bitmap font, the help pages and the title animation.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "render/render.h"
+#include "render/scene_parts.h"
+#include "tests/render/gl_support.h"
+#include "ui/title.h"
+#include "ui/title_parts.h"
+
+using testgl::describe;
+using testgl::near;
+
+namespace {
+
+TEST(BitmapFont, GlyphCornersFollowTheEightColumnGrid) {
+    float u = -1, v = -1;
+    ASSERT_TRUE(glyphCorner('0', u, v));
+    EXPECT_FLOAT_EQ(u, 0.0f);
+    EXPECT_FLOAT_EQ(v, 1.0f);
+    ASSERT_TRUE(glyphCorner('a', u, v));  // glyph 10: row 1, column 2
+    EXPECT_FLOAT_EQ(u, 0.25f);
+    EXPECT_FLOAT_EQ(v, 0.859375f);
+    ASSERT_TRUE(glyphCorner('z', u, v));  // glyph 35: row 4, column 3
+    EXPECT_FLOAT_EQ(u, 0.375f);
+    EXPECT_FLOAT_EQ(v, 0.4375f);
+    ASSERT_TRUE(glyphCorner('.', u, v));  // glyph 36: row 4, column 4
+    EXPECT_FLOAT_EQ(u, 0.5f);
+    EXPECT_FLOAT_EQ(v, 0.4375f);
+    ASSERT_TRUE(glyphCorner('9', u, v));  // glyph 9: row 1, column 1
+    EXPECT_FLOAT_EQ(u, 0.125f);
+    EXPECT_FLOAT_EQ(v, 0.859375f);
+
+    for (char c : {' ', 'A', 'Z', '-', ',', '/', ':', '\0', char(0xe9)})
+        EXPECT_FALSE(glyphCorner(c, u, v)) << int(c);
+}
+
+TEST(BitmapFont, PowerupIconsAreTheLettersTBSE) {
+    const char letters[5] = {0, 't', 'b', 's', 'e'};
+    for (int kind = 1; kind <= 4; ++kind) {
+        float cu, cv, u, v;
+        ASSERT_TRUE(powerupIconCell(kind, cu, cv));
+        ASSERT_TRUE(glyphCorner(letters[kind], u, v));
+        // The icon is given by its lower-left corner, the glyph by its top-left.
+        EXPECT_FLOAT_EQ(cu, u) << letters[kind];
+        EXPECT_FLOAT_EQ(cv + GLYPH_CELL_HEIGHT, v) << letters[kind];
+    }
+}
+
+TEST(HelpPages, SevenPagesOfSixLinesOfThirtyFontCharacters) {
+    for (int page = 0; page < PAGE_COUNT; ++page)
+        for (int line = 0; line < PAGE_LINES; ++line) {
+            const char* text = TextPages[page][line];
+            ASSERT_NE(text, nullptr) << page << "/" << line;
+            EXPECT_EQ(std::strlen(text), size_t(LINE_LENGTH)) << '"' << text << '"';
+            float u, v;
+            for (const char* c = text; *c; ++c)
+                EXPECT_TRUE(*c == ' ' || glyphCorner(*c, u, v)) << '"' << text << "\" has '" << *c << "'";
+        }
+    for (int line = 0; line < PAGE_LINES; ++line) EXPECT_EQ(TextPages[PAGE_COUNT][line], nullptr);
+
+    EXPECT_STREQ(TextPages[0][1], "           tarvex 3d          ");
+    EXPECT_STREQ(TextPages[1][4], " esc  terminates current game ");
+    EXPECT_STREQ(TextPages[5][0], "switch views using keys 1...7 ");
+    // The credits name our own team, the address and the year.
+    std::string credits;
+    for (int page : {0, 6})
+        for (int line = 0; line < PAGE_LINES; ++line) credits += TextPages[page][line];
+    EXPECT_NE(credits.find("tarvex.example.org"), std::string::npos);
+    EXPECT_NE(credits.find("the tarvex team"), std::string::npos);
+    EXPECT_NE(credits.find("ironclad bytes"), std::string::npos);
+    EXPECT_NE(credits.find("2004"), std::string::npos);
+}
+
+TEST(TitleLettering, QuadsStayOnTheGridAndAreConvex) {
+    int count = 0;
+    float minX = 1e9f, maxX = -1e9f;
+    for (const TitleQuad* q = TitleLetters; q->x1 > -900; ++q, ++count) {
+        const float xs[4] = {q->x1, q->x2, q->x3, q->x4}, ys[4] = {q->y1, q->y2, q->y3, q->y4};
+        float turn = 0;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_GE(ys[i], -5);
+            EXPECT_LE(ys[i], 5);
+            EXPECT_EQ(int(xs[i]) % 2, 0) << "x on the 2-unit grid";
+            EXPECT_NE(int(ys[i]) % 2, 0) << "y on the 2-unit grid";
+            minX = std::min(minX, xs[i]);
+            maxX = std::max(maxX, xs[i]);
+            const int j = (i + 1) % 4, k = (i + 2) % 4;
+            const float cross = (xs[j] - xs[i]) * (ys[k] - ys[j]) - (ys[j] - ys[i]) * (xs[k] - xs[j]);
+            // Every corner turns the same way (a quad with one straight corner is a triangle).
+            if (cross != 0) {
+                if (turn == 0) turn = cross;
+                EXPECT_GT(cross * turn, 0) << "quad " << count << " is not convex";
+            }
+        }
+    }
+    EXPECT_GE(count, 12);
+    EXPECT_FLOAT_EQ(minX, -maxX) << "centred on x = 0";
+    EXPECT_NEAR(maxX - minX, 56, 4);
+
+    int tagQuads = 0;
+    for (const TitleQuad* q = TitleTag; q->x1 > -900; ++q) ++tagQuads;
+    EXPECT_EQ(tagQuads, 12);
+}
+
+// ---- Animation and drawing on a real context ---------------------------------------------------
+
+class TitleTest : public testgl::GLTest {
+protected:
+    void SetUp() override {
+        testgl::GLTest::SetUp();
+        if (IsSkipped()) return;
+        textOffset = 0;
+        textHold = 350;
+        currentPage = 0;
+        tagAngle = 0;
+        activeCamera = 1;
+        matchRunning = false;
+    }
+    void TearDown() override {
+        testgl::clearTexture(FontTexture);
+        testgl::GLTest::TearDown();
+    }
+    // A font sheet whose glyph cells are white squares with a black border.
+    static void whiteFont() {
+        const int w = 128, h = 128;
+        std::vector<uint8_t> rgb(w * h * 3, 255);
+        testgl::uploadTexture(FontTexture, w, h, rgb);
+    }
+};
+
+TEST_F(TitleTest, FirstPageRestsFor349CallsThenMoves) {
+    for (int call = 1; call < 350; ++call) {
+        drawTextPage();
+        ASSERT_FLOAT_EQ(textOffset, 0.0f) << "call " << call;
+    }
+    drawTextPage();
+    EXPECT_FLOAT_EQ(textOffset, 0.05f);
+    EXPECT_EQ(currentPage, 0);
+    // From the middle the first page needs 33 steps in all to leave.
+    int steps = 1;
+    while (currentPage == 0 && steps < 100) {
+        drawTextPage();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 33);
+    EXPECT_EQ(currentPage, 1);
+    EXPECT_FLOAT_EQ(textOffset, -1.6f);
+}
+
+TEST_F(TitleTest, PageArrivingFromTheLeftRestsOnItsThirtyThirdStep) {
+    textOffset = -1.6f;
+    textHold = 1;
+    currentPage = 2;
+    for (int step = 1; step <= 32; ++step) {
+        drawTextPage();
+        ASSERT_EQ(textHold, 1) << "step " << step;
+    }
+    drawTextPage();
+    EXPECT_EQ(textHold, 350);
+    EXPECT_GT(textOffset, 0.0f);
+    EXPECT_LT(textOffset, 0.05f);
+    for (int call = 0; call < 349; ++call) drawTextPage();
+    EXPECT_LT(textOffset, 0.05f) << "still resting";
+    drawTextPage();
+    EXPECT_GT(textOffset, 0.05f);
+    // 32 steps more, 65 in all, and the next page comes in.
+    int steps = 34;
+    while (currentPage == 2 && steps < 200) {
+        drawTextPage();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 65);
+    EXPECT_EQ(currentPage, 3);
+}
+
+TEST_F(TitleTest, PageSevenIsFollowedByPageOne) {
+    textOffset = 1.59f;
+    textHold = 1;
+    currentPage = PAGE_COUNT - 1;
+    drawTextPage();
+    EXPECT_EQ(currentPage, 0);
+    EXPECT_FLOAT_EQ(textOffset, -1.6f);
+}
+
+TEST_F(TitleTest, BlankLinesDrawNothingAndTextLinesDrawGlyphs) {
+    whiteFont();
+    glDisable(GL_DEPTH_TEST);
+    drawTextPage();  // page 1 resting in the middle
+    testgl::saveScreenshot("title-page1-white-font");
+    glEnable(GL_DEPTH_TEST);
+    // Line j sits at y = -0.11 - 0.08 j, depth 1.4; find its row on the screen.
+    auto lineRow = [](int j) {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        double sx = 0, sy = 0;
+        testgl::project(0, -0.11 - 0.08 * j, -1.4, sx, sy);
+        return int(sy);
+    };
+    auto brightInRow = [](int row) {
+        int n = 0;
+        for (int x = 0; x < 800; ++x) n += testgl::pixel(x, row).r > 250;
+        return n;
+    };
+    EXPECT_EQ(brightInRow(lineRow(0)), 0) << "blank line";
+    EXPECT_EQ(brightInRow(lineRow(2)), 0) << "blank line";
+    EXPECT_GT(brightInRow(lineRow(1)), 100) << "tarvex 3d";
+    EXPECT_GT(brightInRow(lineRow(5)), 250) << "the web address";
+}
+
+TEST_F(TitleTest, TitleScreenOverTheOrbitingArena) {
+    const bool realFont = loadTexture("data/hetfont.bmp", FontTexture);
+    loadTexture("data/Filled.bmp", FilledTexture);
+    loadTexture("data/track.bmp", TrackTexture);
+    if (!realFont) whiteFont();
+    if (std::FILE* f = std::fopen("data/playfield.txt", "r")) {
+        std::fclose(f);
+        loadPlayfield("data/playfield.txt");
+    }
+    auto frame = [](float t) {
+        frameTime = t;
+        testgl::setView(0, 0, 800, 600);
+        testgl::clearFrame();
+        drawScene();
+        drawTitle(0, 0.4f, -1.5f, 0.023f);
+    };
+    frame(0);
+    testgl::saveScreenshot("title-first-frame");
+    EXPECT_FLOAT_EQ(tagAngle, 1.0f);
+
+    // The lettering: orange faces near the top centre of the window.
+    int orange = 0;
+    for (int x = 150; x < 650; x += 2)
+        for (int y = 400; y < 560; y += 2) {
+            const testgl::Rgb c = testgl::pixel(x, y);
+            orange += c.r > 240 && c.g > 90 && c.g < 115 && c.b < 10;
+        }
+    EXPECT_GT(orange, 500);
+
+    // Run on to the second page, resting in the middle.
+    for (int i = 0; i < 349 + 33 + 33 + 5; ++i) frame(0.01f * i);
+    EXPECT_EQ(currentPage, 1);
+    EXPECT_LT(textOffset, 0.05f);
+    testgl::saveScreenshot("title-second-page");
+
+    if (playfield.blocks) {
+        delete[] playfield.blocks;
+        playfield.blocks = nullptr;
+        playfield.blockCount = 0;
+    }
+    releaseTextureImage();
+    testgl::clearTexture(FilledTexture);
+    testgl::clearTexture(TrackTexture);
+}
+
+}  // namespace
