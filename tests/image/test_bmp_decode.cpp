@@ -331,6 +331,7 @@ TEST(BmpDecode, RunLengthStreamsMustNotStopShort) {
     b.width = 2;
     b.height = 2;
     b.palette = greyPalette(4);
+    b.colorsUsed = 4;
     // Complete picture without an end-of-bitmap code: accepted.
     b.pixels = {2, 1, 0, 0, 2, 3};
     EXPECT_EQ(refusal(b.build()), "decoded");
@@ -418,6 +419,7 @@ TEST(BmpDecode, AbsurdSizesAreRefusedBeforeAnythingIsAllocated) {
     rle.bitCount = 8;
     rle.compression = 1;
     rle.palette = greyPalette(2);
+    rle.colorsUsed = 2;
     rle.width = 65535;
     rle.height = 65535;
     rle.pixels = {0, 1};
