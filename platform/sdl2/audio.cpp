@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -32,7 +33,7 @@ DeviceRing* rings[MAX_RINGS] = {};
 WaveVoice voice;
 
 std::mutex openMutex;
-SDL_AudioDeviceID device = 0;
+std::atomic<SDL_AudioDeviceID> device{0};
 bool deviceFailed = false;
 
 class DeviceRing final : public SoundRing {
@@ -114,6 +115,15 @@ void mixCallback(void*, Uint8* stream, int length) {
     std::memset(stream + frames * DEVICE_FRAME_BYTES, 0, length - frames * DEVICE_FRAME_BYTES);
 }
 
+// At exit the device is closed (its thread joined) before the voice and rings it reads are
+// destroyed: this handler is registered after they were constructed, so it runs first.
+void closeDeviceAtExit() {
+    std::lock_guard<std::mutex> guard(openMutex);
+    if (device) SDL_CloseAudioDevice(device);
+    device = 0;
+    deviceFailed = true;
+}
+
 // Opens the device on first use; after a failure it stays closed for the rest of the run.
 bool ensureDevice() {
     std::lock_guard<std::mutex> guard(openMutex);
@@ -136,6 +146,7 @@ bool ensureDevice() {
         deviceFailed = true;
         return false;
     }
+    std::atexit(closeDeviceAtExit);
     SDL_PauseAudioDevice(device, 0);
     return true;
 }
