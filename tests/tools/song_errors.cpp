@@ -1,0 +1,185 @@
+// Every mistake in a song text is reported with its line, and nothing is written for it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/tools/song_support.h"
+#include "tools/commands.h"
+#include "tools/song/text_format.h"
+
+using namespace songtest;
+
+namespace {
+
+// A small correct song; the cases below change single lines of it (line numbers from 1).
+std::vector<std::string> miniSong() {
+    std::vector<std::string> lines = {
+        "title \"MINI\"",                                        // 1
+        "table 0 square cycles 2",                               // 2
+        "table 1 ramp from 127 to -128",                         // 3
+        "instrument 1 synth",                                    // 4
+        "  wave 0 length 32",                                    // 5
+        "  volume 40",                                           // 6
+        "  volume-envelope once table 1 length 64 speed 1",      // 7
+        "pattern 1",                                             // 8
+        "  C-2 01 ...",                                          // 9
+    };
+    for (int r = 1; r < 16; ++r) lines.push_back("  --- .. ...");  // 10..24
+    lines.push_back("positions");                                 // 25
+    lines.push_back("  1 1 1 1");                                 // 26
+    return lines;
+}
+
+std::string join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+std::vector<song::Diagnostic> problemsOf(const std::vector<std::string>& lines) {
+    std::vector<song::Diagnostic> problems;
+    std::vector<uint8_t> module = compileText(join(lines), song::Generation::V3, &problems);
+    if (!problems.empty()) {
+        EXPECT_TRUE(module.empty()) << "a module despite mistakes";
+    }
+    return problems;
+}
+
+struct Mistake {
+    const char* what;
+    int line;             // line to replace (1-based), 0 = none
+    const char* text;     // its new text; nullptr deletes the line
+    int expectedLine;
+    const char* expected; // part of the message
+};
+
+}  // namespace
+
+TEST(SongErrors, TheMiniSongIsCorrect) {
+    std::vector<song::Diagnostic> problems = problemsOf(miniSong());
+    EXPECT_TRUE(problems.empty()) << song::formatDiagnostics("mini", problems);
+}
+
+TEST(SongErrors, EachMistakeIsReportedWithItsLine) {
+    const Mistake mistakes[] = {
+        {"unknown note", 9, "  H-2 01 ...", 9, "unknown note 'H-2'"},
+        {"note above the table", 9, "  C-5 01 ...", 9, "unknown note 'C-5'"},
+        {"note below the table", 9, "  C-0 01 ...", 9, "unknown note 'C-0'"},
+        {"instrument 16 in a row", 9, "  C-2 16 ...", 9, "instrument 16 is out of 1..15"},
+        {"instrument 00 in a row", 9, "  C-2 00 ...", 9, "instrument 00 is out of 1..15"},
+        {"instrument 0 defined", 4, "instrument 0 synth", 4, "instrument 0 is out of 1..15"},
+        {"instrument 16 defined", 4, "instrument 16 synth", 4, "instrument 16 is out of 1..15"},
+        {"pattern of 15 rows", 24, nullptr, 8, "pattern 1 has 15 rows; a pattern needs 16"},
+        {"table value too big", 3, "table 1 values 1 200", 3, "table value 200 is out of -128..127"},
+        {"table number too big", 3, "table 300 sine", 3, "table 300 is out of 0..254"},
+        {"unit table out of range", 7, "  volume-envelope once table 5 length 64 speed 1", 7,
+         "reads 64 bytes from table 5, which is out of range"},
+        {"unit reading past the tables", 7, "  volume-envelope once table 1 length 65 speed 1", 7,
+         "out of range: the song has 2 table(s)"},
+        {"wave table out of range", 5, "  wave 2 length 32", 5, "from table 2, which is out of range"},
+        {"unit length of 0", 7, "  volume-envelope once table 1 length 0 speed 1", 7, "unit length of 0"},
+        {"odd wave length", 5, "  wave 0 length 31", 5, "odd"},
+        {"bad effect", 9, "  C-2 01 9G7", 9, "effect '9G7'"},
+        {"row with two fields", 9, "  C-2 01", 9, "a row is 'NOTE INSTRUMENT EFFECT'"},
+        {"volume too high", 6, "  volume 65", 6, "volume 65 is out of 0..64"},
+        {"pattern not defined", 26, "  1 2 1 1", 26, "plays pattern 2, which is not defined"},
+        {"position of 3 voices", 26, "  1 1 1", 26, "patterns of the 4 voices"},
+        {"note transpose too big", 26, "  1 1:+200 1 1", 26, "note transpose +200 is out of -128..127"},
+        {"pattern played by nobody", 8, "pattern 2", 8, "pattern 2 is played by no position"},
+        {"unknown statement", 1, "tempo 6", 1, "'tempo' is not a statement"},
+        {"unknown unit option", 7, "  volume-envelope once tabel 1", 7, "unknown volume-envelope option 'tabel'"},
+        {"unterminated string", 1, "title \"MINI", 1, "closing quote"},
+        {"title too long", 1, "title \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0\"", 1, "at most 26 fit"},
+        {"instrument defined twice", 8, "instrument 1 synth", 8, "instrument 1 is defined twice"},
+    };
+    for (const Mistake& m : mistakes) {
+        SCOPED_TRACE(m.what);
+        std::vector<std::string> lines = miniSong();
+        if (m.text) lines[m.line - 1] = m.text;
+        else lines.erase(lines.begin() + (m.line - 1));
+        std::vector<song::Diagnostic> problems = problemsOf(lines);
+        ASSERT_FALSE(problems.empty());
+        bool found = false;
+        for (const song::Diagnostic& d : problems)
+            if (d.line == m.expectedLine && d.message.find(m.expected) != std::string::npos) found = true;
+        EXPECT_TRUE(found) << song::formatDiagnostics("mini", problems);
+    }
+}
+
+TEST(SongErrors, APatternOfSeventeenRowsIsReportedAtTheExtraRow) {
+    std::vector<std::string> lines = miniSong();
+    lines.insert(lines.begin() + 24, "  --- .. ...");  // becomes line 25, the 17th row
+    std::vector<song::Diagnostic> problems = problemsOf(lines);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 25);
+    EXPECT_NE(problems[0].message.find("more than 16 rows"), std::string::npos);
+}
+
+TEST(SongErrors, EveryMistakeOfOneTextIsReported) {
+    std::vector<std::string> lines = miniSong();
+    lines[8] = "  X-2 01 ...";
+    lines[10] = "  C-2 99 ...";
+    lines[6] = "  volume-envelope once table 1 length 0 speed 1";
+    std::vector<song::Diagnostic> problems = problemsOf(lines);
+    ASSERT_EQ(problems.size(), 2u) << "the text's mistakes stop compiling; all of them are listed";
+    EXPECT_EQ(problems[0].line, 9);
+    EXPECT_EQ(problems[1].line, 11);
+    EXPECT_EQ(song::formatDiagnostics("mini.txt", problems).substr(0, 12), "mini.txt:9: ");
+}
+
+TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
+    const std::string dir = testing::TempDir();
+    // A 16-bit stereo WAV of four frames.
+    const unsigned char wav[] = {'R', 'I', 'F', 'F', 52, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                                 16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0,
+                                 'd', 'a', 't', 'a', 16, 0, 0, 0,
+                                 0, 0x40, 0, 0x40, 0, 0xC0, 0, 0xC0, 0, 0x7F, 0, 0x01, 0, 0, 0, 0};
+    std::ofstream(dir + "/four.wav", std::ios::binary).write(reinterpret_cast<const char*>(wav), sizeof wav);
+    std::ofstream(dir + "/bad.wav", std::ios::binary) << "RIFF....WAVEjunk";
+    const std::string head = "instrument 1 sample \"w\"\n";
+    song::Song s;
+    std::vector<song::Diagnostic> problems;
+    ASSERT_TRUE(song::readSongText(head + "  wav \"four.wav\"\n", dir, s, problems))
+        << song::formatDiagnostics("wav", problems);
+    ASSERT_EQ(s.instruments[0].sampleData.size(), 4u);
+    EXPECT_EQ(static_cast<int8_t>(s.instruments[0].sampleData[0]), 64);
+    EXPECT_EQ(static_cast<int8_t>(s.instruments[0].sampleData[1]), -64);
+    EXPECT_EQ(static_cast<int8_t>(s.instruments[0].sampleData[2]), 64) << "channels are averaged";
+    EXPECT_FALSE(song::readSongText(head + "  wav \"bad.wav\"\n", dir, s, problems));
+    EXPECT_EQ(problems.back().line, 2);
+    EXPECT_FALSE(song::readSongText(head + "  wav \"missing.wav\"\n", dir, s, problems));
+    EXPECT_NE(problems.back().message.find("cannot open"), std::string::npos);
+}
+
+TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {
+    const std::string dir = testing::TempDir();
+    const std::string bad = dir + "/bad_song.txt", good = dir + "/good_song.txt";
+    const std::string out = dir + "/song_out.mod";
+    std::vector<std::string> lines = miniSong();
+    std::ofstream(good) << join(lines);
+    lines[8] = "  C-2 20 ...";
+    std::ofstream(bad) << join(lines);
+    std::remove(out.c_str());
+
+    auto run = [](std::vector<std::string> args) {
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        return runSongCommand(static_cast<int>(argv.size()), argv.data());
+    };
+    EXPECT_EQ(run({"compile", bad, out}), 1);
+    EXPECT_FALSE(std::ifstream(out).good()) << "nothing written for a faulty song";
+    EXPECT_FALSE(std::ifstream(out + ".partial").good());
+    EXPECT_EQ(run({"compile", good, out, "--generation", "V.9"}), 2);
+    EXPECT_FALSE(std::ifstream(out).good());
+
+    EXPECT_EQ(run({"compile", good, out}), 0);
+    EXPECT_EQ(readBinary(out), compileText(join(miniSong())));
+    const std::string text = dir + "/song_back.txt";
+    EXPECT_EQ(run({"decompile", out, text}), 0);
+    EXPECT_NE(readText(text).find("title \"MINI\""), std::string::npos);
+    EXPECT_EQ(run({"compile", good, out, "--generation", "ZUNQ"}), 1) << "the song has tables";
+    EXPECT_EQ(run({"decompile", good, text}), 1) << "song text is not a module";
+}
