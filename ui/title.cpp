@@ -129,6 +129,7 @@ void drawSlabFaces(const float p[4][2], float z1, float z2) {
 }
 
 void drawTextPage() {
+    if (currentPage < 0 || currentPage >= PAGE_COUNT) currentPage = 0;
     const int shownPage = currentPage;  // a page that leaves in this call is drawn once more
     if (--textHold <= 0) {
         textOffset += 0.05f;
