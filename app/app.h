@@ -50,3 +50,4 @@ void loadMusic(const char* path);
 void stopTitleMusic();
 void startTitleMusic();
 void releaseMusic();
+bool musicPlayerExists();  // a MusicPlayer has been made and not yet stopped by the hand-off

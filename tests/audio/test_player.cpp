@@ -155,7 +155,6 @@ TEST_F(PlayerTest, WithoutARingTheTimerAlonePacesThePlayer) {
     // About one iteration per 10 ms: some 30, in silence. Free-running would be thousands.
     EXPECT_GE(sink.blocks.load(), 5);
     EXPECT_LE(sink.blocks.load(), 90);
-    EXPECT_GT(player.sequencerState().tickCounter + player.sequencerState().row * 6, -16);
 }
 
 TEST_F(PlayerTest, AnInvalidModuleIsRefusedBeforeAnythingIsMade) {
