@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -129,7 +130,7 @@ DibDescription describe(const uint8_t* data, size_t size) {
 }
 
 // Checks the pixel format and the picture's size; throws Failure for what cannot be decoded.
-void checkFormat(const DibDescription& d, size_t size) {
+void checkFormat(const DibDescription& d, size_t size, uint64_t maxPixels) {
     bool paletted = d.bitCount == 1 || d.bitCount == 4 || d.bitCount == 8;
     bool direct = d.bitCount == 16 || d.bitCount == 24 || d.bitCount == 32;
     switch (d.compression) {
@@ -149,7 +150,7 @@ void checkFormat(const DibDescription& d, size_t size) {
         throw Failure(DIB_CONVERSION_ERROR);
     }
     if (d.width <= 0 || d.height == 0) throw Failure(DIB_CONVERSION_ERROR);
-    if (uint64_t(d.width) * uint64_t(d.height < 0 ? -d.height : d.height) > DIB_MAX_PIXELS)
+    if (uint64_t(d.width) * uint64_t(d.height < 0 ? -d.height : d.height) > maxPixels)
         throw Failure(DIB_OUT_OF_MEMORY);
     if (d.pixelOffset > size) throw Failure(DIB_CONVERSION_ERROR);
 }
@@ -277,10 +278,11 @@ uint16_t dibColorCount(const uint8_t* header, size_t size) {
     return 0;
 }
 
-std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error) {
+std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error,
+                                    uint64_t maxPixels) {
     try {
         DibDescription d = describe(data, size);
-        checkFormat(d, size);
+        checkFormat(d, size, std::min(maxPixels, DIB_MAX_PIXELS));
         auto image = std::make_unique<RgbImage>();
         image->width = int32_t(d.width);
         image->height = int32_t(d.height < 0 ? -d.height : d.height);

@@ -20,8 +20,9 @@ constexpr const char* DIB_UNKNOWN_FORMAT = "Unknown DIB file format.";
 constexpr const char* DIB_OUT_OF_MEMORY = "Out of memory.";
 constexpr const char* DIB_CONVERSION_ERROR = "Image file conversion error.";
 
-// Largest picture accepted, in pixels (width x height); larger ones are refused as out of memory.
-constexpr uint64_t DIB_MAX_PIXELS = uint64_t(1) << 26;
+// Largest picture accepted, in pixels (width x height, e.g. 4096 x 4096); larger ones are
+// refused as out of memory.
+constexpr uint64_t DIB_MAX_PIXELS = uint64_t(1) << 24;
 
 // Decodes a bitmap file (with or without its 14-byte file header). On failure the reason is
 // shown in a message box (caption "Error") and null is returned.
@@ -30,7 +31,9 @@ std::unique_ptr<RgbImage> loadDibImage(const char* path);
 // Decodes a bitmap held in memory (with or without its file header). Never reads outside
 // [data, data + size). On failure returns null and sets error to one of the messages above.
 // Top-down bitmaps come out upright like all others: bottom row first, height positive.
-std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error);
+// maxPixels lowers the size limit (the fuzzer keeps its pictures small to stay fast).
+std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error,
+                                    uint64_t maxPixels = DIB_MAX_PIXELS);
 
 // Number of colour-table entries that follow a DIB header of size bytes: for a 12-byte core
 // header from its bit count; for a 40-byte info header its colours-used field when not 0 (capped
