@@ -50,9 +50,10 @@ public:
     bool timerRunning() const { return timer != nullptr && timer->running(); }
     bool hasTimerEvent() const { return timerEvent != nullptr; }
 
-private:
-    void threadStarting() override;
+protected:
+    void threadStarting() override;  // raises the new thread to time-critical priority
 
+private:
     MusicModule* module;
     std::unique_ptr<Mixer> mixer;  // null if it could not be allocated
     void* window;
