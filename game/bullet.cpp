@@ -61,6 +61,7 @@ void stepBullet(int i) {
 }
 
 bool bulletHitsTank(int j, int i) {
+    if (i < 0 || i >= playerCount || j < 0 || j >= playerCount) return false;
     const Bullet& bullet = bullets[i];
     const Player& tank = players[j];
     if (j == i && bullet.life >= OWN_TANK_SAFE_LIFE) return false;

@@ -10,12 +10,10 @@ int frameViews(int cameras[2]) {
     }
     // Split screen: player 0 on the left, player 1 on the right. Camera numbers 2/4 follow
     // player 0 and 3/5 player 1; splitCamera picks chase (0) or turret (1).
-    cameras[0] = activeCamera;
-    cameras[1] = activeCamera;
-    if (viewMode == SplitView && playerCount >= 2) {
-        cameras[0] = 2 + 2 * players[0].splitCamera;
-        cameras[1] = 3 + 2 * players[1].splitCamera;
-    }
+    // Without player records (a failed start-up) both halves show the chase cameras.
+    const bool havePlayers = playerCount >= 2 && players;
+    cameras[0] = 2 + (havePlayers ? 2 * players[0].splitCamera : 0);
+    cameras[1] = 3 + (havePlayers ? 2 * players[1].splitCamera : 0);
     return 2;
 }
 

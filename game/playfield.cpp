@@ -158,6 +158,7 @@ void loadPlayfield(const char* path) {
 }
 
 bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {
+    if (p < 0 || p >= playerCount) return false;
     const Player& player = players[p];
     const float cx = player.x + dx;
     const float cy = player.y + dy;

@@ -173,12 +173,16 @@ TEST_F(Bullets, ShieldUsesTheBulletUpForOverlappingTanks) {
 }
 
 TEST_F(Bullets, HitBulletStaysLiveAndTheUpdateRunsOn) {
+    // The tank test uses the position before the step: entering the box hits one update later.
+    bullets[0] = {27.5f, 20, 0.3f, 0, 0, 100};  // player 1's front edge is at x = 27.7
+    matchUpdate();
+    EXPECT_EQ(hitCountdown, -1);
     bullets[0] = {30, 20, 0.3f, 0, 0, 100};
     matchUpdate();
     EXPECT_EQ(hitCountdown, 150);
     EXPECT_EQ(bullets[0].life, 99);
     EXPECT_NEAR(bullets[0].x, 30.3f, 1e-5f);
-    EXPECT_FLOAT_EQ(powerupSpin, 2.0f);  // the rest of the update ran
+    EXPECT_FLOAT_EQ(powerupSpin, 4.0f);  // the rest of the update ran
 }
 
 TEST_F(Bullets, BothTanksHitInOneUpdate) {

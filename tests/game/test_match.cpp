@@ -2,6 +2,7 @@
 #include "game/frame.h"
 #include "platform/keys.h"
 #include "tests/game/game_fixture.h"
+#include "tests/game/recording_platform.h"
 
 namespace {
 
@@ -232,6 +233,24 @@ TEST_F(MatchFlow, RestartKeepsLivesViewAndSpawnCountdown) {
     EXPECT_FLOAT_EQ(players[0].leftTrackScroll, 1.0f);
     EXPECT_FLOAT_EQ(players[1].heading, 180.0f);
     EXPECT_FLOAT_EQ(players[1].blue, 1.0f);
+}
+
+TEST_F(MatchFlow, FailedAllocationIsReportedAndLeavesNoPlayers) {
+    playerCount = INT32_MAX;  // far more memory than any machine has
+    recording::clear();
+    initGame(writeTempFile("arena.txt", "").c_str());
+    EXPECT_EQ(playerCount, 0);
+    EXPECT_EQ(players, nullptr);
+    ASSERT_EQ(recording::messages.size(), 1u);
+    EXPECT_EQ(recording::messages[0].text, "Cannot allocate player memory");
+    EXPECT_EQ(recording::messages[0].caption, "ERROR");
+    // The frame goes on without players.
+    startMatch();
+    int cameras[2];
+    viewMode = 6;
+    EXPECT_EQ(frameViews(cameras), 2);
+    for (int f = 0; f < 5; ++f) runFrame();
+    EXPECT_TRUE(matchRunning);
 }
 
 }  // namespace
