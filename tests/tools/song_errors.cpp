@@ -1,8 +1,10 @@
 // Every mistake in a song text is reported with its line, and nothing is written for it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -182,4 +184,35 @@ TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {
     EXPECT_NE(readText(text).find("title \"MINI\""), std::string::npos);
     EXPECT_EQ(run({"compile", good, out, "--generation", "ZUNQ"}), 1) << "the song has tables";
     EXPECT_EQ(run({"decompile", good, text}), 1) << "song text is not a module";
+}
+
+TEST(SongErrors, DamagedTextIsReportedNeverMisread) {
+    const std::string base = EVERYTHING_SONG;
+    const int lineCount = static_cast<int>(std::count(base.begin(), base.end(), '\n')) + 1;
+    std::mt19937 random(777);
+    const char alphabet[] = " \n\t;\"\\$x0123456789-#.:ABCDEFGabcdefgHX\x01\xFF";
+    int refused = 0;
+    for (int trial = 0; trial < 1500; ++trial) {
+        std::string text = base;
+        for (int c = 1 + static_cast<int>(random() % 4); c > 0; --c) {
+            size_t at = random() % text.size();
+            switch (random() % 3) {
+                case 0: text[at] = alphabet[random() % (sizeof alphabet - 1)]; break;
+                case 1: text.erase(at, 1 + random() % 8); break;
+                default: text.insert(at, 1, alphabet[random() % (sizeof alphabet - 1)]); break;
+            }
+        }
+        std::vector<song::Diagnostic> problems;
+        std::vector<uint8_t> module = compileText(text, song::Generation::V3, &problems);
+        if (module.empty()) {
+            ++refused;
+            ASSERT_FALSE(problems.empty()) << "refused without a reason:\n" << text;
+        }
+        for (const song::Diagnostic& d : problems) {
+            EXPECT_GE(d.line, 0);
+            EXPECT_LE(d.line, lineCount + 8);
+            EXPECT_FALSE(d.message.empty());
+        }
+    }
+    EXPECT_GT(refused, 300);
 }
