@@ -216,3 +216,17 @@ TEST(SongErrors, DamagedTextIsReportedNeverMisread) {
     }
     EXPECT_GT(refused, 300);
 }
+
+TEST(SongErrors, AWrongBlockHeaderIsReportedOnceNotForEachOfItsLines) {
+    std::vector<std::string> lines = miniSong();
+    lines[3] = "instrument 16 synth";
+    std::vector<song::Diagnostic> problems = problemsOf(lines);
+    ASSERT_EQ(problems.size(), 1u) << song::formatDiagnostics("mini", problems);
+    EXPECT_EQ(problems[0].line, 4);
+
+    lines = miniSong();
+    lines[7] = "pattern 0";
+    problems = problemsOf(lines);
+    ASSERT_EQ(problems.size(), 1u) << song::formatDiagnostics("mini", problems);
+    EXPECT_EQ(problems[0].line, 8);
+}

@@ -152,7 +152,13 @@ public:
         if (t.empty()) return;
         if (!t[0].quoted && isTopKeyword(t[0].text)) {
             finishBlock();
+            const size_t before = diagnostics_.size();
             topLevel(t);
+            // The lines of a block whose header is wrong would only repeat the mistake.
+            static const char* const OPENERS[] = {"table", "instrument", "pattern", "positions", "trailer"};
+            if (diagnostics_.size() != before &&
+                std::find(std::begin(OPENERS), std::end(OPENERS), t[0].text) != std::end(OPENERS))
+                block_ = Block::Skip;
             return;
         }
         switch (block_) {
@@ -165,6 +171,7 @@ public:
             case Block::Pattern: patternRow(t); break;
             case Block::Positions: positionLine(t); break;
             case Block::Trailer: dataLine(t, song_.trailer, "trailer"); break;
+            case Block::Skip: break;
         }
     }
 
@@ -174,7 +181,7 @@ public:
     }
 
 private:
-    enum class Block { None, Table, Instrument, Pattern, Positions, Trailer };
+    enum class Block { None, Table, Instrument, Pattern, Positions, Trailer, Skip };
 
     void error(const std::string& message, int line = -1) {
         diagnostics_.push_back({line < 0 ? line_ : line, message});
