@@ -13,6 +13,7 @@ namespace {
 constexpr uint64_t FRAME_PERIOD_MICROS = 10000;
 
 std::atomic<bool> quitPosted{false};
+sdl2::TapKeeper tapKeeper;
 std::atomic<int> quitCode{0};
 bool minimised = false;
 
@@ -58,10 +59,13 @@ void handleWindowEvent(const SDL_WindowEvent& event, WindowEvents& events) {
 void dispatch(const SDL_Event& event, WindowEvents& events) {
     switch (event.type) {
     case SDL_KEYDOWN:  // repeated key-downs while a key is held come here too
-        if (int code = sdl2::keyDownCode(event.key.keysym)) events.keyDown(code);
+        if (int code = sdl2::keyDownCode(event.key.keysym)) {
+            tapKeeper.keyDown(code);
+            events.keyDown(code);
+        }
         break;
     case SDL_KEYUP:
-        if (int code = sdl2::keyUpCode(event.key.keysym)) events.keyUp(code);
+        if (int code = sdl2::keyUpCode(event.key.keysym); code && tapKeeper.keyUp(code)) events.keyUp(code);
         break;
     case SDL_WINDOWEVENT:
         handleWindowEvent(event.window, events);
@@ -88,7 +92,10 @@ int runMessageLoop(WindowEvents& events) {
             while (!quitPosted.load() && SDL_PollEvent(&event)) dispatch(event, events);
         }
         if (quitPosted.load()) break;
-        if (ticker.takeTick(nowMicros())) events.frameTick();
+        if (ticker.takeTick(nowMicros())) {
+            events.frameTick();
+            tapKeeper.afterTick([&events](int code) { events.keyUp(code); });
+        }
     }
     quitPosted = false;
     return quitCode.load();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the real game on its own 800 x 600 X screen, presses F1 (a match), 7 (split screen),
-# Escape (back to the title) and F12 (quit) with real key events, and expects exit status 0.
+# Starts the real game on its own 800 x 600 X screen, taps F1 (a match), 7 (split screen),
+# Escape (back to the title) and F12 (quit) with real key events, checks from the screen that
+# the split screen showed its divider, and expects exit status 0.
 # Usage: end_to_end.sh path/to/tarvex [screenshot-dir]   (run from the source root)
 set -euo pipefail
 game=$(realpath "$1")
@@ -11,24 +12,44 @@ export TARVEX_GAME_BIN=$game TARVEX_SHOTS=$shots
 
 exec xvfb-run -a -s "-screen 0 800x600x24" bash -c '
 set -u
-shot() { [ -n "$TARVEX_SHOTS" ] && import -window root "$TARVEX_SHOTS/$1.png" 2>/dev/null; true; }
+screen=$(mktemp --suffix=.png)
+trap "rm -f $screen" EXIT
+shot() {
+  import -window root "$screen" 2>/dev/null
+  if [ -n "$TARVEX_SHOTS" ]; then cp "$screen" "$TARVEX_SHOTS/$1.png"; fi
+}
+# Whether the pixel at x,y of the last screenshot has the clear colour (51, 153, 204).
+clear_colour_at() {
+  local rgb
+  rgb=$(convert "$screen" -format "%[fx:int(255*p{$1,$2}.r)] %[fx:int(255*p{$1,$2}.g)] %[fx:int(255*p{$1,$2}.b)]" info:)
+  set -- $rgb
+  [ $(( ($1-51)*($1-51) + ($2-153)*($2-153) + ($3-204)*($3-204) )) -le 12 ]
+}
 alive() { kill -0 "$pid" 2>/dev/null; }
+fail() { echo "$1"; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
+
 "$TARVEX_GAME_BIN" &
 pid=$!
-if ! timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" >/dev/null; then
-  echo "no game window appeared"; kill "$pid" 2>/dev/null; exit 1
-fi
+timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" >/dev/null || fail "no game window appeared"
 sleep 1.5; shot title
+clear_colour_at 400 300 && fail "the title screen is not drawn over the whole window"
 for step in F1:match 7:split Escape:title-again; do
   key=${step%%:*}
-  alive || { echo "game ended before $key"; wait "$pid"; exit 1; }
+  alive || fail "game ended before $key"
   xdotool key "$key"
   sleep 1.5; shot "${step#*:}"
+  if [ "$key" = 7 ]; then
+    for y in 100 300 500; do
+      clear_colour_at 399 $y && clear_colour_at 400 $y || fail "no split-screen divider at row $y"
+    done
+    clear_colour_at 200 300 && fail "the left half is not drawn"
+  fi
 done
-alive || { echo "game ended before F12"; wait "$pid"; exit 1; }
+clear_colour_at 400 300 && fail "the title screen did not come back in one view"
+alive || fail "game ended before F12"
 xdotool key F12
 for i in $(seq 100); do alive || break; sleep 0.1; done
-if alive; then echo "game still running 10 s after F12"; kill "$pid"; wait "$pid"; exit 1; fi
+alive && fail "game still running 10 s after F12"
 wait "$pid"; status=$?
 echo "game exited with status $status"
 exit $status

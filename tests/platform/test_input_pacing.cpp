@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 using platform::sdl2::FrameTicker;
+using platform::sdl2::TapKeeper;
 using platform::sdl2::keyDownCode;
 using platform::sdl2::keyUpCode;
 using platform::sdl2::virtualKeyFor;
@@ -66,6 +69,38 @@ TEST(KeyTranslation, SystemKeysAreNotKeyDownsButAlwaysRelease) {
     // A key held while Alt goes down must still be released.
     EXPECT_EQ(keyUpCode(key(SDLK_w, SDL_SCANCODE_W, KMOD_LALT)), vk::letter('W'));
     EXPECT_EQ(keyUpCode(key(SDLK_F10, SDL_SCANCODE_F10)), vk::F10);
+}
+
+TEST(KeyTaps, ATapBetweenTwoTicksIsReleasedOnlyAfterTheNextTick) {
+    TapKeeper keeper;
+    std::vector<int> released;
+    auto release = [&released](int code) { released.push_back(code); };
+
+    keeper.keyDown(vk::F1);
+    EXPECT_FALSE(keeper.keyUp(vk::F1));  // held back: no frame has seen F1 yet
+    keeper.afterTick(release);
+    EXPECT_EQ(released, std::vector<int>{vk::F1});
+
+    // A key held across a tick is released at once.
+    released.clear();
+    keeper.keyDown(vk::letter('W'));
+    keeper.afterTick(release);
+    EXPECT_TRUE(keeper.keyUp(vk::letter('W')));
+    keeper.afterTick(release);
+    EXPECT_TRUE(released.empty());
+
+    // Down, up, down again before a tick: the key is held, nothing is released.
+    keeper.keyDown(vk::letter('X'));
+    EXPECT_FALSE(keeper.keyUp(vk::letter('X')));
+    keeper.keyDown(vk::letter('X'));
+    keeper.afterTick(release);
+    EXPECT_TRUE(released.empty());
+    EXPECT_TRUE(keeper.keyUp(vk::letter('X')));
+
+    // Codes outside KeyState pass straight through.
+    EXPECT_TRUE(keeper.keyUp(0));
+    EXPECT_TRUE(keeper.keyUp(256));
+    keeper.keyDown(-1);
 }
 
 TEST(FrameTick, TicksFallOnTheGridOfTheClock) {
