@@ -1,6 +1,8 @@
 // The headless backend: for tools and tests that run the game's code without a window or a sound
 // device. Message boxes are printed to standard error (unless an observer takes them) and answered
-// with their default, the wave player plays nothing, the mouse reports no motion.
+// with their default, the wave player plays nothing but records its calls, the mouse reports no
+// motion.
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 
 #include <chrono>
@@ -39,7 +41,25 @@ void postQuit(int code) {
 }
 
 std::unique_ptr<SoundRing> openSoundRing(bool) { return nullptr; }
-bool playWave(const char*, unsigned) { return false; }
+namespace {
+std::vector<headless::WaveCall>& recordedWaves() {
+    static std::vector<headless::WaveCall> calls;
+    return calls;
+}
+}  // namespace
+
+namespace headless {
+const std::vector<WaveCall>& waveCalls() { return recordedWaves(); }
+void clearWaveCalls() { recordedWaves().clear(); }
+}  // namespace headless
+
+// Nothing is heard, so nothing is ever playing: a stop succeeds, a play fails as with a file
+// that cannot be played.
+bool playWave(const char* path, unsigned flags) {
+    // Long tool runs call this every update; the record keeps only the first calls.
+    if (recordedWaves().size() < headless::MAX_RECORDED_WAVES) recordedWaves().push_back({path ? path : "", flags});
+    return path == nullptr;
+}
 
 bool openRelativeMouse() { return false; }
 bool readMouseMotion(int& dx, int& dy) {
