@@ -1,5 +1,7 @@
 #include "tests/game/game_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -7,7 +9,8 @@
 #include "tests/game/recording_platform.h"
 
 std::string writeTempFile(const std::string& name, const std::string& text) {
-    const std::string path = testing::TempDir() + "/" + name;
+    // Tests run in parallel processes: each keeps its own files.
+    const std::string path = testing::TempDir() + "/game_" + std::to_string(getpid()) + "_" + name;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file) {
         std::fwrite(text.data(), 1, text.size(), file);

@@ -1,6 +1,7 @@
 // `tarvex-tool generate sounds DIR`: the effect files are valid PCM and the engine loop joins
 // its end to its start without a click.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,7 +32,7 @@ std::vector<int> samples16(const std::vector<uint8_t>& b) {
 class GeneratedSounds : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = testing::TempDir() + "/sounds";
+        dir_ = testing::TempDir() + "/sounds_" + std::to_string(getpid());
         std::system(("mkdir -p '" + dir_ + "'").c_str());
         exitCode_ = runTool({"generate", "sounds", dir_}).exitCode;
     }

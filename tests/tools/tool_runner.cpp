@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +120,11 @@ std::string quote(const std::string& arg) {
     return out + "'";
 }
 
+// Tests run in parallel processes: each keeps its own files.
+std::string tempPath(const std::string& name) {
+    return testing::TempDir() + "/tool_" + std::to_string(getpid()) + "_" + name;
+}
+
 }  // namespace
 
 const Json& Json::operator[](const std::string& key) const {
@@ -135,14 +141,14 @@ const Json& Json::operator[](size_t index) const {
 bool parseJson(const std::string& text, Json& out) { return Parser(text).parse(out); }
 
 std::string writeFile(const std::string& name, const std::string& text) {
-    const std::string path = testing::TempDir() + "/" + name;
+    const std::string path = tempPath(name);
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
 
 ToolRun runTool(const std::vector<std::string>& args) {
-    const std::string outPath = testing::TempDir() + "/tool_out.txt";
-    const std::string errPath = testing::TempDir() + "/tool_err.txt";
+    const std::string outPath = tempPath("out.txt");
+    const std::string errPath = tempPath("err.txt");
     std::string command = quote(TARVEX_TOOL_PATH);
     for (const std::string& arg : args) command += " " + quote(arg);
     command += " >" + quote(outPath) + " 2>" + quote(errPath);
