@@ -274,12 +274,12 @@ private:
             tableValues(t, 3);
             return;
         }
-        WaveSpec spec;
-        if (!waveKindFromName(t[2].text, spec.kind))
+        WaveRecipe recipe;
+        if (!waveKindFromName(t[2].text, recipe.kind))
             return error("unknown table kind '" + t[2].text +
                          "' (values, sine, square, saw, triangle, noise or ramp)");
-        if (!waveOptions(t, 3, spec, false)) return;
-        def.values = generateTable(spec);
+        if (!waveOptions(t, 3, recipe, false)) return;
+        def.values = generateTable(recipe);
     }
 
     void tableValues(const std::vector<Token>& t, size_t first) {
@@ -291,7 +291,7 @@ private:
     }
 
     // Options "key value" of a generated table or sample.
-    bool waveOptions(const std::vector<Token>& t, size_t first, WaveSpec& spec, bool sample) {
+    bool waveOptions(const std::vector<Token>& t, size_t first, WaveRecipe& recipe, bool sample) {
         for (size_t i = first; i < t.size(); i += 2) {
             const std::string& key = t[i].text;
             if (i + 1 >= t.size()) {
@@ -306,15 +306,15 @@ private:
             };
             int seed = 0;
             const Option OPTIONS[] = {
-                {"length", true, true, 1, sample ? 131070 : 255 * 64, &spec.length},
-                {"amplitude", true, true, 0, 127, &spec.amplitude},
-                {"cycles", false, true, 1, 64, &spec.cycles},
-                {"period", true, false, 1, 65535, &spec.period},
-                {"period-end", true, false, 1, 65535, &spec.periodEnd},
-                {"decay", true, false, 0, 1000000, &spec.decay},
-                {"duty", true, true, 1, 99, &spec.duty},
-                {"from", true, true, -128, 127, &spec.from},
-                {"to", true, true, -128, 127, &spec.to},
+                {"length", true, true, 1, sample ? 131070 : 255 * 64, &recipe.length},
+                {"amplitude", true, true, 0, 127, &recipe.amplitude},
+                {"cycles", false, true, 1, 64, &recipe.cycles},
+                {"period", true, false, 1, 65535, &recipe.period},
+                {"period-end", true, false, 1, 65535, &recipe.periodEnd},
+                {"decay", true, false, 0, 1000000, &recipe.decay},
+                {"duty", true, true, 1, 99, &recipe.duty},
+                {"from", true, true, -128, 127, &recipe.from},
+                {"to", true, true, -128, 127, &recipe.to},
                 {"seed", true, true, 0, 99999999, &seed},
             };
             const Option* option = nullptr;
@@ -327,7 +327,7 @@ private:
             long v;
             if (!number(t[i + 1], option->min, option->max, key, v)) return false;
             *option->field = static_cast<int>(v);
-            if (option->field == &seed) spec.seed = static_cast<uint32_t>(v);
+            if (option->field == &seed) recipe.seed = static_cast<uint32_t>(v);
         }
         return true;
     }
@@ -462,14 +462,14 @@ private:
                 std::string why;
                 if (!readWavSamples(path, ins.sampleData, why)) return error(why);
             } else {
-                WaveSpec spec;
-                spec.amplitude = 100;
-                if (t.size() < 2 || !waveKindFromName(t[1].text, spec.kind) || spec.kind == WaveKind::Ramp)
+                WaveRecipe recipe;
+                recipe.amplitude = 100;
+                if (t.size() < 2 || !waveKindFromName(t[1].text, recipe.kind) || recipe.kind == WaveKind::Ramp)
                     return error("generate wants a kind: sine, square, saw, triangle or noise");
-                spec.length = 0;
-                if (!waveOptions(t, 2, spec, true)) return;
-                if (spec.length == 0) return error("generate wants a length in bytes");
-                ins.sampleData = generateSample(spec);
+                recipe.length = 0;
+                if (!waveOptions(t, 2, recipe, true)) return;
+                if (recipe.length == 0) return error("generate wants a length in bytes");
+                ins.sampleData = generateSample(recipe);
             }
         } else {
             error("unknown sample attribute '" + word + "' (volume, loop, wav, generate or data)");

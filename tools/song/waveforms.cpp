@@ -58,49 +58,49 @@ bool waveKindFromName(const std::string& name, WaveKind& kind) {
     return false;
 }
 
-std::vector<uint8_t> generateTable(const WaveSpec& spec) {
-    std::vector<uint8_t> values(spec.length > 0 ? spec.length : 0);
-    Noise noise(spec.seed);
+std::vector<uint8_t> generateTable(const WaveRecipe& recipe) {
+    std::vector<uint8_t> values(recipe.length > 0 ? recipe.length : 0);
+    Noise noise(recipe.seed);
     const int n = static_cast<int>(values.size());
     for (int i = 0; i < n; ++i) {
         double v;
-        if (spec.kind == WaveKind::Ramp) {
-            v = n > 1 ? spec.from + (spec.to - spec.from) * static_cast<double>(i) / (n - 1)
-                      : spec.from;
-        } else if (spec.kind == WaveKind::Noise) {
-            v = spec.amplitude * noise.next();
+        if (recipe.kind == WaveKind::Ramp) {
+            v = n > 1 ? recipe.from + (recipe.to - recipe.from) * static_cast<double>(i) / (n - 1)
+                      : recipe.from;
+        } else if (recipe.kind == WaveKind::Noise) {
+            v = recipe.amplitude * noise.next();
         } else {
-            double phase = std::fmod(static_cast<double>(i) * spec.cycles / n, 1.0);
-            v = spec.amplitude * shape(spec.kind, phase, spec.duty);
+            double phase = std::fmod(static_cast<double>(i) * recipe.cycles / n, 1.0);
+            v = recipe.amplitude * shape(recipe.kind, phase, recipe.duty);
         }
         values[i] = toByte(v);
     }
     return values;
 }
 
-std::vector<uint8_t> generateSample(const WaveSpec& spec) {
-    std::vector<uint8_t> values(spec.length > 0 ? spec.length : 0);
-    Noise noise(spec.seed);
+std::vector<uint8_t> generateSample(const WaveRecipe& recipe) {
+    std::vector<uint8_t> values(recipe.length > 0 ? recipe.length : 0);
+    Noise noise(recipe.seed);
     const int n = static_cast<int>(values.size());
-    const double start = spec.period > 0 ? spec.period : (spec.kind == WaveKind::Noise ? 1 : 32);
-    const double end = spec.periodEnd > 0 ? spec.periodEnd : start;
+    const double start = recipe.period > 0 ? recipe.period : (recipe.kind == WaveKind::Noise ? 1 : 32);
+    const double end = recipe.periodEnd > 0 ? recipe.periodEnd : start;
     double phase = 0.0;
     double held = 0.0;
     for (int i = 0; i < n; ++i) {
         double period = n > 1 ? start + (end - start) * i / (n - 1) : start;
-        double level = spec.decay > 0 ? std::pow(0.5, static_cast<double>(i) / spec.decay) : 1.0;
+        double level = recipe.decay > 0 ? std::pow(0.5, static_cast<double>(i) / recipe.decay) : 1.0;
         double v;
-        if (spec.kind == WaveKind::Noise) {
+        if (recipe.kind == WaveKind::Noise) {
             // A new random value whenever the phase wraps: longer periods give darker noise.
             if (i == 0 || phase < 1.0 / period) held = noise.next();
             v = held;
-        } else if (spec.kind == WaveKind::Ramp) {
-            v = (n > 1 ? spec.from + (spec.to - spec.from) * static_cast<double>(i) / (n - 1)
-                       : spec.from) / 127.0;
+        } else if (recipe.kind == WaveKind::Ramp) {
+            v = (n > 1 ? recipe.from + (recipe.to - recipe.from) * static_cast<double>(i) / (n - 1)
+                       : recipe.from) / 127.0;
         } else {
-            v = shape(spec.kind, phase, spec.duty);
+            v = shape(recipe.kind, phase, recipe.duty);
         }
-        values[i] = toByte(v * level * (spec.kind == WaveKind::Ramp ? 127 : spec.amplitude));
+        values[i] = toByte(v * level * (recipe.kind == WaveKind::Ramp ? 127 : recipe.amplitude));
         phase = std::fmod(phase + 1.0 / period, 1.0);
     }
     return values;

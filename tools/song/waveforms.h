@@ -12,7 +12,7 @@ enum class WaveKind { Sine, Square, Saw, Triangle, Noise, Ramp };
 
 bool waveKindFromName(const std::string& name, WaveKind& kind);
 
-struct WaveSpec {
+struct WaveRecipe {
     WaveKind kind = WaveKind::Sine;
     int length = 64;      // number of values
     int amplitude = 127;  // peak, 0..127
@@ -27,8 +27,8 @@ struct WaveSpec {
 };
 
 // Values of a generated synthesis table (cycles over the length) or sample (period in values).
-std::vector<uint8_t> generateTable(const WaveSpec& spec);
-std::vector<uint8_t> generateSample(const WaveSpec& spec);
+std::vector<uint8_t> generateTable(const WaveRecipe& recipe);
+std::vector<uint8_t> generateSample(const WaveRecipe& recipe);
 
 // Reads a PCM WAV file (8 or 16 bits, mono or stereo) and returns its frames as signed 8-bit
 // values, channels averaged. False with a reason on any problem.
