@@ -2,6 +2,7 @@
 // tarvex-tool music info MODULE
 #include "tools/commands.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +63,13 @@ bool parseCount(const char* text, long& value) {
     return end != text && *end == 0 && value >= 0;
 }
 
+// Seconds of music: a non-negative decimal number, small enough to count in ticks.
+bool parseSeconds(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == 0 && value >= 0 && value < 1e9;
+}
+
 int renderUsage() {
     std::fprintf(stderr, "usage: tarvex-tool music render MODULE OUT.wav [--ticks N | --seconds S]\n");
     return 2;
@@ -71,14 +79,15 @@ int runRender(int argc, char** argv) {
     if (argc != 2 && argc != 4) return renderUsage();
     long ticks = DEFAULT_SECONDS * TICKS_PER_SECOND;
     if (argc == 4) {
-        long count = 0;
-        if (!parseCount(argv[3], count)) return renderUsage();
-        if (std::strcmp(argv[2], "--ticks") == 0)
-            ticks = count;
-        else if (std::strcmp(argv[2], "--seconds") == 0)
-            ticks = count * TICKS_PER_SECOND;
-        else
+        if (std::strcmp(argv[2], "--ticks") == 0) {
+            if (!parseCount(argv[3], ticks)) return renderUsage();
+        } else if (std::strcmp(argv[2], "--seconds") == 0) {
+            double seconds = 0;
+            if (!parseSeconds(argv[3], seconds)) return renderUsage();
+            ticks = std::lround(seconds * TICKS_PER_SECOND);
+        } else {
             return renderUsage();
+        }
     }
     // The data chunk size must fit the header's 32 bits.
     const long maxTicks = long((0xFFFFFFFFu - 36u) / BLOCK_BYTES);

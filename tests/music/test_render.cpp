@@ -94,6 +94,8 @@ TEST(MusicTool, RenderWritesAWaveFileOfWholeBlocks) {
 
     ASSERT_EQ(runTool({"render", module, out, "--seconds", "2"}), 0);
     EXPECT_EQ(readAll(out).size(), 44u + 100 * 1764);
+    ASSERT_EQ(runTool({"render", module, out, "--seconds", "0.5"}), 0);
+    EXPECT_EQ(readAll(out).size(), 44u + 25 * 1764);
 }
 
 TEST(MusicTool, RefusedModulesAndBadArgumentsFail) {
@@ -108,5 +110,6 @@ TEST(MusicTool, RefusedModulesAndBadArgumentsFail) {
     EXPECT_EQ(runTool({"render", bad}), 2);
     EXPECT_EQ(runTool({"render", bad, out, "--ticks", "-3"}), 2);
     EXPECT_EQ(runTool({"render", bad, out, "--frames", "3"}), 2);
+    EXPECT_EQ(runTool({"render", bad, out, "--seconds", "nan"}), 2);
     EXPECT_EQ(runTool({"play"}), 2);
 }
