@@ -7,7 +7,15 @@
 
 #include <GL/gl.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -86,6 +94,53 @@ TEST_F(GLWindowTest, FullScreenInTheScreensModeAsksNothing) {
     ASSERT_TRUE(createGLWindow("t", 800, 600, 16, true));
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(fullScreen);
+}
+
+// Start-up from a folder whose data lacks the tread bitmap: the window still opens, nothing is
+// reported, slots 0 and 1 hold their images and slot 2 stays empty.
+TEST_F(GLWindowTest, MissingBitmapLeavesItsSlotEmptyAndStartUpGoesOn) {
+    char folder[] = "/tmp/tarvex_shell_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string data = std::string(folder) + "/data";
+    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+    for (const char* name : {"hetfont.bmp", "Filled.bmp"}) {
+        std::ifstream in(std::string("data/") + name, std::ios::binary);
+        std::ofstream out(data + "/" + name, std::ios::binary);
+        out << in.rdbuf();
+    }
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(folder), 0);
+    bool created = createGLWindow("t", 320, 240, 16, false);
+    ASSERT_EQ(chdir(previous), 0);
+    std::filesystem::remove_all(folder);
+
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(messages.empty());
+    GLint width[3];
+    for (int slot = 0; slot < 3; ++slot) {
+        glBindTexture(GL_TEXTURE_2D, textureNames[slot]);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width[slot]);
+    }
+    EXPECT_GT(width[0], 0);
+    EXPECT_GT(width[1], 0);
+    EXPECT_EQ(width[2], 0);
+}
+
+// A window that cannot be made (no display to make it on) is reported once and fails.
+TEST(GLWindowFailure, NoDisplayReportsWindowCreationError) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("DISPLAY", ":31999", 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            platform::setMessageObserver([](const platform::MessageRecord& m) {
+                std::fprintf(stderr, "[%s|%s]", m.caption.c_str(), m.text.c_str());
+                return MessageAnswer::Ok;
+            });
+            std::exit(createGLWindow("t", 320, 240, 16, false) ? 1 : 3);
+        },
+        ::testing::ExitedWithCode(3), "^\\[ERROR\\|Window Creation Error\\.\\]$");
 }
 
 using WindowProcedureTest = ShellTest;
