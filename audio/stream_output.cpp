@@ -26,13 +26,20 @@ bool pauseBeforeNextPoll(platform::Event* stopEvent) {
 
 }  // namespace
 
+bool ringHasRoomFor(uint32_t play, uint32_t writeOffset, uint32_t size) {
+    // Strictly more room than the block: a write that filled the ring to the last byte would
+    // leave the cursor on writeOffset, which the next poll would take for an empty ring and
+    // overwrite a whole ring of sound that has not been played yet.
+    return ringFreeBytes(play, writeOffset) > size;
+}
+
 uint32_t writeRingBlock(platform::SoundRing& ring, uint32_t writeOffset, const uint8_t* data,
                         uint32_t size, platform::Event* stopEvent) {
-    if (size > STREAM_RING_BYTES || (size > 0 && data == nullptr)) return writeOffset;
+    if (size >= STREAM_RING_BYTES || (size > 0 && data == nullptr)) return writeOffset;
     if (size > 0) {
         for (;;) {
             const uint32_t play = ring.playPosition() % STREAM_RING_BYTES;
-            if (ringFreeBytes(play, writeOffset) >= size) break;
+            if (ringHasRoomFor(play, writeOffset, size)) break;
             if (!pauseBeforeNextPoll(stopEvent)) return writeOffset;
         }
         ring.write(writeOffset, data, size);  // a failed write drops this block only

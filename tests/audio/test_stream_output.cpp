@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -124,33 +125,56 @@ TEST(MixerOutput, CrossingTheEndWrapsAndEndingOnItReturnsToZero) {
     EXPECT_EQ(exact.output.writeOffset, 0u);
 }
 
-TEST(MixerOutput, CursorOnTheWriteOffsetLetsAWholeRingThrough) {
+TEST(MixerOutput, CursorOnTheWriteOffsetMeansAnEmptyRing) {
     ManualOutput out;
     out.moveWriteOffsetTo(5000);
     out.ring->play = 5000;
-    std::vector<uint8_t> whole(STREAM_RING_BYTES, 9);
-    EXPECT_EQ(out.output.writeBlock(whole.data(), STREAM_RING_BYTES), 5000u);
-    EXPECT_EQ(out.ring->calls.size(), 1u);
+    auto data = block(1764, 9);
+    EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 6764u);
+    std::vector<uint8_t> almostWhole(STREAM_RING_BYTES - 1, 9);
+    out.ring->play = 6764;
+    EXPECT_EQ(out.output.writeBlock(almostWhole.data(), STREAM_RING_BYTES - 1), 6763u);
+    EXPECT_EQ(out.ring->calls.size(), 2u);
 }
 
-TEST(MixerOutput, WaitsForRoomPollingUntilTheCursorMoves) {
+TEST(RingArithmetic, ABlockNeedsMoreRoomThanItsOwnSizeSoTheRingNeverFillsUp) {
+    EXPECT_TRUE(ringHasRoomFor(1000, 30000, 1764));    // 3768 free
+    EXPECT_FALSE(ringHasRoomFor(30500, 30000, 1764));  // 500 free
+    EXPECT_FALSE(ringHasRoomFor(31764, 30000, 1764));  // exactly one block: it would fill the ring
+    EXPECT_TRUE(ringHasRoomFor(31765, 30000, 1764));
+    EXPECT_TRUE(ringHasRoomFor(30000, 30000, 1764));   // empty ring
+}
+
+TEST(MixerOutput, WritingRightBehindTheCursorNeverOverwritesUnplayedSound) {
+    // The cursor moves in steps of 1024 bytes, as a device plays its buffers; the writer writes
+    // whenever it is allowed to. Every byte must be played exactly once, in the order written.
     ManualOutput out;
-    out.moveWriteOffsetTo(30000);
-    out.ring->play = 30500;  // only 500 bytes free
-    auto data = block(1764, 1);
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        out.output.writeBlock(data.data(), 1764);
-        done = true;
-    });
-    // The writer must still be polling after several poll intervals.
-    while (out.ring->playReads.load() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_FALSE(done.load());
-    out.ring->play = 31764;  // exactly one block free: enough
-    writer.join();
-    EXPECT_TRUE(done.load());
-    EXPECT_EQ(out.output.writeOffset, 31764u);
-    EXPECT_EQ(out.ring->bytes[30000], 1);
+    std::vector<uint8_t> played;
+    std::vector<uint8_t> written;
+    uint8_t next = 1;
+    uint32_t cursor = 0;
+    for (int step = 0; step < 3000; ++step) {
+        out.ring->play = cursor;
+        while (ringHasRoomFor(cursor, out.output.writeOffset, 1764)) {
+            auto data = block(1764, next);
+            next = static_cast<uint8_t>(next + 7);
+            written.insert(written.end(), data.begin(), data.end());
+            out.output.writeBlock(data.data(), 1764);
+        }
+        for (int i = 0; i < 1024; ++i) {
+            played.push_back(out.ring->bytes[cursor]);
+            out.ring->bytes[cursor] = 0;  // mark as played
+            cursor = (cursor + 1) % STREAM_RING_BYTES;
+        }
+    }
+    // After the ring's initial silence, what was played is exactly what was written.
+    size_t start = 0;
+    while (start < played.size() && played[start] == 128) ++start;
+    ASSERT_LT(start, played.size());
+    const size_t compared = played.size() - start;
+    ASSERT_LE(compared, written.size());
+    EXPECT_TRUE(std::equal(played.begin() + start, played.end(), written.begin()))
+        << "the writer overwrote sound that had not been played";
 }
 
 TEST(MixerOutput, AStopEventEndsTheWaitWithoutWriting) {
@@ -175,15 +199,15 @@ TEST(MixerOutput, AFailedWriteDropsTheBlockButTheOffsetAdvances) {
     EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 1764u);
     EXPECT_EQ(out.ring->bytes[0], 128);
     out.ring->failWrites = false;
-    out.ring->play = 3528;
+    out.ring->play = 3600;
     EXPECT_EQ(out.output.writeBlock(data.data(), 1764), 3528u);
     EXPECT_EQ(out.ring->bytes[1764], 50);
 }
 
 TEST(MixerOutput, BlocksThatCanNeverFitAreRefusedInsteadOfWaitingForever) {
     ManualOutput out;
-    std::vector<uint8_t> tooBig(STREAM_RING_BYTES + 1, 1);
-    EXPECT_EQ(out.output.writeBlock(tooBig.data(), STREAM_RING_BYTES + 1), 0u);
+    std::vector<uint8_t> tooBig(STREAM_RING_BYTES, 1);
+    EXPECT_EQ(out.output.writeBlock(tooBig.data(), STREAM_RING_BYTES), 0u);
     EXPECT_EQ(out.output.writeBlock(nullptr, 1764), 0u);
     EXPECT_TRUE(out.ring->calls.empty());
     EXPECT_EQ(out.output.writeBlock(nullptr, 0), 0u);  // an empty block moves nothing
