@@ -154,6 +154,9 @@ TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
     EXPECT_EQ(problems.back().line, 2);
     EXPECT_FALSE(song::readSongText(head + "  wav \"missing.wav\"\n", dir, s, problems));
     EXPECT_NE(problems.back().message.find("cannot open"), std::string::npos);
+    // A file that never ends is not read for ever.
+    EXPECT_FALSE(song::readSongText(head + "  wav \"/dev/zero\"\n", dir, s, problems));
+    EXPECT_NE(problems.back().message.find("larger than 16 MiB"), std::string::npos);
 }
 
 TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 namespace song {
 
@@ -119,8 +118,17 @@ bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::str
         error = "cannot open WAV file \"" + path + "\"";
         return false;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
+    // A sampled instrument holds at most 131070 bytes; a WAV file many times that size is not
+    // meant as one (and a device file would never end).
+    constexpr size_t MAX_WAV_BYTES = 16u << 20;
+    std::vector<uint8_t> bytes;
+    char chunk[65536];
+    while (bytes.size() <= MAX_WAV_BYTES && file.read(chunk, sizeof chunk).gcount() > 0)
+        bytes.insert(bytes.end(), chunk, chunk + file.gcount());
+    if (bytes.size() > MAX_WAV_BYTES) {
+        error = "\"" + path + "\" is larger than 16 MiB";
+        return false;
+    }
     if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
         std::string(bytes.begin() + 8, bytes.begin() + 12) != "WAVE") {
         error = "\"" + path + "\" is not a WAV file";
