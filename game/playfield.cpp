@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -27,14 +28,19 @@ void showError(const char* text) {
     platform::messageBox(text, "ERROR", platform::MessageButtons::Ok, platform::MessageIcon::None);
 }
 
+// Only a regular file is read: a directory or a device (which may never end) counts as a file
+// that cannot be opened.
 bool readWholeFile(const char* path, std::string& text) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
     char buffer[65536];
     size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    const bool ok = !std::ferror(file);
     std::fclose(file);
-    return true;
+    return ok;
 }
 
 // Reads records the way the pattern "%d,%d,%d,%d,%d,%d,%d" does: each integer may be preceded by

@@ -89,6 +89,16 @@ TEST_F(PlayfieldFile, MissingFileIsReportedAndLeavesNoWalls) {
     EXPECT_EQ(recording::messages[0].icon, platform::MessageIcon::None);
 }
 
+TEST_F(PlayfieldFile, DirectoriesAndDevicesCannotBeOpened) {
+    for (const std::string& path : {testing::TempDir(), std::string("/dev/zero")}) {
+        recording::clear();
+        loadPlayfield(path.c_str());
+        EXPECT_EQ(playfield.blockCount, 0);
+        ASSERT_EQ(recording::messages.size(), 1u) << path;
+        EXPECT_EQ(recording::messages[0].text, "Cannot open playfield file");
+    }
+}
+
 TEST_F(PlayfieldFile, ShippedArenaIsSymmetricAndKeepsTheStartsClear) {
     recording::clear();
     loadPlayfield("data/playfield.txt");
