@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -60,8 +61,10 @@ bool parseCount(const std::string& text, unsigned long long max, unsigned long l
 }
 
 bool readScript(const char* path, std::vector<KeyEvent>& events) {
-    std::ifstream file(path);
-    if (!file) {
+    std::error_code error;
+    std::ifstream file;
+    if (std::filesystem::is_regular_file(path, error)) file.open(path);
+    if (!file.is_open()) {
         std::fprintf(stderr, "simulate: cannot open key script %s\n", path);
         return false;
     }
