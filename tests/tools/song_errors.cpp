@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "tests/tools/song_support.h"
 #include "tools/commands.h"
 #include "tools/song/text_format.h"
@@ -39,6 +42,13 @@ std::string join(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;
+}
+
+// A folder of this process's own, so that tests running side by side do not share files.
+std::string scratchDir() {
+    const std::string dir = testing::TempDir() + "/song_tests_" + std::to_string(getpid());
+    mkdir(dir.c_str(), 0700);
+    return dir;
 }
 
 std::vector<song::Diagnostic> problemsOf(const std::vector<std::string>& lines) {
@@ -133,7 +143,7 @@ TEST(SongErrors, EveryMistakeOfOneTextIsReported) {
 }
 
 TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
-    const std::string dir = testing::TempDir();
+    const std::string dir = scratchDir();
     // A 16-bit stereo WAV of four frames.
     const unsigned char wav[] = {'R', 'I', 'F', 'F', 52, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
                                  16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0,
@@ -160,7 +170,7 @@ TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
 }
 
 TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {
-    const std::string dir = testing::TempDir();
+    const std::string dir = scratchDir();
     const std::string bad = dir + "/bad_song.txt", good = dir + "/good_song.txt";
     const std::string out = dir + "/song_out.mod";
     std::vector<std::string> lines = miniSong();
