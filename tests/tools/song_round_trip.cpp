@@ -258,3 +258,23 @@ TEST(SongText, NoteNamesCoverTheTable) {
     EXPECT_FALSE(song::noteFromName("E#2", note));
     EXPECT_EQ(song::noteName(49), "");
 }
+
+TEST(SongText, TheGuidesExampleCompilesAndRoundTrips) {
+    const std::string guide = readText("docs/song-format.md");
+    const size_t start = guide.find("## Example\n");
+    const size_t end = guide.find("\n## ", start + 1);
+    ASSERT_NE(start, std::string::npos);
+    std::string example;
+    size_t at = start;
+    while ((at = guide.find('\n', at)) != std::string::npos && at < end) {
+        ++at;
+        size_t next = guide.find('\n', at);
+        std::string line = guide.substr(at, next - at);
+        if (line.rfind("    ", 0) == 0) example += line.substr(4) + "\n";
+    }
+    std::vector<song::Diagnostic> problems;
+    std::vector<uint8_t> module = compileText(example, Generation::V3, &problems);
+    ASSERT_FALSE(module.empty()) << song::formatDiagnostics("example", problems) << example;
+    EXPECT_TRUE(parses(module));
+    EXPECT_EQ(roundTrip(module), module);
+}
