@@ -272,9 +272,11 @@ TEST(SongText, TheGuidesExampleCompilesAndRoundTrips) {
         std::string line = guide.substr(at, next - at);
         if (line.rfind("    ", 0) == 0) example += line.substr(4) + "\n";
     }
+    ASSERT_NE(example.find("\npositions\n"), std::string::npos) << "no example found";
     std::vector<song::Diagnostic> problems;
     std::vector<uint8_t> module = compileText(example, Generation::V3, &problems);
     ASSERT_FALSE(module.empty()) << song::formatDiagnostics("example", problems) << example;
+    EXPECT_EQ(module[31], 2) << "two positions";
     EXPECT_TRUE(parses(module));
     EXPECT_EQ(roundTrip(module), module);
 }
