@@ -4,6 +4,11 @@
 
 #include <cstdio>
 
+#ifdef TARVEX_HAVE_X11
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#endif
+
 namespace platform {
 namespace sdl2 {
 
@@ -20,6 +25,41 @@ bool ensureSubsystem(Uint32 flags) {
 }
 
 SDL_Window* window() { return theWindow; }
+
+namespace {
+// Without a window manager SDL gives a shown window the keyboard focus with "revert to none":
+// once that window is gone no window gets keys any more, not even ours when a short-lived
+// window came and went. Reverting to the window under the pointer instead keeps the keyboard
+// usable. With a window manager, focus is the manager's business and nothing is changed.
+void makeFocusRevertToPointer(SDL_Window* shown) {
+#ifdef TARVEX_HAVE_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(shown, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* display = info.info.x11.display;
+    Atom managerCheck = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (managerCheck != None) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* value = nullptr;
+        XGetWindowProperty(display, DefaultRootWindow(display), managerCheck, 0, 1, False, AnyPropertyType,
+                           &type, &format, &count, &remaining, &value);
+        if (value) XFree(value);
+        if (type != None) return;  // a window manager runs
+    }
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (revert == RevertToNone && focus != None && focus != PointerRoot) {
+        XSetInputFocus(display, focus, RevertToPointerRoot, CurrentTime);
+        XFlush(display);
+    }
+#else
+    (void)shown;
+#endif
+}
+}  // namespace
 
 }  // namespace sdl2
 
@@ -106,6 +146,7 @@ void showWindow() {
     if (!theWindow) return;
     SDL_ShowWindow(theWindow);
     SDL_RaiseWindow(theWindow);
+    sdl2::makeFocusRevertToPointer(theWindow);
 }
 
 void showCursor(bool visible) {

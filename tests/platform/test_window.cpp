@@ -9,6 +9,10 @@
 
 #include <cstdlib>
 
+#ifdef TARVEX_HAVE_X11
+#include <X11/Xlib.h>
+#endif
+
 namespace {
 
 class WindowTest : public ::testing::Test {
@@ -119,5 +123,25 @@ TEST_F(WindowTest, FullScreenWindowCoversTheChosenMode) {
     EXPECT_EQ(viewport[3], 600);
     platform::restoreDisplayMode();
 }
+
+#ifdef TARVEX_HAVE_X11
+// Without a window manager a shown window takes the keyboard focus; when it goes, the focus must
+// fall back to the window under the pointer rather than to nothing, or a program started
+// earlier (the game, say) would never get keys again.
+TEST_F(WindowTest, KeyboardFocusFallsBackToThePointerWhenTheWindowGoes) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    ASSERT_TRUE(platform::createWindow("focus", 64, 64, false));
+    platform::showWindow();
+    platform::destroyWindow();
+    SDL_PumpEvents();
+    XSync(display, False);
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    EXPECT_EQ(focus, static_cast<::Window>(PointerRoot));
+    XCloseDisplay(display);
+}
+#endif
 
 }  // namespace
