@@ -215,6 +215,29 @@ TEST(MusicHandoff, MatchesStopThePlayerAndTheTitleMakesANewOne) {
     platform::setMessageObserver(nullptr);
 }
 
+TEST(MusicHandoff, WithoutASoundDeviceStartUpReportsItOnceAndTheTitleStaysSilent) {
+    // Runs in a fresh process, where the sound device has not been opened yet.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string modulePath = diskDevice().directory + "/no-device-song";
+    writeFile(modulePath, playerTestSong());
+    EXPECT_EXIT(
+        {
+            setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+            observeMessages();
+            loadMusic(modulePath.c_str());
+            bool ok = observedMessages.size() == 1 &&
+                      observedMessages[0].text == "Direct-X error" &&
+                      observedMessages[0].caption == "ERROR" && musicPlayerExists();
+            stopTitleMusic();  // the failed player is stopped and destroyed by a match update
+            ok = ok && !musicPlayerExists();
+            startTitleMusic();  // a failed start on the title is silent
+            ok = ok && musicPlayerExists() && observedMessages.size() == 1;
+            releaseMusic();
+            std::exit(ok && !musicPlayerExists() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // ---- The real game under X ------------------------------------------------------------------
 namespace {
 
