@@ -76,6 +76,8 @@ int compile(int argc, char** argv) {
         std::fprintf(stderr, "%s: not compiled, nothing written\n", source.c_str());
         return 1;
     }
+    for (const song::Diagnostic& warning : song::songWarnings(song))
+        std::fprintf(stderr, "%s:%d: warning: %s\n", source.c_str(), warning.line, warning.message.c_str());
     if (!writeFile(output, reinterpret_cast<const char*>(module.data()), module.size())) {
         std::fprintf(stderr, "%s: cannot write the module\n", output.c_str());
         return 1;

@@ -13,6 +13,7 @@
 
 #include "tests/tools/song_support.h"
 #include "tools/commands.h"
+#include "tools/song/compiler.h"
 #include "tools/song/text_format.h"
 
 using namespace songtest;
@@ -242,4 +243,30 @@ TEST(SongErrors, AWrongBlockHeaderIsReportedOnceNotForEachOfItsLines) {
     problems = problemsOf(lines);
     ASSERT_EQ(problems.size(), 1u) << song::formatDiagnostics("mini", problems);
     EXPECT_EQ(problems[0].line, 8);
+}
+
+TEST(SongWarnings, LikelyMistakesAreNamedWithTheirRowsLine) {
+    std::vector<std::string> lines = miniSong();
+    lines[10] = "  --- .. 705";              // line 11: jump past the one position
+    lines[12] = "  G-4 01 A01";              // line 13: above the mixer's top rate
+    lines[14] = "  C-2 03 ...";              // line 15: instrument 3 is not defined
+    lines.insert(lines.begin() + 16, "  ; a comment between rows");  // line 17
+    lines[17] = "  C-2 01 A01";             // line 18: kept from the transpose
+    lines.back() = "  1 1:0:0 1:0:1 1";     // voice 2 moves instrument numbers up by one
+    song::Song s;
+    std::vector<song::Diagnostic> problems;
+    ASSERT_TRUE(song::readSongText(join(lines), "", s, problems)) << song::formatDiagnostics("mini", problems);
+    std::vector<song::Diagnostic> warnings = song::songWarnings(s);
+    std::vector<int> warned;
+    for (const song::Diagnostic& w : warnings) warned.push_back(w.line);
+    EXPECT_EQ(warned, (std::vector<int>{9, 11, 13, 15})) << song::formatDiagnostics("mini", warnings);
+    EXPECT_NE(warnings[0].message.find("instrument 2 is not defined"), std::string::npos);
+    EXPECT_NE(warnings[1].message.find("jump to position 5"), std::string::npos);
+    EXPECT_NE(warnings[2].message.find("top rate"), std::string::npos);
+    EXPECT_NE(warnings[3].message.find("instrument 3 is not defined"), std::string::npos);
+    EXPECT_FALSE(compileText(join(lines)).empty()) << "warnings do not stop compiling";
+
+    ASSERT_TRUE(song::readSongText(readText("music/songs/title.txt"), "music/songs", s, problems));
+    warnings = song::songWarnings(s);
+    EXPECT_TRUE(warnings.empty()) << song::formatDiagnostics("title", warnings);
 }

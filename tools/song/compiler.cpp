@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 namespace song {
 
@@ -175,6 +176,39 @@ Record fromV2Layout(const Record& old, std::array<uint8_t, 9>* spare) {
     if (spare)
         for (size_t s = 0; s < V2_SPARE_OFFSETS.size(); ++s) (*spare)[s] = old[V2_SPARE_OFFSETS[s]];
     return current;
+}
+
+std::vector<Diagnostic> songWarnings(const Song& song) {
+    // The instrument transposes each pattern is played with.
+    std::map<int, std::set<int>> transposes;
+    for (const Position& position : song.positions)
+        for (const VoiceEntry& entry : position.voices) transposes[entry.pattern].insert(entry.instrumentTranspose);
+    std::vector<Diagnostic> warnings;
+    for (const auto& [number, pattern] : song.patterns) {
+        for (int r = 0; r < PATTERN_ROWS; ++r) {
+            const uint8_t* row = &pattern.bytes[r * 3];
+            const int line = pattern.rowLines[r] ? pattern.rowLines[r] : pattern.line;
+            const std::string where = "pattern " + std::to_string(number) + " row " + std::to_string(r) + ": ";
+            const int effect = row[1] & 15, parameter = row[2], note = static_cast<int8_t>(row[0]);
+            if (effect == 7 && parameter > static_cast<int>(song.positions.size()))
+                warnings.push_back({line, where + "jump to position " + std::to_string(parameter) +
+                                              ", past the song's " + std::to_string(song.positions.size()) + " positions"});
+            if (note >= 43 && note <= 48)
+                warnings.push_back({line, where + "notes F#4 to B-4 all sound at the mixer's top rate"});
+            const int instrument = row[1] >> 4;
+            if (note == 0 || instrument == 0) continue;
+            const bool keep = effect == 10 && (parameter & 15) != 0;
+            for (int transpose : transposes[number]) {
+                const int n = keep ? instrument : (instrument + transpose) & 0xFF;
+                if (n <= INSTRUMENT_COUNT && song.instruments[n - 1].defined) continue;
+                warnings.push_back({line, where + "instrument " + std::to_string(n) +
+                                              (n > INSTRUMENT_COUNT ? " does not exist" : " is not defined") +
+                                              "; the note plays nothing"});
+                break;
+            }
+        }
+    }
+    return warnings;
 }
 
 bool checkInstrument(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {

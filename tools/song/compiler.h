@@ -18,6 +18,10 @@ bool checkInstrument(const Song& song, int k, std::vector<Diagnostic>& diagnosti
 bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& out,
                  std::vector<Diagnostic>& diagnostics);
 
+// Things that compile but are likely mistakes: a jump past the last position, notes above the
+// mixer's top rate, rows that name an instrument the song does not define.
+std::vector<Diagnostic> songWarnings(const Song& song);
+
 // The record layouts of the "V.2" generation: rearranging a current synthetic record into the
 // older one (the dropped bytes come from spare) and the upgrade back.
 Record toV2Layout(const Record& current, const std::array<uint8_t, 9>& spare);

@@ -75,6 +75,7 @@ struct Position {
 struct Pattern {
     std::array<uint8_t, PATTERN_SIZE> bytes{};
     int line = 0;
+    std::array<int, PATTERN_ROWS> rowLines{};  // 0 when decompiled
 };
 
 struct Song {

@@ -588,6 +588,7 @@ private:
             return;
         }
         uint8_t* row = &pattern_->bytes[rows_ * 3];
+        pattern_->rowLines[rows_] = line_;
         ++rows_;
         if (t.size() == 1 && t[0].text == "---") return;  // an empty row
         if (t.size() != 3)
