@@ -1,5 +1,7 @@
 #include "audio/player.h"
 
+#include "audio/mixer_offline.h"
+
 #include <new>
 #include <utility>
 
@@ -33,10 +35,8 @@ int MusicPlayer::start() {
     if (!mixer) return PLAYER_NO_MIXER_OR_TIMER;
     if (!mixer->open(PLAYER_CHANNELS, stereo)) return PLAYER_NO_OUTPUT;
     // In stereo, channels 0 and 3 sound on the left, 1 and 2 on the right.
-    mixer->setPan(0, -10000);
-    mixer->setPan(1, 10000);
-    mixer->setPan(2, 10000);
-    mixer->setPan(3, -10000);
+    for (int16_t channel = 0; channel < PLAYER_CHANNELS; ++channel)
+        mixer->setPan(channel, CHANNEL_PANS[channel]);
     // A stop request also ends a wait for room in the ring, so the thread always leaves quickly.
     mixer->stopEvent = &stopEvent;
 

@@ -25,7 +25,7 @@ enum : int {
 };
 
 constexpr int PLAYER_TIMER_MS = 10;
-constexpr int16_t PLAYER_CHANNELS = 4;
+constexpr int16_t PLAYER_CHANNELS = VOICE_COUNT;  // one mixer channel per song voice
 
 class MusicPlayer : public WorkerThread {
 public:
