@@ -19,8 +19,10 @@ void compileSongText(const std::string& text) {
     song::Song song;
     std::vector<song::Diagnostic> diagnostics;
     std::vector<uint8_t> module;
-    if (song::readSongText(text, "", song, diagnostics))
+    if (song::readSongText(text, "", song, diagnostics)) {
         song::compileSong(song, song.generation, module, diagnostics);
+        song::songWarnings(song);
+    }
     if (!diagnostics.empty() && !module.empty()) std::abort();
 }
 
