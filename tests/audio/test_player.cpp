@@ -233,6 +233,35 @@ TEST_F(PlayerTest, ThousandStartStopCyclesEndEveryThreadAndRing) {
     EXPECT_EQ(threadsInProcess(), threadsBefore);
 }
 
+TEST_F(PlayerTest, StopEndsAThreadWaitingOnADeviceThatStoppedPlaying) {
+    // A ring whose cursor never moves: the player fills it and then waits for room forever.
+    class FrozenRing : public platform::SoundRing {
+    public:
+        explicit FrozenRing(std::atomic<int>& writes) : writes(writes) {}
+        uint32_t playPosition() override { return 0; }
+        bool write(uint32_t, const uint8_t*, uint32_t) override {
+            ++writes;
+            return true;
+        }
+        std::atomic<int>& writes;
+    };
+    std::atomic<int> writes{0};
+    MusicPlayer player(&module, nullptr, true, [&writes](bool) {
+        SoundOutput output;
+        output.opened = true;
+        output.ring = std::make_unique<FrozenRing>(writes);
+        return output;
+    });
+    ASSERT_EQ(player.start(), PLAYER_STARTED);
+    ASSERT_TRUE(waitUntil([&] { return writes.load() >= 18; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(writes.load(), 18);  // the ring is full: 18 blocks fit, not one more
+    const auto before = Clock::now();
+    player.stop();
+    EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));  // catches a hang only
+    EXPECT_FALSE(player.threadStarted());
+}
+
 TEST_F(PlayerTest, AStoppedPlayerDoesNotPlayAgain) {
     MusicPlayer player(&module, nullptr, true, silentDevice());
     CountingSink sink;
