@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 
 const char* const WINDOW_TITLE = "TARVEX 3D - BY THE TARVEX TEAM - TARVEX.EXAMPLE.ORG";
+const char* const WINDOW_CLASS = "Tarvex";
 
 bool fullScreen = true;
 
@@ -38,6 +39,7 @@ bool chooseDisplayMode(int width, int height, int bits) {
 
 bool createGLWindow(const char* title, int width, int height, int bits, bool fullScreenFlag) {
     fullScreen = fullScreenFlag;
+    platform::setWindowClass(WINDOW_CLASS);
     if (!chooseDisplayMode(width, height, bits)) return false;
     if (fullScreen) platform::showCursor(false);
     if (!platform::createWindow(title, width, height, fullScreen)) return failCreation("Window Creation Error.");

@@ -31,6 +31,9 @@ using MessageObserver = std::function<MessageAnswer(const MessageRecord&)>;
 void setMessageObserver(MessageObserver observer);  // empty function: back to real boxes
 
 // ---- Window and GL context -------------------------------------------------------------------
+// The class name that the window system files the program's window under ("Tarvex"); set before
+// createWindow. A class name set by the user's environment wins.
+void setWindowClass(const std::string& name);
 // Switches the display to width x height for full screen; false when the display has no such mode.
 bool changeDisplayMode(int width, int height, int bitsPerPixel);
 void restoreDisplayMode();

@@ -16,6 +16,7 @@ MessageAnswer showNativeMessageBox(const MessageRecord& message) {
     return message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
+void setWindowClass(const std::string&) {}
 bool changeDisplayMode(int, int, int) { return false; }
 void restoreDisplayMode() {}
 bool createWindow(const std::string&, int, int, bool) { return false; }

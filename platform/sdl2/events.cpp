@@ -13,9 +13,9 @@ namespace {
 constexpr uint64_t FRAME_PERIOD_MICROS = 10000;
 
 std::atomic<bool> quitPosted{false};
-sdl2::TapKeeper tapKeeper;
 std::atomic<int> quitCode{0};
 bool minimised = false;
+sdl2::TapKeeper tapKeeper;
 
 uint64_t nowMicros() {
     static const uint64_t frequency = SDL_GetPerformanceFrequency();

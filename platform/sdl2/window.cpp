@@ -3,6 +3,7 @@
 #include "platform/sdl2/sdl2_internal.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef TARVEX_HAVE_X11
 #include <SDL_syswm.h>
@@ -65,6 +66,12 @@ void makeFocusRevertToPointer(SDL_Window* shown) {
 
 using sdl2::theContext;
 using sdl2::theWindow;
+
+void setWindowClass(const std::string& name) {
+    // SDL reads the class from the environment when it makes a window.
+    setenv("SDL_VIDEO_X11_WMCLASS", name.c_str(), 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", name.c_str(), 0);
+}
 
 bool changeDisplayMode(int width, int height, int bitsPerPixel) {
     sdl2::modeChosen = false;

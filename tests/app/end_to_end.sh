@@ -30,7 +30,9 @@ fail() { echo "$1"; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
 
 "$TARVEX_GAME_BIN" &
 pid=$!
-timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" >/dev/null || fail "no game window appeared"
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" | head -n1)
+[ -n "$wid" ] || fail "no game window appeared"
+xprop -id "$wid" WM_CLASS | grep -q "\"Tarvex\"" || fail "the window class is not Tarvex"
 sleep 1.5; shot title
 clear_colour_at 400 300 && fail "the title screen is not drawn over the whole window"
 for step in F1:match 7:split Escape:title-again; do
