@@ -18,7 +18,6 @@ std::unique_ptr<Mixer> makeMixer(void* window, MusicModule* module, SoundOpener 
 MusicPlayer::MusicPlayer(MusicModule* module, void* window, bool stereo, SoundOpener opener)
     : module(module),
       mixer(makeMixer(window, module, std::move(opener))),
-      window(window),
       sequencer(module, mixer.get()),
       stereo(stereo) {}
 

@@ -29,7 +29,8 @@ constexpr int16_t PLAYER_CHANNELS = VOICE_COUNT;  // one mixer channel per song 
 
 class MusicPlayer : public WorkerThread {
 public:
-    // module is not owned and must outlive the player. opener gives the Mixer its sound output.
+    // module is not owned and must outlive the player. window goes to the Mixer; opener gives
+    // the Mixer its sound output.
     MusicPlayer(MusicModule* module, void* window, bool stereo,
                 SoundOpener opener = openPlatformSound);
     ~MusicPlayer() override;  // stop, then the mixer is deleted
@@ -55,8 +56,7 @@ protected:
 
 private:
     MusicModule* module;
-    std::unique_ptr<Mixer> mixer;  // null if it could not be allocated
-    void* window;
+    std::unique_ptr<Mixer> mixer;  // null if it could not be allocated; holds the window
     Sequencer sequencer;
     std::unique_ptr<platform::PeriodicTimer> timer;
     std::unique_ptr<platform::Event> timerEvent;
