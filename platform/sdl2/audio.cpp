@@ -171,13 +171,13 @@ void setVoice(std::vector<Uint8> samples, bool loop) {
 // Reads a WAV file converted to the device format; empty when it cannot be read or converted.
 std::vector<Uint8> loadWave(const char* path) {
     std::vector<Uint8> converted;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec fileFormat;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path, &spec, &buffer, &length)) return converted;
+    if (!SDL_LoadWAV(path, &fileFormat, &buffer, &length)) return converted;
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, DEVICE_CHANNELS,
-                          SOUND_RATE) >= 0) {
+    if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
+                          AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) >= 0) {
         converted.assign(static_cast<size_t>(length) * std::max(cvt.len_mult, 1), 0);
         std::memcpy(converted.data(), buffer, length);
         cvt.buf = converted.data();
