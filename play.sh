@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh --play
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF >/dev/null
-cmake --build build --target tarvex -j"$(nproc)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF >/dev/null
+cmake --build build --target tarvex tarvex-tool -j"$(nproc)"
 exec build/app/tarvex

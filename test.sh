@@ -8,7 +8,7 @@ jobs=$(nproc)
 fuzz_seconds=${TARVEX_FUZZ_SECONDS:-30}
 
 echo "== build"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_TESTS=ON -DTARVEX_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
 
 echo "== tests (Xvfb, Mesa llvmpipe)"
