@@ -19,13 +19,13 @@ xvfb-run -a -s "-screen 0 800x600x24" \
 echo "== thread tests under ThreadSanitizer"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF -DTARVEX_BENCH=OFF \
   -DTARVEX_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j"$jobs"
+cmake --build build-tsan -j"$jobs" --target player_tests platform_audio_tests
 ctest --test-dir build-tsan --output-on-failure -L threads --no-tests=ignore
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF \
   -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF -DTARVEX_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j"$jobs"
+cmake --build build-fuzz -j"$jobs" --target fuzzers
 for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
