@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "music/module.h"
+
 namespace song {
 
 enum class Generation { V3, V2, ZUNQ };
@@ -16,14 +18,15 @@ enum class Generation { V3, V2, ZUNQ };
 const char* generationName(Generation generation);
 bool generationFromName(const std::string& name, Generation& generation);
 
-constexpr int INSTRUMENT_COUNT = 15;
-constexpr int RECORD_SIZE = 32;
-constexpr int PATTERN_ROWS = 16;
-constexpr int PATTERN_SIZE = 48;
-constexpr int TABLE_SIZE = 64;
+// The module's layout in the compiler's signed arithmetic; the sizes are the parser's own.
+constexpr int INSTRUMENT_COUNT = ::INSTRUMENT_COUNT;
+constexpr int RECORD_SIZE = int(INSTRUMENT_RECORD_BYTES);
+constexpr int PATTERN_ROWS = ::PATTERN_ROWS;
+constexpr int PATTERN_SIZE = int(PATTERN_BYTES);
+constexpr int TABLE_SIZE = int(SYNTH_TABLE_BYTES);
 constexpr int TITLE_SIZE = 26;
-constexpr int HEADER_SIZE = 512;
-constexpr int POSITION_SIZE = 16;
+constexpr int HEADER_SIZE = int(MODULE_HEADER_BYTES);
+constexpr int POSITION_SIZE = int(POSITION_ENTRY_BYTES);
 constexpr int VOICES = 4;
 
 // Offsets inside a synthetic record of the current layout.
