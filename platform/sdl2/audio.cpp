@@ -47,11 +47,11 @@ public:
     // Called by the device callback only: the next sample pair, advancing the play cursor.
     void nextFrame(int& left, int& right, uint32_t& cursor) const {
         if (stereo_) {
-            left += (bytes_[cursor] - 128) << 8;
-            right += (bytes_[cursor + 1] - 128) << 8;
+            left += (bytes_[cursor] - 128) * 256;
+            right += (bytes_[cursor + 1] - 128) * 256;
             cursor = (cursor + 2) % SOUND_RING_BYTES;
         } else {
-            int value = (bytes_[cursor] - 128) << 8;
+            int value = (bytes_[cursor] - 128) * 256;
             left += value;
             right += value;
             cursor = (cursor + 1) % SOUND_RING_BYTES;
