@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr float BULLET_SPEED = 0.3f;
-constexpr float WALL_MARGIN = 0.14f;
 constexpr int OWN_TANK_SAFE_LIFE = 195;  // the shooter is safe while life >= this
 
 void hitWalls(Bullet& bullet, float nextX, float nextY) {
@@ -17,7 +15,7 @@ void hitWalls(Bullet& bullet, float nextX, float nextY) {
         if (!bulletHitsBlock(block, nextX, nextY)) continue;
         if (gameMode == Bouncing) {
             // Coming in through a vertical side reverses vx; through the top or bottom, vy.
-            if (bullet.x < block.xMin - WALL_MARGIN || bullet.x > block.xMax + WALL_MARGIN)
+            if (bullet.x < block.xMin - BULLET_WALL_MARGIN || bullet.x > block.xMax + BULLET_WALL_MARGIN)
                 bullet.vx = -bullet.vx;
             else
                 bullet.vy = -bullet.vy;
@@ -71,5 +69,5 @@ bool bulletHitsTank(int j, int i) {
     const float c = std::cos(theta), s = std::sin(theta);
     const float u = dx * c - dy * s;  // along the tank's heading
     const float v = dx * s + dy * c;  // across it
-    return -2.1f <= u && u <= 2.3f && -1.55f <= v && v <= 1.55f;
+    return -TANK_REAR <= u && u <= TANK_FRONT && -TANK_HALF_WIDTH <= v && v <= TANK_HALF_WIDTH;
 }

@@ -13,7 +13,7 @@ struct Player {
     float turretAngle;           // relative to the hull, degrees, not wrapped
     float rightTrackScroll;      // tread texture offset, kept within 0..2
     float leftTrackScroll;
-    int32_t lives;               // 5 at match start
+    int32_t lives;               // START_LIVES at match start
     int32_t powerupKind;         // 0 none, or a PowerupKind
     int32_t powerupTimer;        // updates left for powerupKind
     int32_t splitCamera;         // this player's half in split screen: 0 chase, 1 turret
@@ -48,6 +48,15 @@ enum PowerupKind { NoPowerup = 0, TankSpeed = 1, BulletSpeed = 2, Shield = 3, Ra
 enum ViewMode { OverviewView, OrbitView, ChaseView0, ChaseView1, TurretView0, TurretView1, SplitView };
 
 constexpr float DEG_TO_RAD = 0.017453292f;
+
+// ---- Rule constants shared by several rule files -----------------------------------------------
+constexpr int32_t START_LIVES = 5;
+constexpr float BULLET_SPEED = 0.3f;         // distance per bullet step
+constexpr float BULLET_WALL_MARGIN = 0.14f;  // a bullet meets a wall box grown by this much
+// The tank's hull box in tank coordinates: forward and rear reach, half the width.
+constexpr float TANK_FRONT = 2.3f;
+constexpr float TANK_REAR = 2.1f;
+constexpr float TANK_HALF_WIDTH = 1.55f;
 
 // ---- Global state ------------------------------------------------------------------------------
 extern uint8_t KeyState[256];   // 1 while a key is down, by virtual-key code; cleared to act once

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int HIT_COUNTDOWN_START = 150;
-constexpr int START_LIVES = 5;
 
 const TankKeys PLAYER0_KEYS = {vk::letter('A'), vk::letter('D'), vk::letter('Q'), vk::letter('E'),
                                vk::letter('W'), vk::letter('S'), vk::letter('X')};

@@ -20,7 +20,6 @@ namespace {
 constexpr float X_SCALE = 0.43f;
 constexpr float Y_SCALE = 0.32f;
 constexpr float COLOUR_SCALE = 0.003921569f;  // 1 / 255
-constexpr float BULLET_MARGIN = 0.14f;
 constexpr float POWERUP_HALF_SIZE = 1.4f;
 constexpr float MIN_TANK_DISTANCE_SQUARED = 23.04f;  // 4.8 squared
 
@@ -123,8 +122,9 @@ bool pointInBlock(const PlayfieldBlock& block, float x, float y) {
 
 // The tank outline in tank coordinates (forward, left): hull corners and the middle of each
 // long side, then the barrel's corners in turret coordinates.
-const float HULL_OUTLINE[6][2] = {{2.3f, 1.55f}, {2.3f, -1.55f}, {0.0f, 1.55f},
-                                  {0.0f, -1.55f}, {-2.1f, -1.55f}, {-2.1f, 1.55f}};
+const float HULL_OUTLINE[6][2] = {{TANK_FRONT, TANK_HALF_WIDTH},  {TANK_FRONT, -TANK_HALF_WIDTH},
+                                  {0.0f, TANK_HALF_WIDTH},        {0.0f, -TANK_HALF_WIDTH},
+                                  {-TANK_REAR, -TANK_HALF_WIDTH}, {-TANK_REAR, TANK_HALF_WIDTH}};
 const float BARREL_OUTLINE[4][2] = {{2.6f, 0.14f}, {2.6f, -0.14f}, {1.5f, -0.14f}, {1.5f, 0.14f}};
 
 struct Point {
@@ -195,8 +195,8 @@ bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {
 }
 
 bool bulletHitsBlock(const PlayfieldBlock& block, float nextX, float nextY) {
-    return block.xMin - BULLET_MARGIN <= nextX && nextX <= block.xMax + BULLET_MARGIN &&
-           block.yMin - BULLET_MARGIN <= nextY && nextY <= block.yMax + BULLET_MARGIN;
+    return block.xMin - BULLET_WALL_MARGIN <= nextX && nextX <= block.xMax + BULLET_WALL_MARGIN &&
+           block.yMin - BULLET_WALL_MARGIN <= nextY && nextY <= block.yMax + BULLET_WALL_MARGIN;
 }
 
 bool powerupOverlapsBlock(float x, float y) {

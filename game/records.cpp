@@ -84,7 +84,7 @@ void initGame(const char* playfieldPath) {
     }
     loadPlayfield(playfieldPath);
     restartPlay();
-    for (int i = 0; i < playerCount; ++i) players[i].lives = 5;
+    for (int i = 0; i < playerCount; ++i) players[i].lives = START_LIVES;
 }
 
 void restartPlay() {

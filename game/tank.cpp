@@ -12,7 +12,6 @@ constexpr float DRIVE_STEP = 0.075f;
 constexpr float TRACK_FULL = 0.03f;
 constexpr float TRACK_HALF = TRACK_FULL * 0.5f;
 constexpr float BULLET_STEER = 1.0f;
-constexpr float BULLET_SPEED = 0.3f;
 constexpr float MUZZLE_STEPS = 7.0f;
 constexpr int BULLET_LIFE = 200;
 constexpr int RAPID_BULLET_LIFE = 600;
