@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-uint16_t bigEndian16(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
-
-}  // namespace
-
 void Instrument::load(const uint8_t* record, const uint8_t* sampleCursor,
                       const uint8_t* synthTables, const uint8_t* imageEnd) {
     *this = Instrument();

@@ -5,8 +5,6 @@
 
 namespace {
 
-uint16_t bigEndian16(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
-
 constexpr size_t SIGNATURE_OFFSET = 26;
 constexpr size_t TABLE_COUNT_OFFSET = 29;
 constexpr size_t SONG_LENGTH_OFFSET = 30;

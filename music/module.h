@@ -22,6 +22,9 @@ constexpr size_t PATTERN_BYTES = PATTERN_ROWS * PATTERN_ROW_BYTES;  // 48
 constexpr size_t SYNTH_TABLE_BYTES = 64;
 constexpr uint8_t SYNTHETIC_MARKER = 0xFF;
 
+// A 16-bit number of the image (stored big-endian).
+inline uint16_t bigEndian16(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
+
 enum InstrumentKind : uint8_t { INSTRUMENT_SAMPLED = 0, INSTRUMENT_SYNTHETIC = 1 };
 
 // One instrument decoded from its 32-byte record. Both kinds share `volume`; the fields of the
