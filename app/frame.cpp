@@ -34,10 +34,12 @@ void ShellWindow::frameTick() {
 }
 
 namespace {
-void loadPerspective(double aspect) {
+// The aspect is a single-precision ratio of the view's size in pixels.
+void loadPerspective(int width, int height) {
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FIELD_OF_VIEW, aspect, NEAR_PLANE, FAR_PLANE);
+    gluPerspective(FIELD_OF_VIEW, static_cast<double>(aspect), NEAR_PLANE, FAR_PLANE);
 }
 }  // namespace
 
@@ -46,7 +48,7 @@ void resizeGL(int width, int height) {
     windowWidth = width;
     windowHeight = height;
     glViewport(0, 0, width, height);
-    loadPerspective(static_cast<double>(static_cast<float>(width) / static_cast<float>(height)));
+    loadPerspective(width, height);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -56,11 +58,11 @@ void resizeGL(int width, int height) {
 void applyViewLayout(int index, int views) {
     if (views == 1) {
         glViewport(0, 0, windowWidth, windowHeight);
-        loadPerspective(static_cast<double>(static_cast<float>(windowWidth) / static_cast<float>(windowHeight)));
+        loadPerspective(windowWidth, windowHeight);
     } else {
         int half = windowWidth / 2;
         glViewport(index == 0 ? 0 : half + 1, 0, half - 1, windowHeight);
-        loadPerspective(static_cast<double>(static_cast<float>(half) / static_cast<float>(windowHeight)));
+        loadPerspective(half, windowHeight);
     }
     glMatrixMode(GL_MODELVIEW);
 }
