@@ -1,5 +1,7 @@
 #include "audio/mixer.h"
 
+#include <type_traits>
+
 // ---- MixerChannel ----------------------------------------------------------------------------
 
 void MixerChannel::setSample(const uint8_t* newSample, uint16_t newLength, uint16_t newLoopStart,
@@ -96,6 +98,13 @@ done:
 
 // ---- Mixer -----------------------------------------------------------------------------------
 
+namespace {
+
+// Output frames per source byte at a rate in bytes per second; a rate of 0 or below counts as 1.
+double stepForRate(int32_t rate) { return double(MIXER_RATE) / double(rate <= 0 ? 1 : rate); }
+
+}  // namespace
+
 Mixer::Mixer(void* window, const MusicModule* module) : module(module), window(window) {}
 
 Mixer::~Mixer() { close(); }
@@ -144,7 +153,7 @@ bool Mixer::startNote(int16_t channel, uint8_t instrument, int32_t rate, int32_t
     }
     target->setSample(data, length, loopStart, loopLength, readable);
     target->volume = volume;
-    target->step = double(MIXER_RATE) / double(rate <= 0 ? 1 : rate);
+    target->step = stepForRate(rate);
     target->active = true;
     return true;
 }
@@ -166,7 +175,7 @@ bool Mixer::setPan(int16_t channel, int32_t pan) {
 bool Mixer::setRate(int16_t channel, int32_t rate) {
     MixerChannel* target = channelAt(channel);
     if (!target) return false;
-    target->step = double(MIXER_RATE) / double(rate <= 0 ? 1 : rate);
+    target->step = stepForRate(rate);
     return true;
 }
 
@@ -187,24 +196,11 @@ bool Mixer::setOverlay(int16_t channel, const uint8_t* buffer, uint16_t start, u
 namespace {
 
 // The running sums start each frame from the previous frame's quotients (not from 0): this
-// smooths the mix within a block. Divisor is the channel count, sounding or not.
-template <int DIVISOR>
-void combineFixed(const int32_t* first, const int32_t* second, uint8_t* out, bool stereo) {
-    int32_t left = 0, right = 0;
-    for (int f = 0; f < BLOCK_FRAMES; ++f) {
-        left = (left + first[f]) / DIVISOR;
-        right = (right + second[f]) / DIVISOR;
-        if (stereo) {
-            out[2 * f] = uint8_t(left + 128);
-            out[2 * f + 1] = uint8_t(right + 128);
-        } else {
-            out[f] = uint8_t(left + 128);
-        }
-    }
-}
-
-void combineAny(const int32_t* first, const int32_t* second, uint8_t* out, bool stereo,
-                int32_t divisor) {
+// smooths the mix within a block. Divisor is the channel count, sounding or not; the usual four
+// channels pass it as a compile-time constant so that the division becomes cheap.
+template <typename Divisor>
+void combine(const int32_t* first, const int32_t* second, uint8_t* out, bool stereo,
+             Divisor divisor) {
     int32_t left = 0, right = 0;
     for (int f = 0; f < BLOCK_FRAMES; ++f) {
         left = (left + first[f]) / divisor;
@@ -226,9 +222,9 @@ bool Mixer::renderBlock() {
     int32_t second[BLOCK_FRAMES] = {};
     for (int c = 0; c < channelCount; ++c) channels[c].renderRun(first, second, BLOCK_FRAMES);
     if (channelCount == 4)
-        combineFixed<4>(first, second, block.get(), stereo);
+        combine(first, second, block.get(), stereo, std::integral_constant<int32_t, 4>());
     else
-        combineAny(first, second, block.get(), stereo, channelCount);
+        combine(first, second, block.get(), stereo, int32_t(channelCount));
     writeBlock(block.get(), blockSize());
     return true;
 }
