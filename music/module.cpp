@@ -127,9 +127,14 @@ void MusicModule::convertFromV2() {
     }
 }
 
+const uint8_t* MusicModule::voiceEntry(int position, int voice) const {
+    if (position < 0 || position >= songLength_ || voice < 0 || voice > 3) return nullptr;
+    return positions_ + (size_t(position) * 4 + size_t(voice)) * 4;
+}
+
 uint16_t MusicModule::patternNumber(int position, int voice) const {
-    if (position < 0 || position >= songLength_ || voice < 0 || voice > 3) return 0;
-    return bigEndian16(positions_ + (size_t(position) * 4 + size_t(voice)) * 4);
+    const uint8_t* entry = voiceEntry(position, voice);
+    return entry ? bigEndian16(entry) : 0;
 }
 
 const uint8_t* MusicModule::patternRow(uint16_t pattern, int row) const {

@@ -121,6 +121,9 @@ public:
     // positions or patterns do not fit in the image. Safe to repeat: conversions happen once.
     int parse();
 
+    // The 4-byte entry of voice (0..3) at song position (0..songLength-1): pattern number
+    // (big-endian), instrument transpose, note transpose. Null outside the song.
+    const uint8_t* voiceEntry(int position, int voice) const;
     // Pattern number of voice (0..3) at song position (0..songLength-1); 0 outside the song.
     uint16_t patternNumber(int position, int voice) const;
     // The 3 bytes of one row of pattern p (1..patternCount), or null for pattern 0, a pattern

@@ -130,8 +130,7 @@ void Sequencer::readVoiceRow(int v) {
     // A voice entry that names pattern 0 (or no song at all) reads as an empty row.
     uint16_t pattern = module->patternNumber(position, v);
     uint8_t instrumentTranspose = 0, noteTranspose = 0;
-    if (position >= 0 && position < module->songLength()) {
-        const uint8_t* entry = module->positions() + (size_t(position) * 4 + size_t(v)) * 4;
+    if (const uint8_t* entry = module->voiceEntry(position, v)) {
         instrumentTranspose = entry[2];
         noteTranspose = entry[3];
     }
