@@ -21,10 +21,6 @@ std::unique_ptr<MusicPlayer> musicPlayer;
 
 constexpr uint64_t LARGEST_FILE = 0xFFFFFFFFull;  // sizes of 4 GiB or more are refused
 
-void showMusicError(const char* text) {
-    platform::messageBox(text, "ERROR", platform::MessageButtons::Ok, platform::MessageIcon::None);
-}
-
 // Stops and destroys the player. The pointer is cleared first, so a frame that runs behind a
 // message box never sees a player that is being torn down.
 void dropPlayer() {
@@ -63,32 +59,32 @@ long long fileSize(std::FILE* file) {
 std::unique_ptr<uint8_t[]> readMusicFile(const char* path, size_t& size) {
     File file = openExistingFile(path);
     if (!file) {
-        showMusicError("Could not open file");
+        platform::errorBox("Could not open file");
         return nullptr;
     }
     const long long bytes = fileSize(file.get());
     if (bytes == 0) {
-        showMusicError("Empty file");
+        platform::errorBox("Empty file");
         return nullptr;
     }
     if (bytes < 0) {
-        showMusicError("Cannot determine filesize");
+        platform::errorBox("Cannot determine filesize");
         return nullptr;
     }
     if (static_cast<unsigned long long>(bytes) > LARGEST_FILE) {
-        showMusicError("Illegal filesize");
+        platform::errorBox("Illegal filesize");
         return nullptr;
     }
     size = static_cast<size_t>(bytes);
     std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size]);
     if (!image) {
-        showMusicError("Could not allocate memory");
+        platform::errorBox("Could not allocate memory");
         return nullptr;
     }
     const size_t got = std::fread(image.get(), 1, size, file.get());
     file.reset();
     if (got != size) {
-        showMusicError("Failed to read the complete file");
+        platform::errorBox("Failed to read the complete file");
         return nullptr;
     }
     return image;
@@ -104,11 +100,11 @@ void loadMusic(const char* path) {
     if (!image) return;
     std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.get(), size));
     if (!module) {
-        showMusicError("Could not allocate memory");
+        platform::errorBox("Could not allocate memory");
         return;
     }
     if (module->parse() != 0) {
-        showMusicError("No ZQ module");
+        platform::errorBox("No ZQ module");
         return;  // the module, then its image, are freed here
     }
     musicImage = std::move(image);
@@ -117,7 +113,7 @@ void loadMusic(const char* path) {
 
     if (startNewPlayer() > 0) {
         // The player stays; the next match update or releaseMusic stops and destroys it.
-        showMusicError("Direct-X error");
+        platform::errorBox("Direct-X error");
     }
 }
 

@@ -23,10 +23,6 @@ constexpr float COLOUR_SCALE = 0.003921569f;  // 1 / 255
 constexpr float POWERUP_HALF_SIZE = 1.4f;
 constexpr float MIN_TANK_DISTANCE_SQUARED = 23.04f;  // 4.8 squared
 
-void showError(const char* text) {
-    platform::messageBox(text, "ERROR", platform::MessageButtons::Ok, platform::MessageIcon::None);
-}
-
 // Only a regular file is read: a directory or a device (which may never end) counts as a file
 // that cannot be opened.
 bool readWholeFile(const char* path, std::string& text) {
@@ -143,7 +139,7 @@ void loadPlayfield(const char* path) {
     releasePlayfield();
     std::string text;
     if (!readWholeFile(path, text)) {
-        showError("Cannot open playfield file");
+        platform::errorBox("Cannot open playfield file");
         return;
     }
     std::vector<PlayfieldBlock> records;
@@ -155,7 +151,7 @@ void loadPlayfield(const char* path) {
     PlayfieldBlock* blocks = new (std::nothrow) PlayfieldBlock[records.size()];
     if (!blocks || records.size() > static_cast<size_t>(INT32_MAX)) {
         delete[] blocks;
-        showError("Cannot allocate playfield memory");
+        platform::errorBox("Cannot allocate playfield memory");
         return;
     }
     for (size_t i = 0; i < records.size(); ++i) blocks[i] = records[i];

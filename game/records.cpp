@@ -40,10 +40,6 @@ const StartPlace START_PLACES[4] = {
     {0.0f, -26.5f, 0.2f, 1.0f, 1.0f, 90.0f},
 };
 
-void showError(const char* text) {
-    platform::messageBox(text, "ERROR", platform::MessageButtons::Ok, platform::MessageIcon::None);
-}
-
 void freeArrays() {
     std::free(players);
     std::free(bullets);
@@ -71,13 +67,13 @@ void initGame(const char* playfieldPath) {
     bool ok = false;
     players = allocateRecords<Player>(playerCount, ok);
     if (!ok) {
-        showError("Cannot allocate player memory");
+        platform::errorBox("Cannot allocate player memory");
         playerCount = 0;
         return;
     }
     bullets = allocateRecords<Bullet>(playerCount, ok);
     if (!ok) {
-        showError("Cannot allocate bullet memory");
+        platform::errorBox("Cannot allocate bullet memory");
         freeArrays();
         playerCount = 0;
         return;

@@ -29,6 +29,10 @@ MessageAnswer messageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon);
 using MessageObserver = std::function<MessageAnswer(const MessageRecord&)>;
 void setMessageObserver(MessageObserver observer);  // empty function: back to real boxes
+// The program's plain error report: caption "ERROR", an OK button and no icon.
+inline void errorBox(const std::string& text) {
+    messageBox(text, "ERROR", MessageButtons::Ok, MessageIcon::None);
+}
 
 // ---- Window and GL context -------------------------------------------------------------------
 // The class name that the window system files the program's window under ("Tarvex"); set before
