@@ -15,8 +15,7 @@
 namespace {
 
 std::unique_ptr<uint8_t[]> musicImage;    // the whole music file
-std::unique_ptr<MusicModule> musicModule;  // built over musicImage, which it does not own
-bool musicModuleParsed = false;            // the module passed its parse check
+std::unique_ptr<MusicModule> musicModule;  // built over musicImage; kept only once it parsed
 std::unique_ptr<MusicPlayer> musicPlayer;
 
 constexpr uint64_t LARGEST_FILE = 0xFFFFFFFFull;  // sizes of 4 GiB or more are refused
@@ -109,7 +108,6 @@ void loadMusic(const char* path) {
     }
     musicImage = std::move(image);
     musicModule = std::move(module);
-    musicModuleParsed = true;
 
     if (startNewPlayer() > 0) {
         // The player stays; the next match update or releaseMusic stops and destroys it.
@@ -120,14 +118,13 @@ void loadMusic(const char* path) {
 void stopTitleMusic() { dropPlayer(); }
 
 void startTitleMusic() {
-    if (musicPlayer || !musicModule || !musicModuleParsed) return;
+    if (musicPlayer || !musicModule) return;
     startNewPlayer();  // a failure here stays silent
 }
 
 void releaseMusic() {
     dropPlayer();
     // The module goes before the image it was built over.
-    musicModuleParsed = false;
     musicModule.reset();
     musicImage.reset();
 }
