@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/generators.h"
+#include "tools/wave_header.h"
 
 namespace {
 
@@ -57,28 +58,12 @@ bool writeWave(const std::string& path, const std::vector<double>& samples) {
         return false;
     }
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::vector<uint8_t> bytes;
-    auto put32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
+    const std::string header = waveHeader(1, RATE, 16, dataBytes);
+    std::vector<uint8_t> bytes(header.begin(), header.end());
     auto put16 = [&](uint16_t v) {
         bytes.push_back(static_cast<uint8_t>(v));
         bytes.push_back(static_cast<uint8_t>(v >> 8));
     };
-    auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
-    tag("RIFF");
-    put32(36 + dataBytes);
-    tag("WAVE");
-    tag("fmt ");
-    put32(16);
-    put16(1);  // PCM
-    put16(1);  // mono
-    put32(RATE);
-    put32(RATE * 2);
-    put16(2);
-    put16(16);
-    tag("data");
-    put32(dataBytes);
     for (double s : samples) {
         const double clamped = std::fmax(-1.0, std::fmin(1.0, s));
         put16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(clamped * 32767))));

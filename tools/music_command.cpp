@@ -13,6 +13,7 @@
 
 #include "audio/mixer_offline.h"
 #include "music/module.h"
+#include "tools/wave_header.h"
 
 namespace {
 
@@ -24,27 +25,6 @@ bool readFile(const char* path, std::vector<uint8_t>& bytes) {
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
-}
-
-void putLittleEndian(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(char((value >> (8 * i)) & 0xFF));
-}
-
-// A 44-byte RIFF header for 8-bit unsigned PCM, 2 channels, 44100 Hz, dataBytes of samples.
-std::string waveHeader(uint32_t dataBytes) {
-    std::string header = "RIFF";
-    putLittleEndian(header, 36 + dataBytes, 4);
-    header += "WAVEfmt ";
-    putLittleEndian(header, 16, 4);
-    putLittleEndian(header, 1, 2);  // PCM
-    putLittleEndian(header, 2, 2);  // channels
-    putLittleEndian(header, MIXER_RATE, 4);
-    putLittleEndian(header, MIXER_RATE * 2, 4);  // bytes per second
-    putLittleEndian(header, 2, 2);              // bytes per frame
-    putLittleEndian(header, 8, 2);              // bits per sample
-    header += "data";
-    putLittleEndian(header, dataBytes, 4);
-    return header;
 }
 
 class FileSink : public BlockSink {
@@ -112,7 +92,8 @@ int runRender(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
-    std::string header = waveHeader(uint32_t(ticks) * BLOCK_BYTES);
+    // 8-bit unsigned stereo at the mixer's rate.
+    std::string header = waveHeader(2, MIXER_RATE, 8, uint32_t(ticks) * BLOCK_BYTES);
     FileSink sink(out);
     sink.takeBlock(reinterpret_cast<const uint8_t*>(header.data()), uint32_t(header.size()));
     OfflineMusic music(module, true);
