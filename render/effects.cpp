@@ -40,9 +40,6 @@ constexpr Vertex PowerupSides[4][4] = {
 };
 constexpr float SideTexCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
 
-constexpr float CELL_WIDTH = 0.125f;
-constexpr float CELL_HEIGHT = 0.140625f;
-
 }  // namespace
 
 bool powerupIconCell(int kind, float& cu, float& cv) {
@@ -111,11 +108,11 @@ void drawPowerup() {
     glBindTexture(GL_TEXTURE_2D, textureNames[FontTexture]);
     glBegin(GL_QUADS);
     for (float z : {0.5f, -0.5f}) {
-        glTexCoord2f(cu, cv + CELL_HEIGHT);
+        glTexCoord2f(cu, cv + GLYPH_CELL_HEIGHT);
         glVertex3f(-1, 1, z);
-        glTexCoord2f(cu + CELL_WIDTH, cv + CELL_HEIGHT);
+        glTexCoord2f(cu + GLYPH_CELL_WIDTH, cv + GLYPH_CELL_HEIGHT);
         glVertex3f(1, 1, z);
-        glTexCoord2f(cu + CELL_WIDTH, cv);
+        glTexCoord2f(cu + GLYPH_CELL_WIDTH, cv);
         glVertex3f(1, -1, z);
         glTexCoord2f(cu, cv);
         glVertex3f(-1, -1, z);

@@ -10,6 +10,10 @@ extern int32_t windowWidth;   // 800 until the first resize
 extern int32_t windowHeight;  // 600 until the first resize
 
 enum TextureSlot { FontTexture = 0, FilledTexture = 1, TrackTexture = 2 };
+// The font sheet's cells, as texture coordinates: 8 columns, rows 9/64 of the sheet high
+// counted from the top. The title text and the powerup letters both read them.
+constexpr float GLYPH_CELL_WIDTH = 0.125f;
+constexpr float GLYPH_CELL_HEIGHT = 0.140625f;
 extern unsigned textureNames[3];  // GL texture objects, generated together by initGL
 
 void applyCamera();  // multiplies the modelview matrix by activeCamera's look-at

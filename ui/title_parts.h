@@ -2,9 +2,9 @@
 // the animation state, declared for the title drawing and its tests.
 #pragma once
 
+#include "render/render.h"  // the font sheet's cell size
+
 // ---- Bitmap font (font.cpp) --------------------------------------------------------------------
-constexpr float GLYPH_CELL_WIDTH = 0.125f;     // 8 columns
-constexpr float GLYPH_CELL_HEIGHT = 0.140625f; // 9/64 of the sheet, rows counted from the top
 // Top-left texture corner of a character's cell; false for space and characters not in the font.
 bool glyphCorner(char ch, float& u, float& v);
 void drawGlyph(char ch, float x, float y, float size);
