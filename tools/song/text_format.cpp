@@ -701,14 +701,19 @@ std::string quoted(const uint8_t* bytes, size_t size) {
     return out + "\"";
 }
 
+// Each byte as a space and two upper-case hex digits.
+void writeHexBytes(std::ostringstream& out, const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+        out << hex;
+    }
+}
+
 void writeHexLines(std::ostringstream& out, const std::vector<uint8_t>& bytes, const char* indent) {
     for (size_t i = 0; i < bytes.size(); i += 32) {
         out << indent << "data";
-        for (size_t j = i; j < bytes.size() && j < i + 32; ++j) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, " %02X", bytes[j]);
-            out << hex;
-        }
+        writeHexBytes(out, &bytes[i], std::min<size_t>(32, bytes.size() - i));
         out << "\n";
     }
 }
@@ -733,11 +738,7 @@ void writeSynth(std::ostringstream& out, const Instrument& ins) {
         << " speed " << int(r[rec::EFFECT_SPEED]) << " delay " << int(r[rec::EFFECT_DELAY]) << "\n";
     if (std::any_of(ins.v2Spare.begin(), ins.v2Spare.end(), [](uint8_t b) { return b != 0; })) {
         out << "  v2-spare";
-        for (uint8_t b : ins.v2Spare) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, " %02X", b);
-            out << hex;
-        }
+        writeHexBytes(out, ins.v2Spare.data(), ins.v2Spare.size());
         out << "\n";
     }
 }
@@ -815,11 +816,7 @@ std::string writeSongText(const Song& song) {
         out << "\ninstrument " << k + 1;
         if (ins.raw) {
             out << " raw";
-            for (uint8_t b : ins.record) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, " %02X", b);
-                out << hex;
-            }
+            writeHexBytes(out, ins.record.data(), ins.record.size());
             out << "\n";
         } else if (ins.synthetic()) {
             out << " synth\n";
