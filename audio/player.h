@@ -47,7 +47,6 @@ public:
 
     // For tests and measurements; read only while the thread is not running.
     Mixer* mixerInUse() { return mixer.get(); }
-    const Sequencer& sequencerState() const { return sequencer; }
     bool timerRunning() const { return timer != nullptr && timer->running(); }
     bool hasTimerEvent() const { return timerEvent != nullptr; }
 

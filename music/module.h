@@ -134,7 +134,6 @@ public:
     uint8_t tableByte(unsigned table, unsigned index) const;
 
     const uint8_t* image() const { return image_; }
-    size_t imageSize() const { return size_; }
     const uint8_t* positions() const { return positions_; }
     const uint8_t* patterns() const { return patterns_; }
     const uint8_t* synthTables() const { return synthTables_; }
