@@ -153,7 +153,7 @@ const Instrument* MusicModule::instrument(int n) const {
     return &instruments_[n - 1];
 }
 
-const Instrument* MusicModule::synthetic(int n) const {
+const Instrument* MusicModule::syntheticInstrument(int n) const {
     const Instrument* found = instrument(n);
     return found && found->kind == INSTRUMENT_SYNTHETIC ? found : nullptr;
 }
@@ -167,21 +167,21 @@ bool MusicModule::sample(int n, SampleQuery& out) const {
 }
 
 bool MusicModule::waveform(int n, WaveformQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->data, found->waveformLength, found->readable};
     return true;
 }
 
 bool MusicModule::volumeEnvelope(int n, UnitQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->volumeEnvelopeTable, found->volumeEnvelopeLength, found->volumeEnvelopeSpeed, 0};
     return true;
 }
 
 bool MusicModule::pitchModulation(int n, UnitQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->pitchModulationTable, found->pitchModulationLength,
            found->pitchModulationSpeed, found->pitchModulationDepth};
@@ -189,7 +189,7 @@ bool MusicModule::pitchModulation(int n, UnitQuery& out) const {
 }
 
 bool MusicModule::inversionEnvelope(int n, UnitQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->inversionEnvelopeTable, found->inversionEnvelopeLength,
            found->inversionEnvelopeSpeed, 0};
@@ -197,21 +197,21 @@ bool MusicModule::inversionEnvelope(int n, UnitQuery& out) const {
 }
 
 bool MusicModule::waveEffect(int n, WaveEffectQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->waveformTable, found->waveEffectSpeed};
     return true;
 }
 
 bool MusicModule::tailModulation(int n, UnitQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->tailModulationTable, found->tailModulationLength, found->tailModulationSpeed, 0};
     return true;
 }
 
 bool MusicModule::controls(int n, ControlsQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->volumeEnvelopeControl, found->pitchModulationControl,
            found->inversionEnvelopeControl, found->waveEffectType, found->tailModulationControl};
@@ -219,11 +219,11 @@ bool MusicModule::controls(int n, ControlsQuery& out) const {
 }
 
 bool MusicModule::delays(int n, DelaysQuery& out) const {
-    const Instrument* found = synthetic(n);
+    const Instrument* found = syntheticInstrument(n);
     if (!found) return false;
     out = {found->inversionEnvelopeDelay, found->pitchModulationDelay, found->waveEffectDelay,
            found->tailModulationDelay};
     return true;
 }
 
-bool MusicModule::isSynthetic(int n) const { return synthetic(n) != nullptr; }
+bool MusicModule::isSynthetic(int n) const { return syntheticInstrument(n) != nullptr; }

@@ -152,6 +152,8 @@ public:
 
     // Instrument n (1..15) as loaded by the last parse; null outside 1..15.
     const Instrument* instrument(int n) const;
+    // The same, but null also when instrument n is not a synthetic one.
+    const Instrument* syntheticInstrument(int n) const;
 
     // Instrument queries: false and nothing written unless 1 <= n <= 15 and the kind matches.
     bool sample(int n, SampleQuery& out) const;
@@ -166,7 +168,6 @@ public:
     bool isSynthetic(int n) const;
 
 private:
-    const Instrument* synthetic(int n) const;
     void convertFromV2();
     void noteProblem(std::string text);
 

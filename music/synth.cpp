@@ -26,8 +26,8 @@ bool unitActs(uint8_t& counter, uint8_t speed) {
 
 void Sequencer::updateSynth(int voice) {
     VoiceState& v = voices[voice];
-    const Instrument* instrument = module->instrument(v.instrument);
-    if (!instrument || instrument->kind != INSTRUMENT_SYNTHETIC) return;
+    const Instrument* instrument = module->syntheticInstrument(v.instrument);
+    if (!instrument) return;
     uint8_t* buffer = waveBuffers[voice].bytes;
     int16_t channel = int16_t(voice);
     bool changed = false;
@@ -119,8 +119,8 @@ void Sequencer::morphWave(int voice, uint8_t table, uint8_t step, bool inverted)
 
 int32_t Sequencer::prepareSynthNote(int voice) {
     VoiceState& v = voices[voice];
-    const Instrument* instrument = module->instrument(v.instrument);
-    if (!instrument || instrument->kind != INSTRUMENT_SYNTHETIC) return v.volume;
+    const Instrument* instrument = module->syntheticInstrument(v.instrument);
+    if (!instrument) return v.volume;
     uint8_t* buffer = waveBuffers[voice].bytes;
     for (int i = 0; i < WAVE_BUFFER_BYTES; ++i)
         buffer[i] = module->tableByte(instrument->waveformTable, unsigned(i));
