@@ -3,9 +3,10 @@
 #include "game/game.h"
 
 int frameViews(int cameras[2]) {
-    int activeCamera = matchRunning ? viewMode : 1;
-    if (activeCamera >= 0 && activeCamera <= 5) {
-        cameras[0] = activeCamera;
+    // Outside a match the title screen shows over the orbiting camera.
+    const int camera = matchRunning ? viewMode : OrbitView;
+    if (camera >= OverviewView && camera < SplitView) {
+        cameras[0] = camera;
         return 1;
     }
     // Split screen: player 0 on the left, player 1 on the right. Camera numbers 2/4 follow
