@@ -6,26 +6,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "audio/mixer_offline.h"
 #include "music/module.h"
+#include "tools/read_file.h"
 #include "tools/wave_header.h"
 
 namespace {
 
 constexpr long TICKS_PER_SECOND = 50;
 constexpr long DEFAULT_SECONDS = 60;
-
-bool readFile(const char* path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 class FileSink : public BlockSink {
 public:

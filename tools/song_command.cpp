@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tools/commands.h"
+#include "tools/read_file.h"
 #include "tools/song/compiler.h"
 #include "tools/song/decompiler.h"
 #include "tools/song/text_format.h"
@@ -16,13 +16,6 @@ namespace {
 const char* const USAGE =
     "usage: tarvex-tool song compile SONG.txt OUT [--generation V.3|V.2|ZUNQ]\n"
     "       tarvex-tool song decompile MODULE OUT.txt\n";
-
-bool readFile(const std::string& path, std::string& contents) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
 
 // Writes through a temporary file so that a failed write leaves no half-written output.
 bool writeFile(const std::string& path, const char* data, size_t size) {
@@ -93,14 +86,14 @@ int decompile(int argc, char** argv) {
         std::fputs(USAGE, stderr);
         return 2;
     }
-    std::string contents;
-    if (!readFile(argv[0], contents)) {
+    std::vector<uint8_t> module;
+    if (!readFile(argv[0], module)) {
         std::fprintf(stderr, "%s: cannot read the module\n", argv[0]);
         return 1;
     }
     song::Song song;
     std::string error;
-    if (!song::decompileModule(std::vector<uint8_t>(contents.begin(), contents.end()), song, error)) {
+    if (!song::decompileModule(module, song, error)) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
         return 1;
     }
