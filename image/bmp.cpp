@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 
 namespace {
@@ -304,8 +305,11 @@ std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::strin
 namespace {
 
 // Reads the whole file; false when it cannot be opened or read, or is empty (an empty file
-// cannot be mapped, so it counts as one that failed to open).
+// cannot be mapped, so it counts as one that failed to open). Only regular files are opened: a
+// pipe would block and a device would never end.
 bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
     uint8_t chunk[65536];

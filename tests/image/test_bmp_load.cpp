@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -54,6 +56,18 @@ TEST_F(BmpLoad, FilesThatCannotBeOpenedNameTheirPath) {
     EXPECT_EQ(messages[0].buttons, platform::MessageButtons::Ok);
     EXPECT_EQ(messages[1].text, "Failed to open DIB file " + path("empty.bmp") + ".\n");
     EXPECT_EQ(messages[2].text, "Failed to open DIB file " + ::testing::TempDir() + ".\n");
+}
+
+TEST_F(BmpLoad, PipesAndDevicesAreRefusedWithoutBlockingOrReadingForever) {
+    const std::string pipe = path("pipe.bmp");
+    std::remove(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);  // opening it for reading would wait for a writer
+    EXPECT_FALSE(loadDibImage(pipe.c_str()));
+    EXPECT_FALSE(loadDibImage("/dev/zero"));  // endless
+    std::remove(pipe.c_str());
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Failed to open DIB file " + pipe + ".\n");
+    EXPECT_EQ(messages[1].text, "Failed to open DIB file /dev/zero.\n");
 }
 
 TEST_F(BmpLoad, EachFaultyFileShowsExactlyOneMessage) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "image/bmp.h"
 #include "platform/platform.h"
 #include "render/render.h"
@@ -117,6 +119,16 @@ TEST_F(TextureTest, FileThatIsNoBitmapIsReportedByTheLoaderOnly) {
     EXPECT_FALSE(loadTexture(path.c_str(), FilledTexture));
     EXPECT_FALSE(messages.empty());
     for (const std::string& m : messages) EXPECT_EQ(m.rfind("Error: ", 0), 0u) << m;
+}
+
+TEST_F(TextureTest, PipeInPlaceOfABitmapIsReportedInsteadOfBlockingStartUp) {
+    const std::string path = "/tmp/tarvex-render-pipe.bmp";
+    std::remove(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(loadTexture(path.c_str(), TrackTexture));
+    std::remove(path.c_str());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error: Failed to open DIB file " + path + ".\n");
 }
 
 TEST_F(TextureTest, SlotOutsideTheThreeIsRefused) {
