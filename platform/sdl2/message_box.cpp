@@ -36,12 +36,15 @@ MessageAnswer showNativeMessageBox(const MessageRecord& message) {
     data.buttons = yesNo ? yesNoButtons : okButtons;
 
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
-        // No box could be shown (no display): say it on standard error; a question counts as
-        // answered No, the careful answer.
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        // No box can be shown (no display, or an X server without the core fonts the box draws
+        // with): the text still goes to standard error, and a question takes the answer that
+        // lets the player go on, Yes, since nobody could have answered it.
         std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
-        return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
+        return yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
+    // A box closed by its window's close button counts as the Escape key's button.
+    if (pressed < 0) return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
     return static_cast<MessageAnswer>(pressed);
 }
 
