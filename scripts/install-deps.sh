@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, playing and testing need, only those missing.
+# With --play only what building and playing the game needs.
 set -euo pipefail
-packages=(cmake g++ make pkg-config clang libclang-rt-14-dev
-          libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-          libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool imagemagick sox python3 python3-pil x11-utils)
-if [ "${1:-}" = "--play" ]; then
-  packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri)
+# Build tools, SDL2 and OpenGL; xfonts-base gives the X server the core fonts that SDL2's message
+# boxes draw with (without them no box appears).
+packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+          xfonts-base)
+if [ "${1:-}" != "--play" ]; then
+  # The tests also need the fuzzing compiler, the test and benchmark libraries, an X server with
+  # the tools that drive and inspect it, and the image and sound tools the checks compare with.
+  packages+=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+             xvfb xauth xdotool x11-utils imagemagick sox python3 python3-pil)
 fi
 missing=()
 for p in "${packages[@]}"; do
