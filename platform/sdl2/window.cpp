@@ -116,7 +116,8 @@ bool createWindow(const std::string& title, int width, int height, bool fullScre
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     bool useFullScreen = fullScreen && sdl2::modeChosen;
-    if (useFullScreen) flags |= SDL_WINDOW_FULLSCREEN;
+    // A window can be resized and maximised like any other; the frame follows its size.
+    flags |= useFullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
     theWindow = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
     if (!theWindow) return false;
     if (useFullScreen) SDL_SetWindowDisplayMode(theWindow, &sdl2::chosenMode);
@@ -163,5 +164,16 @@ void showCursor(bool visible) {
 void swapBuffers() {
     if (theWindow && theContext) SDL_GL_SwapWindow(theWindow);
 }
+
+// Full screen at the desktop's own mode leaves other monitors and windows as they are.
+bool setFullScreen(bool on) {
+    if (!theWindow) return false;
+    if (SDL_SetWindowFullscreen(theWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    sdl2::modeChosen = false;  // the desktop's mode is back, whichever way
+    if (!on) SDL_SetWindowResizable(theWindow, SDL_TRUE);  // also a window that started full screen
+    return true;
+}
+
+bool isFullScreen() { return theWindow && (SDL_GetWindowFlags(theWindow) & SDL_WINDOW_FULLSCREEN); }
 
 }  // namespace platform
