@@ -8,7 +8,8 @@ namespace {
 
 constexpr int HIT_COUNTDOWN_START = 150;
 
-bool pauseKeyWasDown = false;
+const int PAUSE_KEYS[2] = {vk::letter('P'), vk::PAUSE};
+bool pauseKeyWasDown[2] = {false, false};
 
 void startMatch(GameMode mode) {
     gameMode = mode;
@@ -74,9 +75,12 @@ bool leaveMatchKey() {
 
 // Only a new press counts: a held key (auto-repeat sets its entry again) toggles once.
 void pauseKeys() {
-    const bool down = KeyState[vk::letter('P')] || KeyState[vk::PAUSE];
-    const bool pressed = down && !pauseKeyWasDown;
-    pauseKeyWasDown = down;
+    bool pressed = false;
+    for (int k = 0; k < 2; ++k) {
+        const bool down = KeyState[PAUSE_KEYS[k]] != 0;
+        pressed |= down && !pauseKeyWasDown[k];
+        pauseKeyWasDown[k] = down;
+    }
     if (!matchRunning) {
         matchPaused = false;
         return;

@@ -18,6 +18,7 @@ SDL_Window* theWindow = nullptr;
 SDL_GLContext theContext = nullptr;
 bool modeChosen = false;
 SDL_DisplayMode chosenMode{};
+int windowedWidth = 0, windowedHeight = 0;  // the window's size to return to from full screen
 }  // namespace
 
 bool ensureSubsystem(Uint32 flags) {
@@ -120,6 +121,8 @@ bool createWindow(const std::string& title, int width, int height, bool fullScre
     flags |= useFullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
     theWindow = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
     if (!theWindow) return false;
+    sdl2::windowedWidth = width;
+    sdl2::windowedHeight = height;
     if (useFullScreen) SDL_SetWindowDisplayMode(theWindow, &sdl2::chosenMode);
     return true;
 }
@@ -168,9 +171,14 @@ void swapBuffers() {
 // Full screen at the desktop's own mode leaves other monitors and windows as they are.
 bool setFullScreen(bool on) {
     if (!theWindow) return false;
+    if (on && !isFullScreen()) SDL_GetWindowSize(theWindow, &sdl2::windowedWidth, &sdl2::windowedHeight);
     if (SDL_SetWindowFullscreen(theWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
     sdl2::modeChosen = false;  // the desktop's mode is back, whichever way
-    if (!on) SDL_SetWindowResizable(theWindow, SDL_TRUE);  // also a window that started full screen
+    if (!on) {
+        SDL_SetWindowResizable(theWindow, SDL_TRUE);  // also a window that started full screen
+        // Without a window manager nobody else gives the window its size back.
+        SDL_SetWindowSize(theWindow, sdl2::windowedWidth, sdl2::windowedHeight);
+    }
     return true;
 }
 
