@@ -181,9 +181,9 @@ TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {
     std::remove(out.c_str());
 
     auto run = [](std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        return runSongCommand(static_cast<int>(argv.size()), argv.data());
+        std::vector<const char*> argv = {"tarvex-tool", "song"};
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        return runToolCommandLine(static_cast<int>(argv.size()), argv.data());
     };
     EXPECT_EQ(run({"compile", bad, out}), 1);
     EXPECT_FALSE(std::ifstream(out).good()) << "nothing written for a faulty song";
