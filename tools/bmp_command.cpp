@@ -37,7 +37,9 @@ int convertBitmap(const std::string& input, const std::string& output) {
 void addBmpCommand(CLI::App& tool, CommandAction& chosen) {
     auto paths = std::make_shared<std::pair<std::string, std::string>>();
     CLI::App* command = tool.add_subcommand(
-        "bmp", "Decode a bitmap as the game does and write it as a PPM picture, or say why the game refuses it.");
+        "bmp",
+        "Decode a bitmap as the game does and write it as a PPM picture, or say why the game "
+        "refuses it.");
     command->add_option("FILE", paths->first, "The bitmap.")->required();
     command->add_option("OUT.ppm", paths->second, "The picture to write.")->required();
     command->callback([&chosen, paths] {

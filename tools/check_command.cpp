@@ -27,7 +27,8 @@ struct DataFile {
 
 const DataFile DATA_FILES[] = {
     {PLAYFIELD_FILE, Reader::Arena, "plays in an open arena without walls"},
-    {FONT_BITMAP, Reader::Texture, "draws the title screen's text and the powerup letters as plain white blocks"},
+    {FONT_BITMAP, Reader::Texture,
+     "draws the title screen's text and the powerup letters as plain white blocks"},
     {FILLED_BITMAP, Reader::Texture, "draws the sides of the powerup box plain white"},
     {TRACK_BITMAP, Reader::Texture, "draws the tank treads plain white"},
     {MUSIC_FILE, Reader::Music, "shows the title screen without music"},

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -174,7 +175,15 @@ void addMusicCommand(CLI::App& tool, CommandAction& chosen) {
         renderCommand->add_option("--ticks", options->ticks, "Length in ticks of 20 ms.")
             ->check(wholeNumber(UINT32_MAX));
     renderCommand->add_option("--seconds", options->seconds, "Length in seconds (default 60).")
-        ->check(CLI::Range(0.0, 1e9))
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                // Not NaN, which every range test lets through.
+                char* end = nullptr;
+                const double value = std::strtod(text.c_str(), &end);
+                const bool ok = end != text.c_str() && *end == 0 && value >= 0 && value < 1e9;
+                return ok ? "" : "expected a number of seconds from 0 to 1e9";
+            },
+            "SECONDS"))
         ->excludes(ticks);
     renderCommand->callback([&chosen, options, ticks] {
         options->tickCount = ticks->count() > 0;

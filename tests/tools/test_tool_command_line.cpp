@@ -105,14 +105,16 @@ TEST(ToolCheck, EachDamagedFileGetsTheGamesMessageAndWhatTheGameThenDoes) {
     const char* const expected[] = {
         "playfield.txt: message \"Cannot open playfield file\" (ERROR); the game plays in an open arena",
         "hetfont.bmp: OK, 256 x 256 pixels",
-        "Filled.bmp: message \"Unknown DIB file format.\" (Error); the game draws the sides of the powerup box plain white",
+        "Filled.bmp: message \"Unknown DIB file format.\" (Error); the game draws the sides of the "
+        "powerup box plain white",
         "track.bmp: missing, or cannot be opened, no message; the game draws the tank treads plain white",
         "music: message \"No ZQ module\" (ERROR); the game shows the title screen without music",
         "TankDrive.wav: OK, plays",
         "TankShoot.wav: cannot be played: ",
         "TankExplosion.wav: OK, plays",
     };
-    for (const char* line : expected) EXPECT_NE(run.out.find(dir + line), std::string::npos) << line << "\n" << run.out;
+    for (const char* line : expected)
+        EXPECT_NE(run.out.find(dir + line), std::string::npos) << line << "\n" << run.out;
     EXPECT_NE(run.out.find("no message; the game fires without the shot sound"), std::string::npos) << run.out;
 }
 
