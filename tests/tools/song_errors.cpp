@@ -245,6 +245,21 @@ TEST(SongErrors, AWrongBlockHeaderIsReportedOnceNotForEachOfItsLines) {
     EXPECT_EQ(problems[0].line, 8);
 }
 
+TEST(SongWarnings, ASampleLongerThanThePlayerKeepsIsNamed) {
+    for (const auto& [bytes, warned] : {std::pair{65534, false}, std::pair{70000, true}}) {
+        std::vector<std::string> lines = miniSong();
+        lines.insert(lines.begin() + 7, {"instrument 2 sample \"long\"",
+                                         "  generate noise length " + std::to_string(bytes)});
+        song::Song s;
+        std::vector<song::Diagnostic> problems;
+        ASSERT_TRUE(song::readSongText(join(lines), "", s, problems)) << song::formatDiagnostics("mini", problems);
+        std::vector<song::Diagnostic> warnings = song::songWarnings(s);
+        const bool found = !warnings.empty() && warnings[0].line == 8 &&
+                           warnings[0].message.find("plays only 4464 of its 70000") != std::string::npos;
+        EXPECT_EQ(found, warned) << song::formatDiagnostics("mini", warnings);
+    }
+}
+
 TEST(SongWarnings, LikelyMistakesAreNamedWithTheirRowsLine) {
     std::vector<std::string> lines = miniSong();
     lines[10] = "  --- .. 705";              // line 11: jump past the one position
