@@ -2,14 +2,17 @@
 # Installs the Debian packages that building, playing and testing need, only those missing.
 # With --play only what building and playing the game needs.
 set -euo pipefail
-# Build tools, SDL2 and OpenGL; xfonts-base gives the X server the core fonts that SDL2's message
-# boxes draw with (without them no box appears).
+# Build tools, SDL2, OpenGL, the command-line and JSON libraries the tool builds with;
+# xfonts-base gives the X server the core fonts that SDL2's message boxes draw with (without them
+# no box appears).
 packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-          xfonts-base)
+          libcli11-dev nlohmann-json3-dev xfonts-base)
 if [ "${1:-}" != "--play" ]; then
-  # The tests also need the fuzzing compiler, the test and benchmark libraries, an X server with
-  # the tools that drive and inspect it, and the image and sound tools the checks compare with.
+  # The tests also need the fuzzing compiler, the test and benchmark libraries, the desktop-file
+  # and packaging checkers, an X server with the tools that drive and inspect it, and the image
+  # and sound tools the checks compare with.
   packages+=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+             desktop-file-utils appstream dpkg-dev file
              xvfb xauth xdotool x11-utils imagemagick sox python3 python3-pil)
 fi
 missing=()
