@@ -1,5 +1,8 @@
 #include "audio/mixer.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <type_traits>
 
 // ---- MixerChannel ----------------------------------------------------------------------------
@@ -42,6 +45,117 @@ inline uint8_t scaledByte(uint8_t sample, int32_t volume) {
     return uint8_t((value >> 6) + 128);
 }
 
+// What a sample byte adds to its side's sum: the output byte less 128.
+inline int8_t contributionOf(uint8_t sample, int32_t volume) {
+    return int8_t(int32_t(scaledByte(sample, volume)) - 128);
+}
+
+// Whole bytes at a time. The frame rule adds 1.0 to the phase each frame and subtracts the step
+// once the phase reaches it. While the step is at least 1 and the phase lies in [0, 1] on the
+// grid of u = 2^(e - 52), where 2^e <= step < 2^(e + 1), each of those additions and
+// subtractions is exact, except that a phase reaching 2^(e + 1) is rounded once to a multiple of
+// 2u (ties to even). So a byte is held floor(step) or floor(step) + 1 frames, decided and
+// followed by the phase in integer units of u, with the same results as frame by frame.
+struct WholeSteps {
+    uint64_t one = 0;       // 1.0 in units of u
+    uint64_t fraction = 0;  // step - floor(step) in units of u
+    int32_t whole = 0;      // floor(step), 1..44100 for the mixer's rates
+    bool rounds = false;    // floor(step) + 1 = 2^(e + 1): the longer hold rounds the phase
+    double unit = 0.0;      // u
+};
+
+// Fills `steps` and the phase in units when the phase can be stepped by whole bytes.
+bool wholeSteps(double step, double phase, WholeSteps& steps, uint64_t& units) {
+    if (!(step >= 1.0 && step < 1048576.0) || !(phase >= 0.0 && phase <= 1.0)) return false;
+    int binary;
+    std::frexp(step, &binary);  // step = m 2^binary, 0.5 <= m < 1
+    const int e = binary - 1;
+    const double scaled = std::ldexp(phase, 52 - e);
+    const uint64_t p = uint64_t(scaled);
+    if (double(p) != scaled) return false;  // finer than u: comes from another step
+    const uint64_t s = uint64_t(std::ldexp(step, 52 - e));
+    steps.one = uint64_t(1) << (52 - e);
+    steps.whole = int32_t(s >> (52 - e));
+    steps.fraction = s & (steps.one - 1);
+    // A whole step with the phase at exactly 1 holds one frame less once: left to the frame rule.
+    if (steps.fraction == 0 && p == steps.one) return false;
+    steps.rounds = uint64_t(steps.whole) + 1 == uint64_t(1) << (e + 1);
+    steps.unit = std::ldexp(1.0, e - 52);
+    units = p;
+    return true;
+}
+
+// Writes `frames` copies of a contribution; `out` has 16 bytes of room past the run.
+inline void fillHold(int8_t* out, int8_t value, int32_t frames) {
+    const uint64_t pattern = uint64_t(uint8_t(value)) * 0x0101010101010101ull;
+    std::memcpy(out, &pattern, 8);
+    std::memcpy(out + 8, &pattern, 8);
+    for (int32_t i = 16; i < frames; i += 8) std::memcpy(out + i, &pattern, 8);
+}
+
+// Where the channel reads past its sample: silence, long enough for the most bytes a block can
+// play.
+const uint8_t* silenceBytes() {
+    static const struct Filled {
+        uint8_t bytes[BLOCK_FRAMES + 1];
+        Filled() { std::memset(bytes, 128, sizeof bytes); }
+    } filled;
+    return filled.bytes;
+}
+
+// The hold of the byte at phase `units` and the phase after it.
+inline int32_t nextHold(uint64_t& units, const WholeSteps& s) {
+    if (units < s.fraction) {
+        uint64_t reached = units;
+        if (s.rounds) reached = (units + ((units >> 1) & 1)) & ~uint64_t(1);
+        units = reached + s.one - s.fraction;
+        return s.whole + 1;
+    }
+    units -= s.fraction;
+    return s.whole;
+}
+
+// The hot loop: plays up to `count` bytes from `at` while `out` has not passed `last` (so that
+// every hold fits in the block), and returns how many it played. Branch-free per byte: which of
+// the two holds comes next follows no pattern a predictor could learn.
+template <bool Rounds, bool Short>
+uint32_t playBytes(const uint8_t* at, uint32_t count, int8_t* out, int& frame, int last,
+                   uint64_t& units, const WholeSteps& s, int32_t gain) {
+    int8_t* o = out + frame;
+    int8_t* const stop = out + last;
+    uint64_t u = units;
+    const uint64_t fraction = s.fraction, rest = s.one - s.fraction;
+    const int32_t whole = s.whole;
+    uint32_t n = 0;
+    for (; n < count && o <= stop; ++n) {
+        const int32_t value = ((int32_t(at[n]) - 128) * gain) >> 6;
+        const uint64_t pattern = uint64_t(uint8_t(value)) * 0x0101010101010101ull;
+        const bool longer = u < fraction;
+        const int32_t hold = whole + int32_t(longer);
+        if (Short) {
+            std::memcpy(o, &pattern, 8);
+            std::memcpy(o + 8, &pattern, 8);
+        } else {
+            for (int32_t i = 0; i < hold; i += 8) std::memcpy(o + i, &pattern, 8);
+        }
+        o += hold;
+        const uint64_t from = Rounds ? (u + ((u >> 1) & 1)) & ~uint64_t(1) : u;
+        u = longer ? from + rest : u - fraction;
+    }
+    frame = int(o - out);
+    units = u;
+    return n;
+}
+
+using PlayBytes = uint32_t (*)(const uint8_t*, uint32_t, int8_t*, int&, int, uint64_t&,
+                               const WholeSteps&, int32_t);
+
+PlayBytes bytePlayer(const WholeSteps& s) {
+    const bool isShort = s.whole < 16;
+    if (s.rounds) return isShort ? playBytes<true, true> : playBytes<true, false>;
+    return isShort ? playBytes<false, true> : playBytes<false, false>;
+}
+
 }  // namespace
 
 void MixerChannel::renderSample(uint8_t& first, uint8_t& second) {
@@ -64,24 +178,83 @@ void MixerChannel::renderSample(uint8_t& first, uint8_t& second) {
     }
 }
 
-void MixerChannel::renderRun(int32_t* firstSums, int32_t* secondSums, int frames) {
-    if (!active || sample == nullptr || frames <= 0) return;
-    int32_t* sums = leftSide ? firstSums : secondSums;
+bool MixerChannel::renderRun(int8_t* out, int frames) {
+    if (!active || sample == nullptr || frames <= 0) return false;
+    const int32_t gain = volume;
+    const double st = step;
+    const bool looping = loopLength > 2;
+    const uint32_t loopEnd = uint32_t(loopStart) + loopLength;
+    // Advancing onto this position or beyond goes back to the loop start or ends the sound.
+    const uint32_t limit = looping ? loopEnd : length;
+    const uint32_t overlayEnd = uint32_t(overlayStart) + overlayLength;
     uint16_t pos = position;
     double ph = phase;
-    const double st = step;
-    const uint32_t loopEnd = uint32_t(loopStart) + loopLength;
-    const bool looping = loopLength > 2;
     int f = 0;
+    WholeSteps steps;
+    uint64_t units = 0;
+    // Whole bytes need the product of a byte and the volume to fit 32 bits.
+    const bool gainFits = gain >= -(1 << 23) && gain <= (1 << 23);
+    bool byBytes = gainFits && wholeSteps(st, ph, steps, units);
     while (f < frames) {
-        int32_t contribution = int32_t(scaledByte(fetchByte(*this, pos), volume)) - 128;
-        // Hold the byte until the phase reaches the step (or the block ends).
-        for (;;) {
-            sums[f++] += contribution;
-            ph += 1.0;
-            if (!(ph < st)) break;
-            if (f == frames) goto done;
+        if (byBytes) {
+            // A stretch of positions read from one place, with no loop end inside it.
+            const uint8_t* at;
+            uint32_t end;
+            if (overlayLength != 0 && pos >= overlayStart && pos < overlayEnd) {
+                at = overlay + (pos - overlayStart);
+                end = overlayEnd;
+            } else {
+                if (pos < readable) {
+                    at = sample + pos;
+                    end = readable;
+                } else {
+                    at = silenceBytes();
+                    end = std::min<uint32_t>(pos + BLOCK_FRAMES + 1, 0x10000);
+                }
+                if (overlayLength != 0 && pos < overlayStart) end = std::min<uint32_t>(end, overlayStart);
+            }
+            end = std::min(end, pos < limit ? std::min<uint32_t>(limit, 0x10000) : pos + 1u);
+            const PlayBytes play = bytePlayer(steps);
+            // Holds that start at or before `last` end inside the block.
+            const int last = frames - (steps.whole + 1);
+            uint32_t p = pos;
+            for (;;) {
+                if (f <= last) {
+                    const uint32_t played = play(at, end - p, out, f, last, units, steps, gain);
+                    at += played;
+                    p += played;
+                    if (p == end || f == frames) break;
+                }
+                // Near the block's end: one byte whose hold may reach past it.
+                const int8_t value = contributionOf(*at, gain);
+                const uint64_t before = units;
+                const int32_t hold = nextHold(units, steps);
+                if (hold > frames - f) {
+                    fillHold(out + f, value, frames - f);
+                    position = uint16_t(p);
+                    phase = double(before) * steps.unit + double(frames - f);
+                    return true;
+                }
+                fillHold(out + f, value, hold);
+                f += hold;
+                ++at;
+                ++p;
+                if (p == end || f == frames) break;
+            }
+            ph = double(units) * steps.unit;
+            pos = uint16_t(p);
+            if (looping) {
+                if (pos >= loopEnd) pos = loopStart;
+            } else if (pos >= length) {
+                active = false;
+                break;
+            }
+            continue;
         }
+        // Frame by frame until the phase can be stepped by whole bytes.
+        out[f++] = contributionOf(fetchByte(*this, pos), gain);
+        ph += 1.0;
+        if (ph < st) continue;
         ph -= st;
         pos = uint16_t(pos + 1);
         if (looping) {
@@ -90,10 +263,12 @@ void MixerChannel::renderRun(int32_t* firstSums, int32_t* secondSums, int frames
             active = false;
             break;
         }
+        byBytes = gainFits && wholeSteps(st, ph, steps, units);
     }
-done:
+    if (f < frames) std::memset(out + f, 0, size_t(frames - f));
     position = pos;
     phase = ph;
+    return true;
 }
 
 // ---- Mixer -----------------------------------------------------------------------------------
@@ -218,13 +393,17 @@ void combine(const int32_t* first, const int32_t* second, uint8_t* out, bool ste
 
 bool Mixer::renderBlock() {
     if (!channels || !block || channelCount < 1) return false;
-    int32_t first[BLOCK_FRAMES] = {};
-    int32_t second[BLOCK_FRAMES] = {};
-    for (int c = 0; c < channelCount; ++c) channels[c].renderRun(first, second, BLOCK_FRAMES);
+    int32_t sums[2][BLOCK_FRAMES] = {};
+    int8_t run[BLOCK_FRAMES + 16];
+    for (int c = 0; c < channelCount; ++c) {
+        if (!channels[c].renderRun(run, BLOCK_FRAMES)) continue;
+        int32_t* side = sums[channels[c].leftSide ? 0 : 1];
+        for (int f = 0; f < BLOCK_FRAMES; ++f) side[f] += run[f];
+    }
     if (channelCount == 4)
-        combine(first, second, block.get(), stereo, std::integral_constant<int32_t, 4>());
+        combine(sums[0], sums[1], block.get(), stereo, std::integral_constant<int32_t, 4>());
     else
-        combine(first, second, block.get(), stereo, int32_t(channelCount));
+        combine(sums[0], sums[1], block.get(), stereo, int32_t(channelCount));
     writeBlock(block.get(), blockSize());
     return true;
 }

@@ -29,9 +29,11 @@ public:
     void setOverlay(const uint8_t* buffer, uint16_t start, uint16_t length);
     // The channel's contribution to one output frame, then one step of its position.
     void renderSample(uint8_t& first, uint8_t& second);
-    // renderSample over `frames` frames, adding (byte - 128) of each frame's first and second
-    // byte to firstSums[i] and secondSums[i]: the same results, without per-frame overhead.
-    void renderRun(int32_t* firstSums, int32_t* secondSums, int frames);
+    // renderSample over `frames` frames, writing each frame's output byte less 128 to out[i]
+    // (0 once the sound has ended): the same results, stepping whole bytes at a time where
+    // the phase allows. `out` has room for 16 bytes past `frames`. False, with nothing written,
+    // when the channel is silent throughout.
+    bool renderRun(int8_t* out, int frames);
 
     const uint8_t* sample = nullptr;
     const uint8_t* overlay = nullptr;
