@@ -85,14 +85,6 @@ bool wholeSteps(double step, double phase, WholeSteps& steps, uint64_t& units) {
     return true;
 }
 
-// Writes `frames` copies of a contribution; `out` has 16 bytes of room past the run.
-inline void fillHold(int8_t* out, int8_t value, int32_t frames) {
-    const uint64_t pattern = uint64_t(uint8_t(value)) * 0x0101010101010101ull;
-    std::memcpy(out, &pattern, 8);
-    std::memcpy(out + 8, &pattern, 8);
-    for (int32_t i = 16; i < frames; i += 8) std::memcpy(out + i, &pattern, 8);
-}
-
 // Where the channel reads past its sample: silence, long enough for the most bytes a block can
 // play.
 const uint8_t* silenceBytes() {
@@ -115,45 +107,32 @@ inline int32_t nextHold(uint64_t& units, const WholeSteps& s) {
     return s.whole;
 }
 
-// The hot loop: plays up to `count` bytes from `at` while `out` has not passed `last` (so that
-// every hold fits in the block), and returns how many it played. Branch-free per byte: which of
-// the two holds comes next follows no pattern a predictor could learn.
-template <bool Rounds, bool Short>
-uint32_t playBytes(const uint8_t* at, uint32_t count, int8_t* out, int& frame, int last,
-                   uint64_t& units, const WholeSteps& s, int32_t gain) {
-    int8_t* o = out + frame;
-    int8_t* const stop = out + last;
+// The hot loop: plays up to `count` bytes from `at` while the frame has not passed `last` (so
+// that every hold starts inside the block), and returns how many it played. A byte adds the
+// change of the channel's contribution at the frame its hold starts. Branch-free per byte: which
+// of the two holds comes next follows no pattern a predictor could learn.
+template <bool Rounds>
+uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& frame, int last,
+                   int32_t& held, uint64_t& units, const WholeSteps& s, int32_t gain) {
+    int f = frame;
+    int32_t previous = held;
     uint64_t u = units;
     const uint64_t fraction = s.fraction, rest = s.one - s.fraction;
     const int32_t whole = s.whole;
     uint32_t n = 0;
-    for (; n < count && o <= stop; ++n) {
-        const int32_t value = ((int32_t(at[n]) - 128) * gain) >> 6;
-        const uint64_t pattern = uint64_t(uint8_t(value)) * 0x0101010101010101ull;
+    for (; n < count && f <= last; ++n) {
+        const int32_t value = int8_t(uint8_t(((int32_t(at[n]) - 128) * gain) >> 6));
+        deltas[f] += value - previous;
+        previous = value;
         const bool longer = u < fraction;
-        const int32_t hold = whole + int32_t(longer);
-        if (Short) {
-            std::memcpy(o, &pattern, 8);
-            std::memcpy(o + 8, &pattern, 8);
-        } else {
-            for (int32_t i = 0; i < hold; i += 8) std::memcpy(o + i, &pattern, 8);
-        }
-        o += hold;
+        f += whole + int32_t(longer);
         const uint64_t from = Rounds ? (u + ((u >> 1) & 1)) & ~uint64_t(1) : u;
         u = longer ? from + rest : u - fraction;
     }
-    frame = int(o - out);
+    frame = f;
+    held = previous;
     units = u;
     return n;
-}
-
-using PlayBytes = uint32_t (*)(const uint8_t*, uint32_t, int8_t*, int&, int, uint64_t&,
-                               const WholeSteps&, int32_t);
-
-PlayBytes bytePlayer(const WholeSteps& s) {
-    const bool isShort = s.whole < 16;
-    if (s.rounds) return isShort ? playBytes<true, true> : playBytes<true, false>;
-    return isShort ? playBytes<false, true> : playBytes<false, false>;
 }
 
 }  // namespace
@@ -178,8 +157,8 @@ void MixerChannel::renderSample(uint8_t& first, uint8_t& second) {
     }
 }
 
-bool MixerChannel::renderRun(int8_t* out, int frames) {
-    if (!active || sample == nullptr || frames <= 0) return false;
+void MixerChannel::renderRun(int32_t* deltas, int frames) {
+    if (!active || sample == nullptr || frames <= 0) return;
     const int32_t gain = volume;
     const double st = step;
     const bool looping = loopLength > 2;
@@ -190,6 +169,7 @@ bool MixerChannel::renderRun(int8_t* out, int frames) {
     uint16_t pos = position;
     double ph = phase;
     int f = 0;
+    int32_t held = 0;  // the contribution now sounding
     WholeSteps steps;
     uint64_t units = 0;
     // Whole bytes need the product of a byte and the volume to fit 32 bits.
@@ -211,31 +191,34 @@ bool MixerChannel::renderRun(int8_t* out, int frames) {
                     at = silenceBytes();
                     end = std::min<uint32_t>(pos + BLOCK_FRAMES + 1, 0x10000);
                 }
-                if (overlayLength != 0 && pos < overlayStart) end = std::min<uint32_t>(end, overlayStart);
+                if (overlayLength != 0 && pos < overlayStart)
+                    end = std::min<uint32_t>(end, overlayStart);
             }
             end = std::min(end, pos < limit ? std::min<uint32_t>(limit, 0x10000) : pos + 1u);
-            const PlayBytes play = bytePlayer(steps);
             // Holds that start at or before `last` end inside the block.
             const int last = frames - (steps.whole + 1);
             uint32_t p = pos;
             for (;;) {
                 if (f <= last) {
-                    const uint32_t played = play(at, end - p, out, f, last, units, steps, gain);
+                    const uint32_t played =
+                        steps.rounds
+                            ? playBytes<true>(at, end - p, deltas, f, last, held, units, steps, gain)
+                            : playBytes<false>(at, end - p, deltas, f, last, held, units, steps, gain);
                     at += played;
                     p += played;
                     if (p == end || f == frames) break;
                 }
                 // Near the block's end: one byte whose hold may reach past it.
-                const int8_t value = contributionOf(*at, gain);
+                const int32_t value = contributionOf(*at, gain);
+                deltas[f] += value - held;
+                held = value;
                 const uint64_t before = units;
                 const int32_t hold = nextHold(units, steps);
                 if (hold > frames - f) {
-                    fillHold(out + f, value, frames - f);
                     position = uint16_t(p);
                     phase = double(before) * steps.unit + double(frames - f);
-                    return true;
+                    return;
                 }
-                fillHold(out + f, value, hold);
                 f += hold;
                 ++at;
                 ++p;
@@ -252,7 +235,9 @@ bool MixerChannel::renderRun(int8_t* out, int frames) {
             continue;
         }
         // Frame by frame until the phase can be stepped by whole bytes.
-        out[f++] = contributionOf(fetchByte(*this, pos), gain);
+        const int32_t value = contributionOf(fetchByte(*this, pos), gain);
+        deltas[f++] += value - held;
+        held = value;
         ph += 1.0;
         if (ph < st) continue;
         ph -= st;
@@ -265,10 +250,9 @@ bool MixerChannel::renderRun(int8_t* out, int frames) {
         }
         byBytes = gainFits && wholeSteps(st, ph, steps, units);
     }
-    if (f < frames) std::memset(out + f, 0, size_t(frames - f));
+    if (f < frames) deltas[f] -= held;  // the sound has ended
     position = pos;
     phase = ph;
-    return true;
 }
 
 // ---- Mixer -----------------------------------------------------------------------------------
@@ -370,16 +354,19 @@ bool Mixer::setOverlay(int16_t channel, const uint8_t* buffer, uint16_t start, u
 
 namespace {
 
-// The running sums start each frame from the previous frame's quotients (not from 0): this
-// smooths the mix within a block. Divisor is the channel count, sounding or not; the usual four
-// channels pass it as a compile-time constant so that the division becomes cheap.
+// Each side's sum is the running total of its deltas. The running sums start each frame from the
+// previous frame's quotients (not from 0): this smooths the mix within a block. Divisor is the
+// channel count, sounding or not; the usual four channels pass it as a compile-time constant so
+// that the division becomes cheap.
 template <typename Divisor>
 void combine(const int32_t* first, const int32_t* second, uint8_t* out, bool stereo,
              Divisor divisor) {
-    int32_t left = 0, right = 0;
+    int32_t firstSum = 0, secondSum = 0, left = 0, right = 0;
     for (int f = 0; f < BLOCK_FRAMES; ++f) {
-        left = (left + first[f]) / divisor;
-        right = (right + second[f]) / divisor;
+        firstSum += first[f];
+        secondSum += second[f];
+        left = (left + firstSum) / divisor;
+        right = (right + secondSum) / divisor;
         if (stereo) {
             out[2 * f] = uint8_t(left + 128);
             out[2 * f + 1] = uint8_t(right + 128);
@@ -393,17 +380,13 @@ void combine(const int32_t* first, const int32_t* second, uint8_t* out, bool ste
 
 bool Mixer::renderBlock() {
     if (!channels || !block || channelCount < 1) return false;
-    int32_t sums[2][BLOCK_FRAMES] = {};
-    int8_t run[BLOCK_FRAMES + 16];
-    for (int c = 0; c < channelCount; ++c) {
-        if (!channels[c].renderRun(run, BLOCK_FRAMES)) continue;
-        int32_t* side = sums[channels[c].leftSide ? 0 : 1];
-        for (int f = 0; f < BLOCK_FRAMES; ++f) side[f] += run[f];
-    }
+    int32_t deltas[2][BLOCK_FRAMES] = {};
+    for (int c = 0; c < channelCount; ++c)
+        channels[c].renderRun(deltas[channels[c].leftSide ? 0 : 1], BLOCK_FRAMES);
     if (channelCount == 4)
-        combine(sums[0], sums[1], block.get(), stereo, std::integral_constant<int32_t, 4>());
+        combine(deltas[0], deltas[1], block.get(), stereo, std::integral_constant<int32_t, 4>());
     else
-        combine(sums[0], sums[1], block.get(), stereo, int32_t(channelCount));
+        combine(deltas[0], deltas[1], block.get(), stereo, int32_t(channelCount));
     writeBlock(block.get(), blockSize());
     return true;
 }

@@ -29,11 +29,11 @@ public:
     void setOverlay(const uint8_t* buffer, uint16_t start, uint16_t length);
     // The channel's contribution to one output frame, then one step of its position.
     void renderSample(uint8_t& first, uint8_t& second);
-    // renderSample over `frames` frames, writing each frame's output byte less 128 to out[i]
-    // (0 once the sound has ended): the same results, stepping whole bytes at a time where
-    // the phase allows. `out` has room for 16 bytes past `frames`. False, with nothing written,
-    // when the channel is silent throughout.
-    bool renderRun(int8_t* out, int frames);
+    // renderSample over `frames` frames, as changes: adds to deltas[i] how much the channel's
+    // output byte less 128 at frame i differs from frame i - 1 (from 0 before the first frame
+    // and after the sound ends). The same results, stepping whole bytes at a time where the
+    // phase allows.
+    void renderRun(int32_t* deltas, int frames);
 
     const uint8_t* sample = nullptr;
     const uint8_t* overlay = nullptr;
