@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config clang libclang-rt-14-dev
           libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-          libgtest-dev libbenchmark-dev
+          libgtest-dev libbenchmark-dev libxmp-dev
           xvfb xauth xdotool imagemagick sox python3 python3-pil x11-utils)
 if [ "${1:-}" = "--play" ]; then
   packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri)
