@@ -107,11 +107,37 @@ inline int32_t nextHold(uint64_t& units, const WholeSteps& s) {
     return s.whole;
 }
 
+// How a longer hold moves the phase: exactly; rounded to an even number of units, for an odd
+// fraction (a shorter formula); rounded, for any fraction.
+enum class Rounding { none, oddFraction, any };
+
+// The phase after a longer hold, as the frame rule leaves it.
+template <Rounding R>
+inline uint64_t afterLongerHold(uint64_t u, uint64_t rest) {
+    const uint64_t halfway = (u >> 1) & 1;  // an odd u is a tie: it goes to a multiple of 4
+    if (R == Rounding::none) return u + rest;
+    if (R == Rounding::oddFraction) return (u + (rest - 1) + halfway) | 1;
+    return ((u + halfway) & ~uint64_t(1)) + rest;
+}
+
+// u < fraction ? longer : shorter, without a branch: which of the two holds comes next follows no
+// pattern a predictor could learn, and compilers turn some of these selects into branches.
+inline uint64_t pickPhase(uint64_t u, uint64_t fraction, uint64_t longer, uint64_t shorter) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    __asm__("cmpq %[fraction], %[u]\n\tcmovbq %[longer], %[shorter]"
+            : [shorter] "+r"(shorter)
+            : [u] "r"(u), [fraction] "r"(fraction), [longer] "r"(longer)
+            : "cc");
+    return shorter;
+#else
+    return u < fraction ? longer : shorter;
+#endif
+}
+
 // The hot loop: plays up to `count` bytes from `at` while the frame has not passed `last` (so
 // that every hold starts inside the block), and returns how many it played. A byte adds the
-// change of the channel's contribution at the frame its hold starts. Branch-free per byte: which
-// of the two holds comes next follows no pattern a predictor could learn.
-template <bool Rounds>
+// change of the channel's contribution at the frame its hold starts.
+template <Rounding R>
 uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& frame, int last,
                    int32_t& held, uint64_t& units, const WholeSteps& s, int32_t gain) {
     int f = frame;
@@ -124,15 +150,23 @@ uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& fram
         const int32_t value = int8_t(uint8_t(((int32_t(at[n]) - 128) * gain) >> 6));
         deltas[f] += value - previous;
         previous = value;
-        const bool longer = u < fraction;
-        f += whole + int32_t(longer);
-        const uint64_t from = Rounds ? (u + ((u >> 1) & 1)) & ~uint64_t(1) : u;
-        u = longer ? from + rest : u - fraction;
+        f += whole + int32_t(u < fraction);
+        u = pickPhase(u, fraction, afterLongerHold<R>(u, rest), u - fraction);
     }
     frame = f;
     held = previous;
     units = u;
     return n;
+}
+
+using PlayBytes = uint32_t (*)(const uint8_t*, uint32_t, int32_t*, int&, int, int32_t&, uint64_t&,
+                               const WholeSteps&, int32_t);
+
+// With an even fraction and an even phase the rounding never changes anything: every phase
+// reached stays even.
+PlayBytes bytePlayer(const WholeSteps& s, uint64_t units) {
+    if (!s.rounds || ((s.fraction | units) & 1) == 0) return playBytes<Rounding::none>;
+    return s.fraction & 1 ? playBytes<Rounding::oddFraction> : playBytes<Rounding::any>;
 }
 
 }  // namespace
@@ -200,10 +234,8 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
             uint32_t p = pos;
             for (;;) {
                 if (f <= last) {
-                    const uint32_t played =
-                        steps.rounds
-                            ? playBytes<true>(at, end - p, deltas, f, last, held, units, steps, gain)
-                            : playBytes<false>(at, end - p, deltas, f, last, held, units, steps, gain);
+                    const uint32_t played = bytePlayer(steps, units)(at, end - p, deltas, f, last,
+                                                                     held, units, steps, gain);
                     at += played;
                     p += played;
                     if (p == end || f == frames) break;
