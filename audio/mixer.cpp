@@ -120,17 +120,22 @@ inline uint64_t afterLongerHold(uint64_t u, uint64_t rest) {
     return ((u + halfway) & ~uint64_t(1)) + rest;
 }
 
-// u < fraction ? longer : shorter, without a branch: which of the two holds comes next follows no
-// pattern a predictor could learn, and compilers turn some of these selects into branches.
-inline uint64_t pickPhase(uint64_t u, uint64_t fraction, uint64_t longer, uint64_t shorter) {
+// One byte's hold: the frame moves on by whole + 1 frames and the phase becomes `longer` when
+// u < fraction, else by whole frames to `shorter`. Without a branch: which of the two holds comes
+// next follows no pattern a predictor could learn, and compilers turn some of these selects into
+// branches; on x86-64 one compare serves both the select and the frame.
+inline void holdByte(uint64_t& u, int& frame, uint64_t fraction, int32_t whole, uint64_t longer,
+                     uint64_t shorter) {
 #if defined(__GNUC__) && defined(__x86_64__)
-    __asm__("cmpq %[fraction], %[u]\n\tcmovbq %[longer], %[shorter]"
-            : [shorter] "+r"(shorter)
-            : [u] "r"(u), [fraction] "r"(fraction), [longer] "r"(longer)
+    __asm__("cmpq %[fraction], %[u]\n\tcmovbq %[longer], %[shorter]\n\tadcl %[whole], %[frame]"
+            : [shorter] "+r"(shorter), [frame] "+r"(frame)
+            : [u] "r"(u), [fraction] "r"(fraction), [longer] "r"(longer), [whole] "r"(whole)
             : "cc");
-    return shorter;
+    u = shorter;
 #else
-    return u < fraction ? longer : shorter;
+    const bool isLonger = u < fraction;
+    frame += whole + int32_t(isLonger);
+    u = isLonger ? longer : shorter;
 #endif
 }
 
@@ -139,7 +144,7 @@ inline uint64_t pickPhase(uint64_t u, uint64_t fraction, uint64_t longer, uint64
 // change of the channel's contribution at the frame its hold starts.
 template <Rounding R>
 uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& frame, int last,
-                   int32_t& held, uint64_t& units, const WholeSteps& s, int32_t gain) {
+                   int32_t& held, uint64_t& units, const WholeSteps& s, const int8_t* scaled) {
     int f = frame;
     int32_t previous = held;
     uint64_t u = units;
@@ -147,11 +152,10 @@ uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& fram
     const int32_t whole = s.whole;
     uint32_t n = 0;
     for (; n < count && f <= last; ++n) {
-        const int32_t value = int8_t(uint8_t(((int32_t(at[n]) - 128) * gain) >> 6));
+        const int32_t value = scaled[at[n]];
         deltas[f] += value - previous;
         previous = value;
-        f += whole + int32_t(u < fraction);
-        u = pickPhase(u, fraction, afterLongerHold<R>(u, rest), u - fraction);
+        holdByte(u, f, fraction, whole, afterLongerHold<R>(u, rest), u - fraction);
     }
     frame = f;
     held = previous;
@@ -160,7 +164,7 @@ uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& fram
 }
 
 using PlayBytes = uint32_t (*)(const uint8_t*, uint32_t, int32_t*, int&, int, int32_t&, uint64_t&,
-                               const WholeSteps&, int32_t);
+                               const WholeSteps&, const int8_t*);
 
 // With an even fraction and an even phase the rounding never changes anything: every phase
 // reached stays even.
@@ -209,6 +213,12 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
     // Whole bytes need the product of a byte and the volume to fit 32 bits.
     const bool gainFits = gain >= -(1 << 23) && gain <= (1 << 23);
     bool byBytes = gainFits && wholeSteps(st, ph, steps, units);
+    // Each byte's contribution at this volume, made again only when the volume has changed.
+    if (gainFits && scaledVolume != gain) {
+        for (int b = 0; b < 256; ++b) scaledBytes[b] = contributionOf(uint8_t(b), gain);
+        scaledVolume = gain;
+    }
+    const int8_t* scaled = scaledBytes;
     while (f < frames) {
         if (byBytes) {
             // A stretch of positions read from one place, with no loop end inside it.
@@ -235,13 +245,13 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
             for (;;) {
                 if (f <= last) {
                     const uint32_t played = bytePlayer(steps, units)(at, end - p, deltas, f, last,
-                                                                     held, units, steps, gain);
+                                                                     held, units, steps, scaled);
                     at += played;
                     p += played;
                     if (p == end || f == frames) break;
                 }
                 // Near the block's end: one byte whose hold may reach past it.
-                const int32_t value = contributionOf(*at, gain);
+                const int32_t value = scaled[*at];
                 deltas[f] += value - held;
                 held = value;
                 const uint64_t before = units;

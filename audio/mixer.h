@@ -49,6 +49,11 @@ public:
     double phase = 0.0;  // output frames since the position last moved, 0 or more
     double step = 0.0;   // output frames per source byte, 44100 / rate (rate at least 1)
     uint32_t readable = 0;  // bytes of sample that may be read, 0..65536; past them: silence
+
+private:
+    // renderRun's table of what each byte value adds at scaledVolume (INT32_MIN: none yet).
+    int32_t scaledVolume = INT32_MIN;
+    int8_t scaledBytes[256] = {};
 };
 
 // Receives each rendered block (offline rendering, tests).
