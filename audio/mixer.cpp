@@ -69,22 +69,30 @@ struct WholeSteps {
 };
 
 // Fills `steps` and the phase in units when the phase can be stepped by whole bytes.
+// 2^power as a double, for powers within the normal range.
+inline double powerOfTwo(int power) {
+    const uint64_t bits = uint64_t(1023 + power) << 52;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 bool wholeSteps(double step, double phase, WholeSteps& steps, uint64_t& units) {
     if (!(step >= 1.0 && step < 1048576.0) || !(phase >= 0.0 && phase <= 1.0)) return false;
-    int binary;
-    std::frexp(step, &binary);  // step = m 2^binary, 0.5 <= m < 1
-    const int e = binary - 1;
-    const double scaled = std::ldexp(phase, 52 - e);
+    uint64_t bits;
+    std::memcpy(&bits, &step, sizeof bits);
+    const int e = int(bits >> 52) - 1023;  // a positive normal step: the sign bit is 0
+    const uint64_t s = (bits & ((uint64_t(1) << 52) - 1)) | uint64_t(1) << 52;  // step / u
+    const double scaled = phase * powerOfTwo(52 - e);
     const uint64_t p = uint64_t(scaled);
     if (double(p) != scaled) return false;  // finer than u: comes from another step
-    const uint64_t s = uint64_t(std::ldexp(step, 52 - e));
     steps.one = uint64_t(1) << (52 - e);
     steps.whole = int32_t(s >> (52 - e));
     steps.fraction = s & (steps.one - 1);
     // A whole step with the phase at exactly 1 holds one frame less once: left to the frame rule.
     if (steps.fraction == 0 && p == steps.one) return false;
     steps.rounds = uint64_t(steps.whole) + 1 == uint64_t(1) << (e + 1);
-    steps.unit = std::ldexp(1.0, e - 52);
+    steps.unit = powerOfTwo(e - 52);
     units = p;
     return true;
 }
@@ -154,13 +162,20 @@ uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& fram
     uint64_t u = units;
     const uint64_t fraction = s.fraction, rest = s.one - s.fraction;
     const int32_t whole = s.whole;
-    uint32_t n = 0;
-    for (; n < count && f <= last; ++n) {
+    auto play = [&](uint32_t n) {
         const int32_t value = scaled[at[n]];
         deltas[f] += value - previous;
         previous = value;
         holdByte(u, f, fraction, whole, afterLongerHold<R>(u, rest), u - fraction);
+    };
+    uint32_t n = 0;
+    // Two bytes per round while both holds surely start inside the block, then one at a time.
+    const int lastPair = last - (whole + 1);
+    for (; n + 2 <= count && f <= lastPair; n += 2) {
+        play(n);
+        play(n + 1);
     }
+    for (; n < count && f <= last; ++n) play(n);
     frame = f;
     held = previous;
     units = u;
