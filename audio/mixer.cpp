@@ -462,10 +462,10 @@ void combine(const int32_t* first, const int32_t* second, uint8_t* out, bool ste
 
 namespace {
 
-// The block in four spans of SPAN frames, one per vector lane; the delta arrays are padded with
+// The block in eight spans of SPAN frames, one per vector lane; the delta arrays are padded with
 // zeros to LANES * SPAN frames.
-constexpr int LANES = 4;
-constexpr int SPAN = (BLOCK_FRAMES + 4 * LANES - 1) / (4 * LANES) * 4;  // a multiple of 4
+constexpr int LANES = 8;
+constexpr int SPAN = (BLOCK_FRAMES + 8 * LANES - 1) / (8 * LANES) * 8;  // a multiple of 8
 constexpr int PADDED_FRAMES = LANES * SPAN;
 
 #if defined(__SSE2__)
@@ -473,27 +473,35 @@ inline __m128i loadFour(const int32_t* values) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
 }
 
-// A 4x4 transpose of 32-bit values: out[c] holds element c of each of in[0..3].
-inline void transpose(const __m128i in[4], __m128i out[4]) {
-    const __m128i a0 = _mm_unpacklo_epi32(in[0], in[1]), a1 = _mm_unpackhi_epi32(in[0], in[1]);
-    const __m128i a2 = _mm_unpacklo_epi32(in[2], in[3]), a3 = _mm_unpackhi_epi32(in[2], in[3]);
-    out[0] = _mm_unpacklo_epi64(a0, a2);
-    out[1] = _mm_unpackhi_epi64(a0, a2);
-    out[2] = _mm_unpacklo_epi64(a1, a3);
-    out[3] = _mm_unpackhi_epi64(a1, a3);
+// An 8x8 transpose of 16-bit values: out[c] holds element c of each of in[0..7].
+inline void transpose(const __m128i in[8], __m128i out[8]) {
+    __m128i a[8], b[8];
+    for (int i = 0; i < 4; ++i) {
+        a[2 * i] = _mm_unpacklo_epi16(in[2 * i], in[2 * i + 1]);
+        a[2 * i + 1] = _mm_unpackhi_epi16(in[2 * i], in[2 * i + 1]);
+    }
+    for (int i = 0; i < 2; ++i) {
+        b[4 * i] = _mm_unpacklo_epi32(a[4 * i], a[4 * i + 2]);
+        b[4 * i + 1] = _mm_unpackhi_epi32(a[4 * i], a[4 * i + 2]);
+        b[4 * i + 2] = _mm_unpacklo_epi32(a[4 * i + 1], a[4 * i + 3]);
+        b[4 * i + 3] = _mm_unpackhi_epi32(a[4 * i + 1], a[4 * i + 3]);
+    }
+    for (int i = 0; i < 4; ++i) {
+        out[2 * i] = _mm_unpacklo_epi64(b[i], b[i + 4]);
+        out[2 * i + 1] = _mm_unpackhi_epi64(b[i], b[i + 4]);
+    }
 }
 
-// Stereo, four channels: the two sides' quotient chains in four spans at once. Spans 1..3 start
-// from a guessed quotient of 0 with their true running sums; each quotient only depends on the
-// previous one, and a wrong start fades out within a few frames, so each span is then redone from
-// the true end of the span before it until it meets the guessed values, and from there on they
-// are equal. The result is the same as frame by frame.
+// Stereo, four channels: the two sides' quotient chains in eight spans at once, in 16 bits (the
+// sums of four channels and the quotients stay within +-1024). Spans 1..7 start from a guessed
+// quotient of 0 with their true running sums; each quotient only depends on the previous one,
+// and a wrong start fades out within a few frames, so each span is then redone from the true end
+// of the span before it until it meets the guessed values, and from there on they are equal.
+// The result is the same as frame by frame.
 void combineStereoFour(const int32_t (*deltas)[PADDED_FRAMES], uint8_t* out) {
-    alignas(16) int32_t quotients[2][SPAN][LANES];
-    const __m128i three = _mm_set1_epi32(3);
+    alignas(16) int16_t quotients[2][SPAN][LANES];
     int32_t starts[2][LANES] = {};  // each side's running sum before each span
     for (int side = 0; side < 2; ++side) {
-        // The totals of spans 0..2, side by side.
         __m128i totals[LANES - 1];
         for (__m128i& total : totals) total = _mm_setzero_si128();
         for (int j = 0; j < SPAN; j += 4)
@@ -505,28 +513,34 @@ void combineStereoFour(const int32_t (*deltas)[PADDED_FRAMES], uint8_t* out) {
             starts[side][k] = starts[side][k - 1] + parts[0] + parts[1] + parts[2] + parts[3];
         }
     }
-    // Both sides in one loop, so that their chains overlap; four frames of each span at a time,
-    // turned into four steps of the four spans.
-    __m128i sums[2] = {loadFour(starts[0]), loadFour(starts[1])};
-    __m128i quotient[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
-    for (int j = 0; j < SPAN; j += 4) {
-        __m128i steps[2][4];
+    // Both sides in one loop, so that their chains overlap; eight frames of each span at a time,
+    // turned into eight steps of the eight spans. The chain keeps -sum: the sign of
+    // quotient + sum is then quotient < -sum, known while the sum itself is being added.
+    __m128i negativeSums[2], quotient[2];
+    for (int side = 0; side < 2; ++side) {
+        int16_t negated[LANES];
+        for (int k = 0; k < LANES; ++k) negated[k] = int16_t(-starts[side][k]);
+        negativeSums[side] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(negated));
+        quotient[side] = _mm_setzero_si128();
+    }
+    const __m128i three = _mm_set1_epi16(3);
+    for (int j = 0; j < SPAN; j += 8) {
+        __m128i steps[2][8];
         for (int side = 0; side < 2; ++side) {
-            __m128i rows[4];
-            for (int k = 0; k < LANES; ++k)
-                rows[k] = loadFour(deltas[side] + k * SPAN + j);
+            __m128i rows[8];
+            for (int k = 0; k < LANES; ++k) {
+                const int32_t* d = deltas[side] + k * SPAN + j;
+                rows[k] = _mm_packs_epi32(loadFour(d), loadFour(d + 4));
+            }
             transpose(rows, steps[side]);
         }
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 8; ++i) {
             for (int side = 0; side < 2; ++side) {
-                // As in quotient(): the sign of quotient + sum is known from quotient < -sum
-                // while the sum itself is being added, which shortens the chain by one step.
-                sums[side] = _mm_add_epi32(sums[side], steps[side][i]);
-                const __m128i negative =
-                    _mm_cmpgt_epi32(_mm_sub_epi32(_mm_setzero_si128(), sums[side]), quotient[side]);
-                const __m128i t = _mm_add_epi32(quotient[side], sums[side]);
+                negativeSums[side] = _mm_sub_epi16(negativeSums[side], steps[side][i]);
+                const __m128i negative = _mm_cmpgt_epi16(negativeSums[side], quotient[side]);
+                const __m128i t = _mm_sub_epi16(quotient[side], negativeSums[side]);
                 quotient[side] =
-                    _mm_srai_epi32(_mm_add_epi32(t, _mm_and_si128(negative, three)), 2);
+                    _mm_srai_epi16(_mm_add_epi16(t, _mm_and_si128(negative, three)), 2);
                 _mm_store_si128(reinterpret_cast<__m128i*>(quotients[side][j + i]), quotient[side]);
             }
         }
@@ -538,28 +552,28 @@ void combineStereoFour(const int32_t (*deltas)[PADDED_FRAMES], uint8_t* out) {
                 running += deltas[side][k * SPAN + j];
                 q = (q + running) / 4;
                 if (q == quotients[side][j][k]) break;
-                quotients[side][j][k] = q;
+                quotients[side][j][k] = int16_t(q);
             }
         }
     }
-    // Back to frame order, (left, right) byte pairs: four frames of one span at a time.
+    // Back to frame order, (left, right) byte pairs: eight frames of one span at a time.
     alignas(16) uint8_t bytes[2 * PADDED_FRAMES];
     const __m128i low = _mm_set1_epi16(0xFF), bias = _mm_set1_epi16(128);
-    for (int j = 0; j < SPAN; j += 4) {
-        __m128i left[4], right[4];
-        for (int r = 0; r < 4; ++r) {
-            left[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(quotients[0][j + r]));
-            right[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(quotients[1][j + r]));
+    for (int j = 0; j < SPAN; j += 8) {
+        __m128i rows[2][8], spans[2][8];  // spans[side][k]: frames j..j+7 of span k
+        for (int side = 0; side < 2; ++side) {
+            for (int r = 0; r < 8; ++r)
+                rows[side][r] =
+                    _mm_load_si128(reinterpret_cast<const __m128i*>(quotients[side][j + r]));
+            transpose(rows[side], spans[side]);
         }
-        __m128i spanLeft[4], spanRight[4];  // frames j..j+3 of each span
-        transpose(left, spanLeft);
-        transpose(right, spanRight);
         for (int k = 0; k < LANES; ++k) {
-            const __m128i pairs = _mm_packs_epi32(_mm_unpacklo_epi32(spanLeft[k], spanRight[k]),
-                                                  _mm_unpackhi_epi32(spanLeft[k], spanRight[k]));
-            const __m128i wrapped = _mm_and_si128(_mm_add_epi16(pairs, bias), low);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + 2 * (k * SPAN + j)),
-                             _mm_packus_epi16(wrapped, wrapped));
+            const __m128i first = _mm_unpacklo_epi16(spans[0][k], spans[1][k]);
+            const __m128i second = _mm_unpackhi_epi16(spans[0][k], spans[1][k]);
+            const __m128i wrappedFirst = _mm_and_si128(_mm_add_epi16(first, bias), low);
+            const __m128i wrappedSecond = _mm_and_si128(_mm_add_epi16(second, bias), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 2 * (k * SPAN + j)),
+                             _mm_packus_epi16(wrappedFirst, wrappedSecond));
         }
     }
     std::memcpy(out, bytes, BLOCK_BYTES);
