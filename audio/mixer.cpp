@@ -277,7 +277,7 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
                 const int32_t hold = nextHold(units, steps);
                 if (hold > frames - f) {
                     position = uint16_t(p);
-                    phase = double(before) * steps.unit + double(frames - f);
+                    phase = double(int64_t(before)) * steps.unit + double(frames - f);
                     return;
                 }
                 f += hold;
@@ -285,7 +285,6 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
                 ++p;
                 if (p == end || f == frames) break;
             }
-            ph = double(units) * steps.unit;
             pos = uint16_t(p);
             if (looping) {
                 if (pos >= loopEnd) pos = loopStart;
@@ -311,6 +310,7 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
         }
         byBytes = gainFits && wholeSteps(st, ph, steps, units);
     }
+    if (byBytes) ph = double(int64_t(units)) * steps.unit;  // units < 2^53: exact
     if (f < frames) deltas[f] -= held;  // the sound has ended
     position = pos;
     phase = ph;
