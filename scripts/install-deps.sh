@@ -8,10 +8,11 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
           libcli11-dev nlohmann-json3-dev xfonts-base)
 if [ "${1:-}" != "--play" ]; then
-  # The tests also need the fuzzing compiler, the test and benchmark libraries, the desktop-file
-  # and packaging checkers, an X server with the tools that drive and inspect it, and the image
-  # and sound tools the checks compare with.
-  packages+=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+  # The tests also need the fuzzing compiler, the test and benchmark libraries (with the module
+  # library the music benchmark compares with), the desktop-file and packaging checkers, an X
+  # server with the tools that drive and inspect it, and the image and sound tools the checks
+  # compare with.
+  packages+=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev libxmp-dev
              desktop-file-utils appstream dpkg-dev file
              xvfb xauth xdotool x11-utils imagemagick sox python3 python3-pil)
 fi
