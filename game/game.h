@@ -70,7 +70,7 @@ extern bool matchRunning;
 extern int32_t hitCountdown;     // -1 when no hit is being shown
 extern int32_t hitPlayer;
 extern bool engineWanted;
-extern float frameTime;          // +0.01 at the end of every frame
+extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
 extern float bulletSpin;
 extern Powerup powerup;
 extern int32_t spawnTimer;
