@@ -87,7 +87,7 @@ void releaseGame();        // frees the arrays and the playfield at shut-down
 void startMatchKeys();     // F1, F2, F3: the first held key starts a match
 bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
 void matchUpdate();
-void hitCountdownStep();   // run by every scene draw while hitCountdown >= 0
+void hitCountdownStep();   // run once per frame, by its first scene draw, while hitCountdown >= 0
 void hitTank(int j);       // a hit without shield: the countdown starts and player j loses a life
 
 // ---- Playfield and collision -------------------------------------------------------------------

@@ -189,10 +189,7 @@ int runSimulateCommand(int argc, char** argv) {
                 return 0;
             }
         }
-        int cameras[2];
-        const int views = frameViews(cameras);
-        for (int v = 0; v < views; ++v)
-            if (hitCountdown >= 0) hitCountdownStep();  // run by each scene draw
+        if (hitCountdown >= 0) hitCountdownStep();  // run by the frame's first scene draw
         runFrameRules();
         endFrame();
         const std::string line = stateLine(frame);

@@ -152,7 +152,7 @@ TEST_F(MatchFlow, TurretSpinsAndKeysAreIgnoredDuringTheCountdown) {
     EXPECT_EQ(KeyState[vk::ESCAPE], 1);
 }
 
-TEST_F(MatchFlow, SplitScreenStepsTheCountdownTwicePerFrame) {
+TEST_F(MatchFlow, SplitScreenStepsTheCountdownOncePerFrame) {
     startMatch();
     viewMode = 6;
     hitPlayerOneNextUpdate();
@@ -163,7 +163,7 @@ TEST_F(MatchFlow, SplitScreenStepsTheCountdownTwicePerFrame) {
         runFrame();
         ++frames;
     }
-    EXPECT_EQ(frames, 76);
+    EXPECT_EQ(frames, 151);
 }
 
 TEST_F(MatchFlow, MatchEndsAfterTheLastLifeOnceTheCountdownIsOver) {
@@ -191,7 +191,7 @@ TEST_F(MatchFlow, MatchEndsAfterTheLastLifeOnceTheCountdownIsOver) {
     EXPECT_EQ(players[1].lives, 5);
 }
 
-TEST_F(MatchFlow, SplitScreenFallsBackToOneViewWhenTheMatchEnds) {
+TEST_F(MatchFlow, SplitScreenLastLifePauseLastsAsLongAsInOneView) {
     viewMode = 6;
     startMatch();
     players[1].lives = 1;
@@ -202,8 +202,7 @@ TEST_F(MatchFlow, SplitScreenFallsBackToOneViewWhenTheMatchEnds) {
         runFrame();
         ++frames;
     }
-    // The first frame steps twice; after that the title's single view steps once a frame.
-    EXPECT_EQ(frames, 150);
+    EXPECT_EQ(frames, 151);
 }
 
 TEST_F(MatchFlow, FrameClockAdvancesInEveryState) {
