@@ -1,0 +1,110 @@
+#include "platform/file_read.h"
+
+#include <filesystem>
+#include <new>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <fstream>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace platform {
+
+const char* fileProblemText(FileProblem problem) {
+    switch (problem) {
+    case FileProblem::None: return "was read";
+    case FileProblem::CannotOpen: return "cannot be opened";
+    case FileProblem::Folder: return "is a folder, not a file";
+    case FileProblem::NotRegular: return "is not a regular file (a pipe, device or socket)";
+    case FileProblem::SizeUnknown: return "has a size that cannot be determined";
+    case FileProblem::TooLarge: return "is too large";
+    case FileProblem::OutOfMemory: return "does not fit in memory";
+    case FileProblem::ReadFailed: return "could not be read to its end";
+    }
+    return "cannot be read";
+}
+
+namespace {
+
+// What the path names, without opening it.
+FileProblem checkKind(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) return FileProblem::CannotOpen;
+    if (std::filesystem::is_directory(status)) return FileProblem::Folder;
+    if (!std::filesystem::is_regular_file(status)) return FileProblem::NotRegular;
+    return FileProblem::None;
+}
+
+// Makes room for size bytes; false when memory runs out.
+bool makeRoom(std::vector<uint8_t>& bytes, uint64_t size) {
+    try {
+        bytes.resize(static_cast<size_t>(size));
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    return false;
+}
+
+#ifdef _WIN32
+
+FileProblem readOpened(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return FileProblem::SizeUnknown;
+    if (size > maxBytes) return FileProblem::TooLarge;
+    std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
+    if (!file) return FileProblem::CannotOpen;
+    if (!makeRoom(bytes, size)) return FileProblem::OutOfMemory;
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    if (static_cast<uint64_t>(file.gcount()) != size) return FileProblem::ReadFailed;
+    return FileProblem::None;
+}
+
+#else
+
+// The file is opened without waiting (a pipe swapped in after the check cannot block) and
+// checked again on the open descriptor.
+FileProblem readOpened(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EISDIR ? FileProblem::Folder : FileProblem::CannotOpen;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_size < 0) return FileProblem::SizeUnknown;
+    if (S_ISDIR(info.st_mode)) return FileProblem::Folder;
+    if (!S_ISREG(info.st_mode)) return FileProblem::NotRegular;
+    const uint64_t size = static_cast<uint64_t>(info.st_size);
+    if (size > maxBytes) return FileProblem::TooLarge;
+    if (!makeRoom(bytes, size)) return FileProblem::OutOfMemory;
+    uint64_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(size - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<uint64_t>(n);
+    }
+    return got == size ? FileProblem::None : FileProblem::ReadFailed;
+}
+
+#endif
+
+}  // namespace
+
+UserFile readUserFile(const std::string& path, uint64_t maxBytes) {
+    UserFile file;
+    file.problem = checkKind(path);
+    if (file.problem == FileProblem::None) file.problem = readOpened(path, maxBytes, file.bytes);
+    if (file.problem != FileProblem::None) std::vector<uint8_t>().swap(file.bytes);
+    return file;
+}
+
+}  // namespace platform
