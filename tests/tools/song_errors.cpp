@@ -164,9 +164,13 @@ TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
     EXPECT_FALSE(song::readSongText(head + "  wav \"bad.wav\"\n", dir, s, problems));
     EXPECT_EQ(problems.back().line, 2);
     EXPECT_FALSE(song::readSongText(head + "  wav \"missing.wav\"\n", dir, s, problems));
-    EXPECT_NE(problems.back().message.find("cannot open"), std::string::npos);
-    // A file that never ends is not read for ever.
+    EXPECT_NE(problems.back().message.find("cannot be opened"), std::string::npos);
+    // A file that never ends is not read for ever, nor one far larger than a sample.
     EXPECT_FALSE(song::readSongText(head + "  wav \"/dev/zero\"\n", dir, s, problems));
+    EXPECT_NE(problems.back().message.find("not a regular file"), std::string::npos);
+    std::ofstream(dir + "/huge.wav");
+    ASSERT_EQ(truncate((dir + "/huge.wav").c_str(), 17 << 20), 0);
+    EXPECT_FALSE(song::readSongText(head + "  wav \"huge.wav\"\n", dir, s, problems));
     EXPECT_NE(problems.back().message.find("larger than 16 MiB"), std::string::npos);
 }
 
