@@ -1,10 +1,10 @@
 #include "platform/file_read.h"
 
-#include <filesystem>
 #include <new>
 #include <stdexcept>
 
 #ifdef _WIN32
+#include <filesystem>
 #include <fstream>
 #else
 #include <cerrno>
@@ -31,16 +31,6 @@ const char* fileProblemText(FileProblem problem) {
 
 namespace {
 
-// What the path names, without opening it.
-FileProblem checkKind(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status)) return FileProblem::CannotOpen;
-    if (std::filesystem::is_directory(status)) return FileProblem::Folder;
-    if (!std::filesystem::is_regular_file(status)) return FileProblem::NotRegular;
-    return FileProblem::None;
-}
-
 // Makes room for size bytes; false when memory runs out.
 bool makeRoom(std::vector<uint8_t>& bytes, uint64_t size) {
     try {
@@ -54,12 +44,17 @@ bool makeRoom(std::vector<uint8_t>& bytes, uint64_t size) {
 
 #ifdef _WIN32
 
-FileProblem readOpened(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes) {
+FileProblem readFile(const char* path, uint64_t maxBytes, std::vector<uint8_t>& bytes) {
+    const std::filesystem::path name = std::filesystem::u8path(path);
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(name, error);
+    if (error || !std::filesystem::exists(status)) return FileProblem::CannotOpen;
+    if (std::filesystem::is_directory(status)) return FileProblem::Folder;
+    if (!std::filesystem::is_regular_file(status)) return FileProblem::NotRegular;
+    const uintmax_t size = std::filesystem::file_size(name, error);
     if (error) return FileProblem::SizeUnknown;
     if (size > maxBytes) return FileProblem::TooLarge;
-    std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
+    std::ifstream file(name, std::ios::binary);
     if (!file) return FileProblem::CannotOpen;
     if (!makeRoom(bytes, size)) return FileProblem::OutOfMemory;
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
@@ -69,19 +64,27 @@ FileProblem readOpened(const std::string& path, uint64_t maxBytes, std::vector<u
 
 #else
 
-// The file is opened without waiting (a pipe swapped in after the check cannot block) and
-// checked again on the open descriptor.
-FileProblem readOpened(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+FileProblem kindOf(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) return FileProblem::Folder;
+    if (!S_ISREG(info.st_mode)) return FileProblem::NotRegular;
+    return FileProblem::None;
+}
+
+// The path is looked at before it is opened, so that a device is never opened at all; the open
+// does not wait (a pipe swapped in after the look cannot block) and the open file is checked
+// again.
+FileProblem readFile(const char* path, uint64_t maxBytes, std::vector<uint8_t>& bytes) {
+    struct stat info {};
+    if (::stat(path, &info) != 0) return FileProblem::CannotOpen;
+    if (FileProblem kind = kindOf(info); kind != FileProblem::None) return kind;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == EISDIR ? FileProblem::Folder : FileProblem::CannotOpen;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || info.st_size < 0) return FileProblem::SizeUnknown;
-    if (S_ISDIR(info.st_mode)) return FileProblem::Folder;
-    if (!S_ISREG(info.st_mode)) return FileProblem::NotRegular;
+    if (FileProblem kind = kindOf(info); kind != FileProblem::None) return kind;
     const uint64_t size = static_cast<uint64_t>(info.st_size);
     if (size > maxBytes) return FileProblem::TooLarge;
     if (!makeRoom(bytes, size)) return FileProblem::OutOfMemory;
@@ -99,10 +102,19 @@ FileProblem readOpened(const std::string& path, uint64_t maxBytes, std::vector<u
 
 }  // namespace
 
-UserFile readUserFile(const std::string& path, uint64_t maxBytes) {
+UserFile readUserFile(const char* path, uint64_t maxBytes) {
     UserFile file;
-    file.problem = checkKind(path);
-    if (file.problem == FileProblem::None) file.problem = readOpened(path, maxBytes, file.bytes);
+    if (path == nullptr) {
+        file.problem = FileProblem::CannotOpen;
+        return file;
+    }
+    try {
+        file.problem = readFile(path, maxBytes, file.bytes);
+    } catch (const std::bad_alloc&) {
+        file.problem = FileProblem::OutOfMemory;
+    } catch (const std::exception&) {
+        file.problem = FileProblem::CannotOpen;
+    }
     if (file.problem != FileProblem::None) std::vector<uint8_t>().swap(file.bytes);
     return file;
 }

@@ -2,11 +2,11 @@
 // bitmaps, the sound effects, the music module and the tools' inputs). Only a regular file of at
 // most the caller's limit is read: a folder, a pipe (which would block) or a device (which may
 // never end) is refused before any byte is read, and so is anything larger than the format can
-// need. Running out of memory is a refusal too, never an exception.
+// need. Running out of memory is a refusal too, never an exception. Portable: POSIX calls where
+// they exist, the standard file system library on Windows.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace platform {
@@ -30,6 +30,7 @@ struct UserFile {
     std::vector<uint8_t> bytes;  // the whole file when problem is None (empty for an empty file)
 };
 
-UserFile readUserFile(const std::string& path, uint64_t maxBytes);
+// Allocates nothing but the bytes it returns (POSIX), and never throws.
+UserFile readUserFile(const char* path, uint64_t maxBytes);
 
 }  // namespace platform

@@ -14,7 +14,7 @@ constexpr uint64_t TOOL_INPUT_LIMIT = uint64_t(64) << 20;
 // Otherwise prints "PATH: REASON" on standard error and returns false.
 template <typename Bytes>
 bool readInputFile(const std::string& path, Bytes& contents) {
-    const platform::UserFile file = platform::readUserFile(path, TOOL_INPUT_LIMIT);
+    const platform::UserFile file = platform::readUserFile(path.c_str(), TOOL_INPUT_LIMIT);
     if (file.problem == platform::FileProblem::TooLarge) {
         std::fprintf(stderr, "%s: %s (more than %llu bytes)\n", path.c_str(),
                      platform::fileProblemText(file.problem),

@@ -37,14 +37,14 @@ TEST(UserFiles, OnlyRegularFilesWithinTheLimitAreRead) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " limit " + std::to_string(c.limit));
-        const platform::UserFile file = platform::readUserFile(c.path, c.limit);
+        const platform::UserFile file = platform::readUserFile(c.path.c_str(), c.limit);
         EXPECT_EQ(file.problem, c.problem) << platform::fileProblemText(file.problem);
         EXPECT_EQ(file.bytes.size(), c.bytes);
     }
-    EXPECT_EQ(platform::readUserFile(dir + "/cut", 4).bytes, std::vector<uint8_t>({'R', 'I', 'F', 'F'}));
+    EXPECT_EQ(platform::readUserFile((dir + "/cut").c_str(), 4).bytes, std::vector<uint8_t>({'R', 'I', 'F', 'F'}));
     {
         FailLargeAllocations outOfMemory(1 << 20);
-        EXPECT_EQ(platform::readUserFile(dir + "/huge", 300 << 20).problem, FileProblem::OutOfMemory);
+        EXPECT_EQ(platform::readUserFile((dir + "/huge").c_str(), 300 << 20).problem, FileProblem::OutOfMemory);
     }
     for (const char* name : {"/cut", "/empty", "/pipe", "/huge"}) unlink((dir + name).c_str());
     rmdir(dir.c_str());

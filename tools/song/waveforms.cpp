@@ -117,7 +117,7 @@ bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::str
     // A sampled instrument holds at most 65534 bytes; a WAV file many times that size is not
     // meant as one.
     constexpr uint64_t MAX_WAV_BYTES = 16u << 20;
-    const platform::UserFile file = platform::readUserFile(path, MAX_WAV_BYTES);
+    const platform::UserFile file = platform::readUserFile(path.c_str(), MAX_WAV_BYTES);
     if (file.problem == platform::FileProblem::TooLarge) {
         error = "\"" + path + "\" is larger than 16 MiB";
         return false;
