@@ -2,6 +2,10 @@
 // sound rings (each played from its own cursor, which the callback advances) and the single
 // wave voice. Everything the callback reads is guarded by the device lock, which SDL holds while
 // the callback runs; the play cursors are atomics so that they can be read without it.
+//
+// Each wave file is read and converted to the device format once, the first time it is played,
+// and kept for the rest of the run: a play is then only a hand-over of the kept samples.
+#include "platform/file_read.h"
 #include "platform/platform.h"
 #include "platform/sdl2/sdl2_internal.h"
 
@@ -9,7 +13,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace platform {
@@ -19,14 +25,34 @@ constexpr int MAX_RINGS = 4;
 constexpr int DEVICE_CHANNELS = 2;
 constexpr int DEVICE_FRAME_BYTES = DEVICE_CHANNELS * 2;  // signed 16-bit stereo
 
+// Sound effects are short: a file above this is not one, and its samples converted to the
+// device format (up to 96 times the file's size) must stay within the second limit.
+constexpr uint64_t LARGEST_WAVE_FILE = uint64_t(16) << 20;
+constexpr uint64_t LARGEST_CONVERTED_WAVE = uint64_t(64) << 20;  // about six minutes
+constexpr int KEPT_WAVES = 16;
+constexpr size_t KEPT_PATH_BYTES = 256;
+
 class DeviceRing;
 
+using WaveSamples = std::shared_ptr<const std::vector<Uint8>>;  // device format, whole frames
+
 struct WaveVoice {
-    std::vector<Uint8> samples;  // device format, whole frames
+    WaveSamples samples;  // null: nothing plays
     size_t position = 0;
     bool loop = false;
     bool active = false;
 };
+
+// Files already read, with their samples (null for a file that cannot be played). A kept entry
+// is replaced only when all slots are taken; a voice still playing its samples keeps them.
+struct KeptWave {
+    char path[KEPT_PATH_BYTES] = {};
+    WaveSamples samples;
+    bool used = false;
+};
+std::mutex keptMutex;
+KeptWave keptWaves[KEPT_WAVES];
+int nextKeptSlot = 0;
 
 // Guarded by the device lock.
 DeviceRing* rings[MAX_RINGS] = {};
@@ -98,11 +124,11 @@ void mixCallback(void*, Uint8* stream, int length) {
             if (rings[r]) rings[r]->nextFrame(left, right, cursors[r]);
         if (voice.active) {
             Sint16 pair[2];
-            std::memcpy(pair, voice.samples.data() + voice.position, sizeof pair);
+            std::memcpy(pair, voice.samples->data() + voice.position, sizeof pair);
             left += pair[0];
             right += pair[1];
             voice.position += DEVICE_FRAME_BYTES;
-            if (voice.position >= voice.samples.size()) {
+            if (voice.position >= voice.samples->size()) {
                 voice.position = 0;
                 voice.active = voice.loop;
             }
@@ -158,38 +184,68 @@ bool voicePlaying() {
     return active;
 }
 
-// Replaces the voice's sound (an empty one stops it); the old samples are freed outside the lock.
-void setVoice(std::vector<Uint8> samples, bool loop) {
+// Replaces the voice's sound (null stops it); the old samples are released outside the lock.
+void setVoice(WaveSamples samples, bool loop) {
     SDL_LockAudioDevice(device);
     voice.samples.swap(samples);
     voice.position = 0;
     voice.loop = loop;
-    voice.active = !voice.samples.empty();
+    voice.active = voice.samples != nullptr;
     SDL_UnlockAudioDevice(device);
 }
 
-// Reads a WAV file converted to the device format; empty when it cannot be read or converted.
-std::vector<Uint8> loadWave(const char* path) {
-    std::vector<Uint8> converted;
-    SDL_AudioSpec fileFormat;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(path, &fileFormat, &buffer, &length)) return converted;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
-                          AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) >= 0) {
-        converted.assign(static_cast<size_t>(length) * std::max(cvt.len_mult, 1), 0);
-        std::memcpy(converted.data(), buffer, length);
-        cvt.buf = converted.data();
+struct WavFreer {
+    void operator()(Uint8* buffer) const { SDL_FreeWAV(buffer); }
+};
+
+// Reads a WAV file through the file door and converts it to the device format; null when it
+// cannot be read, is too large, or cannot be converted. Never throws.
+WaveSamples convertWave(const char* path) {
+    try {
+        const UserFile file = readUserFile(path, LARGEST_WAVE_FILE);
+        if (file.problem != FileProblem::None || file.bytes.empty()) return nullptr;
+        SDL_RWops* source = SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size()));
+        SDL_AudioSpec fileFormat;
+        Uint8* buffer = nullptr;
+        Uint32 length = 0;
+        if (!source || !SDL_LoadWAV_RW(source, 1, &fileFormat, &buffer, &length)) return nullptr;
+        const std::unique_ptr<Uint8, WavFreer> wav(buffer);
+        SDL_AudioCVT cvt;
+        if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
+                              AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) < 0)
+            return nullptr;
+        const uint64_t room = uint64_t(length) * uint64_t(std::max(cvt.len_mult, 1));
+        if (room > LARGEST_CONVERTED_WAVE) return nullptr;
+        auto converted = std::make_shared<std::vector<Uint8>>(static_cast<size_t>(room));
+        std::memcpy(converted->data(), buffer, length);
+        cvt.buf = converted->data();
         cvt.len = static_cast<int>(length);
-        if (SDL_ConvertAudio(&cvt) == 0) {
-            converted.resize(static_cast<size_t>(cvt.len_cvt) / DEVICE_FRAME_BYTES * DEVICE_FRAME_BYTES);
-        } else {
-            converted.clear();
-        }
+        if (SDL_ConvertAudio(&cvt) != 0) return nullptr;
+        converted->resize(static_cast<size_t>(cvt.len_cvt) / DEVICE_FRAME_BYTES * DEVICE_FRAME_BYTES);
+        if (converted->empty()) return nullptr;
+        converted->shrink_to_fit();
+        return converted;
+    } catch (const std::exception&) {  // out of memory: the sound cannot be played
+        return nullptr;
     }
-    SDL_FreeWAV(buffer);
-    return converted;
+}
+
+// The samples of a wave file, read and converted the first time it is asked for.
+WaveSamples waveSamples(const char* path) {
+    std::lock_guard<std::mutex> guard(keptMutex);
+    const bool keepable = std::strlen(path) < KEPT_PATH_BYTES;
+    if (keepable)
+        for (const KeptWave& kept : keptWaves)
+            if (kept.used && std::strcmp(kept.path, path) == 0) return kept.samples;
+    WaveSamples samples = convertWave(path);
+    if (keepable) {
+        KeptWave& slot = keptWaves[nextKeptSlot];
+        nextKeptSlot = (nextKeptSlot + 1) % KEPT_WAVES;
+        std::strcpy(slot.path, path);
+        slot.samples = samples;
+        slot.used = true;
+    }
+    return samples;
 }
 }  // namespace
 
@@ -213,13 +269,13 @@ std::unique_ptr<SoundRing> openSoundRing(bool stereo) {
 bool playWave(const char* path, unsigned flags) {
     if (!ensureDevice()) return false;
     if (!path) {
-        setVoice({}, false);
+        setVoice(nullptr, false);
         return true;
     }
     if ((flags & WAVE_NOSTOP) && voicePlaying()) return false;
-    std::vector<Uint8> samples = loadWave(path);
-    if (samples.empty()) {
-        setVoice({}, false);  // the new sound replaces the old one even when it cannot play
+    WaveSamples samples = waveSamples(path);
+    if (!samples) {
+        setVoice(nullptr, false);  // the new sound replaces the old one even when it cannot play
         return false;
     }
     bool loop = (flags & WAVE_LOOP) != 0;
