@@ -122,6 +122,34 @@ TEST(SongErrors, EachMistakeIsReportedWithItsLine) {
     }
 }
 
+TEST(SongErrors, LengthsTheModuleCannotKeepAreRefused) {
+    // The module keeps lengths in bytes in 16 bits: 65534 is the largest even length.
+    const struct {
+        std::vector<std::string> lines;  // appended to the mini song from line 27
+        int line;
+        const char* expected;
+    } cases[] = {
+        {{"instrument 2 sample \"s\"", "  generate sine length 70000"}, 28,
+         "instrument 2 has 70000 sample bytes; at most 65534 fit"},
+        {{"instrument 2 sample \"s\"", "  generate sine length 65534", "  loop 0 65536"}, 29,
+         "instrument 2: the loop ends at byte 65536"},
+        {{"instrument 2 synth", "  wave 0 length 70000"}, 28,
+         "instrument 2: the wave length is 70000 bytes; at most 65534 fit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::vector<std::string> lines = miniSong();
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        std::vector<song::Diagnostic> problems = problemsOf(lines);
+        ASSERT_FALSE(problems.empty());
+        EXPECT_EQ(problems[0].line, c.line);
+        EXPECT_NE(problems[0].message.find(c.expected), std::string::npos) << problems[0].message;
+    }
+    std::vector<std::string> longest = miniSong();
+    longest.insert(longest.end(), {"instrument 2 sample \"s\"", "  generate sine length 65534"});
+    EXPECT_TRUE(problemsOf(longest).empty());
+}
+
 TEST(SongErrors, APatternOfSeventeenRowsIsReportedAtTheExtraRow) {
     std::vector<std::string> lines = miniSong();
     lines.insert(lines.begin() + 24, "  --- .. ...");  // becomes line 25, the 17th row
