@@ -32,18 +32,25 @@ long waitForSize(const std::string& path, long bytes) {
 
 TEST(SoundDeviceLoss, ALostDeviceIsReplacedAndTheRingPlaysOnThroughIt) {
     const char* dir = std::getenv("TMPDIR");
-    const std::string output =
-        std::string(dir ? dir : "/tmp") + "/tarvex_audio_loss_" + std::to_string(getpid()) + ".raw";
+    const std::string base = std::string(dir ? dir : "/tmp") + "/tarvex_audio_loss_" + std::to_string(getpid());
+    const std::string output = base + ".raw", link = base + ".link", newLink = base + ".new";
     std::remove(output.c_str());
+    std::remove(link.c_str());
+    // The device writes through a link: first to /dev/full, where every write fails and the
+    // device is lost at once, later to a file. (The environment stays as it is: SDL's threads
+    // read it.)
+    ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", "/dev/full", 1);  // every write fails: the device is lost at once
+    setenv("SDL_DISKAUDIOFILE", link.c_str(), 1);
     auto ring = platform::openSoundRing(true);
     ASSERT_NE(ring, nullptr);
     const uint32_t start = ring->playPosition();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_NE(ring->playPosition(), start) << "the ring stood still without a device";
 
-    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);  // a device can be had again
+    std::remove(newLink.c_str());
+    ASSERT_EQ(symlink(output.c_str(), newLink.c_str()), 0);
+    ASSERT_EQ(std::rename(newLink.c_str(), link.c_str()), 0);  // a device can be had again
     const long reopened = waitForSize(output, 0);
     ASSERT_GT(reopened, 0) << "no new device was opened";
 
@@ -63,6 +70,7 @@ TEST(SoundDeviceLoss, ALostDeviceIsReplacedAndTheRingPlaysOnThroughIt) {
     EXPECT_GT(loud, 16384u);
     ring.reset();
     std::remove(output.c_str());
+    std::remove(link.c_str());
 }
 
 }  // namespace
