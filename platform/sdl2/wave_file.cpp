@@ -15,6 +15,9 @@ namespace platform {
 
 namespace {
 
+using sdl2::DEVICE_CHANNELS;
+using sdl2::DEVICE_FRAME_BYTES;
+
 // Sound effects are short: a file above this is not one, and its samples converted to the
 // device format (up to 96 times the file's size) must stay within the second limit.
 constexpr uint64_t LARGEST_WAVE_FILE = uint64_t(16) << 20;
