@@ -1,77 +1,44 @@
 #include "app/music_file.h"
 
-#include <cstdio>
 #include <new>
-#include <sys/stat.h>
 
+#include "platform/file_read.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr uint64_t LARGEST_FILE = 0xFFFFFFFFull;  // sizes of 4 GiB or more are refused
+// The largest module the format can describe is about 5 MB; anything larger is not one.
+constexpr uint64_t LARGEST_MODULE_FILE = uint64_t(16) << 20;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens an existing regular file for reading; null otherwise.
-File openExistingFile(const char* path) {
-    struct stat info {};
-    if (path == nullptr || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-    return File(std::fopen(path, "rb"));
-}
-
-// The file's size, or -1 when it cannot be determined.
-long long fileSize(std::FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0) return -1;
-    return static_cast<long long>(info.st_size);
-}
-
-// Reads the music file into a new image; null after reporting why not.
-std::unique_ptr<uint8_t[]> readImage(const char* path, size_t& size) {
-    File file = openExistingFile(path);
-    if (!file) {
-        platform::errorBox("Could not open file");
-        return nullptr;
+// Reads the music file into image; false after reporting why not.
+bool readImage(const char* path, std::vector<uint8_t>& image) {
+    platform::UserFile file = platform::readUserFile(path, LARGEST_MODULE_FILE);
+    const char* problem = nullptr;
+    switch (file.problem) {
+    case platform::FileProblem::None:
+        if (file.bytes.empty()) problem = "Empty file";
+        break;
+    case platform::FileProblem::SizeUnknown: problem = "Cannot determine filesize"; break;
+    case platform::FileProblem::TooLarge: problem = "Illegal filesize"; break;
+    case platform::FileProblem::OutOfMemory: problem = "Could not allocate memory"; break;
+    case platform::FileProblem::ReadFailed: problem = "Failed to read the complete file"; break;
+    default: problem = "Could not open file"; break;  // missing, a folder, a pipe or a device
     }
-    const long long bytes = fileSize(file.get());
-    if (bytes == 0) {
-        platform::errorBox("Empty file");
-        return nullptr;
+    if (problem) {
+        platform::errorBox(problem);
+        return false;
     }
-    if (bytes < 0) {
-        platform::errorBox("Cannot determine filesize");
-        return nullptr;
-    }
-    if (static_cast<unsigned long long>(bytes) > LARGEST_FILE) {
-        platform::errorBox("Illegal filesize");
-        return nullptr;
-    }
-    size = static_cast<size_t>(bytes);
-    std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size]);
-    if (!image) {
-        platform::errorBox("Could not allocate memory");
-        return nullptr;
-    }
-    const size_t got = std::fread(image.get(), 1, size, file.get());
-    file.reset();
-    if (got != size) {
-        platform::errorBox("Failed to read the complete file");
-        return nullptr;
-    }
-    return image;
+    image.swap(file.bytes);
+    return true;
 }
 
 }  // namespace
 
 MusicFile readMusicFile(const char* path) {
     MusicFile music;
-    size_t size = 0;
-    std::unique_ptr<uint8_t[]> image = readImage(path, size);
-    if (!image) return music;
-    std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.get(), size));
+    std::vector<uint8_t> image;
+    if (!readImage(path, image)) return music;
+    std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.data(), image.size()));
     if (!module) {
         platform::errorBox("Could not allocate memory");
         return music;
@@ -80,7 +47,7 @@ MusicFile readMusicFile(const char* path) {
         platform::errorBox("No ZQ module");
         return music;  // the module, then its image, are freed here
     }
-    music.image = std::move(image);
+    music.image.swap(image);  // the bytes stay where the module points
     music.module = std::move(module);
     return music;
 }

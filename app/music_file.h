@@ -5,11 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "music/module.h"
 
 struct MusicFile {
-    std::unique_ptr<uint8_t[]> image;     // the whole file
+    std::vector<uint8_t> image;           // the whole file
     std::unique_ptr<MusicModule> module;  // built over image, so declared after it: freed first
 };
 

@@ -10,10 +10,11 @@
 
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
-std::unique_ptr<uint8_t[]> musicImage;    // the whole music file
+std::vector<uint8_t> musicImage;           // the whole music file
 std::unique_ptr<MusicModule> musicModule;  // built over musicImage; kept only once it parsed
 std::unique_ptr<MusicPlayer> musicPlayer;
 
@@ -39,7 +40,7 @@ void loadMusic(const char* path) {
 
     MusicFile music = readMusicFile(path);
     if (!music.module) return;
-    musicImage = std::move(music.image);
+    musicImage.swap(music.image);  // the bytes stay where the module points
     musicModule = std::move(music.module);
 
     if (startNewPlayer() > 0) {
@@ -59,7 +60,7 @@ void releaseMusic() {
     dropPlayer();
     // The module goes before the image it was built over.
     musicModule.reset();
-    musicImage.reset();
+    std::vector<uint8_t>().swap(musicImage);
 }
 
 bool musicPlayerExists() { return musicPlayer != nullptr; }

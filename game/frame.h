@@ -20,5 +20,6 @@ int frameViews(int cameras[2]);
 // (unless paused) or the title screen.
 FrameBranch runFrameRules();
 
-// The end of every frame: frameTime advances by 0.01 (not while paused: the picture stays).
+// The end of every frame: frameTime advances by 0.01 (not while paused: the picture stays), and
+// sheds whole orbits after some hours.
 void endFrame();

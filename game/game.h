@@ -71,7 +71,7 @@ extern bool matchPaused;         // the P or Pause key stopped the running match
 extern int32_t hitCountdown;     // -1 when no hit is being shown
 extern int32_t hitPlayer;
 extern bool engineWanted;
-extern float frameTime;          // +0.01 at the end of every frame
+extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
 extern float bulletSpin;
 extern Powerup powerup;
 extern int32_t spawnTimer;
@@ -91,7 +91,7 @@ bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
 // While paused nothing of the match advances, the hit countdown included.
 void pauseKeys();
 void matchUpdate();
-void hitCountdownStep();   // run by every scene draw while hitCountdown >= 0
+void hitCountdownStep();   // run once per frame, by its first scene draw, while hitCountdown >= 0
 void hitTank(int j);       // a hit without shield: the countdown starts and player j loses a life
 
 // ---- Playfield and collision -------------------------------------------------------------------

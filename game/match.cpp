@@ -70,6 +70,7 @@ bool leaveMatchKey() {
     if (hitCountdown >= 0 || !takeKey(vk::ESCAPE)) return false;
     matchRunning = false;
     matchPaused = false;
+    engineLoopOff();  // no match update runs on the title screen to stop it later
     return true;
 }
 

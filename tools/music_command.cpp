@@ -48,10 +48,7 @@ int render(const RenderOptions& options) {
     }
 
     std::vector<uint8_t> image;
-    if (!readFile(options.module, image)) {
-        std::fprintf(stderr, "Could not open file\n");
-        return 1;
-    }
+    if (!readInputFile(options.module, image)) return 1;
     MusicModule module(image.data(), image.size());
     if (module.parse() != 0) {
         std::fprintf(stderr, "No ZQ module\n");
@@ -129,10 +126,7 @@ ToolJson instrumentJson(int number, const Instrument& in) {
 
 int info(const std::string& path) {
     std::vector<uint8_t> image;
-    if (!readFile(path, image)) {
-        std::fprintf(stderr, "Could not open file\n");
-        return 1;
-    }
+    if (!readInputFile(path, image)) return 1;
     MusicModule module(image.data(), image.size());
     const bool valid = module.parse() == 0;
 

@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -20,6 +18,7 @@
 #include "platform/keys.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
+#include "tools/read_file.h"
 
 namespace {
 
@@ -65,14 +64,9 @@ bool parseCount(const std::string& text, unsigned long long max, unsigned long l
     return errno == 0 && value <= max;
 }
 
-bool readScript(const char* path, std::vector<KeyEvent>& events) {
-    std::error_code error;
-    std::ifstream file;
-    if (std::filesystem::is_regular_file(path, error)) file.open(path);
-    if (!file.is_open()) {
-        std::fprintf(stderr, "simulate: cannot open key script %s\n", path);
-        return false;
-    }
+// The key events of a script's text; false after reporting its first bad line.
+bool readScript(const char* path, const std::string& text, std::vector<KeyEvent>& events) {
+    std::istringstream file(text);
     std::string line;
     int lineNumber = 0;
     while (std::getline(file, line)) {
@@ -143,7 +137,11 @@ struct SimulateOptions {
 
 int simulate(const SimulateOptions& options) {
     std::vector<KeyEvent> events;
-    if (!options.keys.empty() && !readScript(options.keys.c_str(), events)) return 2;
+    if (!options.keys.empty()) {
+        std::string script;
+        if (!readInputFile(options.keys, script)) return 1;
+        if (!readScript(options.keys.c_str(), script, events)) return 2;
+    }
 
     setFixedRandomSeed(options.haveSeed, static_cast<uint32_t>(options.seed));
     std::memset(KeyState, 0, sizeof KeyState);
@@ -160,10 +158,7 @@ int simulate(const SimulateOptions& options) {
                 return 0;
             }
         }
-        int cameras[2];
-        const int views = frameViews(cameras);
-        for (int v = 0; v < views; ++v)
-            if (hitCountdown >= 0) hitCountdownStep();  // run by each scene draw
+        if (hitCountdown >= 0) hitCountdownStep();  // run by the frame's first scene draw
         runFrameRules();
         endFrame();
         const std::string line = stateLine(frame);

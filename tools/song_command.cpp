@@ -48,10 +48,7 @@ int compile(const CompileOptions& options) {
     song::Generation generation = song::Generation::V3;
     if (override) song::generationFromName(options.generationName, generation);  // checked by the parser
     std::string text;
-    if (!readFile(source, text)) {
-        std::fprintf(stderr, "%s: cannot read the song\n", source.c_str());
-        return 1;
-    }
+    if (!readInputFile(source, text)) return 1;
     song::Song song;
     std::vector<song::Diagnostic> diagnostics;
     std::vector<uint8_t> module;
@@ -76,10 +73,7 @@ int compile(const CompileOptions& options) {
 
 int decompile(const std::string& input, const std::string& output) {
     std::vector<uint8_t> module;
-    if (!readFile(input, module)) {
-        std::fprintf(stderr, "%s: cannot read the module\n", input.c_str());
-        return 1;
-    }
+    if (!readInputFile(input, module)) return 1;
     song::Song song;
     std::string error;
     if (!song::decompileModule(module, song, error)) {

@@ -122,6 +122,34 @@ TEST(SongErrors, EachMistakeIsReportedWithItsLine) {
     }
 }
 
+TEST(SongErrors, LengthsTheModuleCannotKeepAreRefused) {
+    // The module keeps lengths in bytes in 16 bits: 65534 is the largest even length.
+    const struct {
+        std::vector<std::string> lines;  // appended to the mini song from line 27
+        int line;
+        const char* expected;
+    } cases[] = {
+        {{"instrument 2 sample \"s\"", "  generate sine length 70000"}, 28,
+         "instrument 2 has 70000 sample bytes; at most 65534 fit"},
+        {{"instrument 2 sample \"s\"", "  generate sine length 65534", "  loop 0 65536"}, 29,
+         "instrument 2: the loop ends at byte 65536"},
+        {{"instrument 2 synth", "  wave 0 length 70000"}, 28,
+         "instrument 2: the wave length is 70000 bytes; at most 65534 fit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::vector<std::string> lines = miniSong();
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        std::vector<song::Diagnostic> problems = problemsOf(lines);
+        ASSERT_FALSE(problems.empty());
+        EXPECT_EQ(problems[0].line, c.line);
+        EXPECT_NE(problems[0].message.find(c.expected), std::string::npos) << problems[0].message;
+    }
+    std::vector<std::string> longest = miniSong();
+    longest.insert(longest.end(), {"instrument 2 sample \"s\"", "  generate sine length 65534"});
+    EXPECT_TRUE(problemsOf(longest).empty());
+}
+
 TEST(SongErrors, APatternOfSeventeenRowsIsReportedAtTheExtraRow) {
     std::vector<std::string> lines = miniSong();
     lines.insert(lines.begin() + 24, "  --- .. ...");  // becomes line 25, the 17th row
@@ -164,9 +192,13 @@ TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
     EXPECT_FALSE(song::readSongText(head + "  wav \"bad.wav\"\n", dir, s, problems));
     EXPECT_EQ(problems.back().line, 2);
     EXPECT_FALSE(song::readSongText(head + "  wav \"missing.wav\"\n", dir, s, problems));
-    EXPECT_NE(problems.back().message.find("cannot open"), std::string::npos);
-    // A file that never ends is not read for ever.
+    EXPECT_NE(problems.back().message.find("cannot be opened"), std::string::npos);
+    // A file that never ends is not read for ever, nor one far larger than a sample.
     EXPECT_FALSE(song::readSongText(head + "  wav \"/dev/zero\"\n", dir, s, problems));
+    EXPECT_NE(problems.back().message.find("not a regular file"), std::string::npos);
+    std::ofstream(dir + "/huge.wav");
+    ASSERT_EQ(truncate((dir + "/huge.wav").c_str(), 17 << 20), 0);
+    EXPECT_FALSE(song::readSongText(head + "  wav \"huge.wav\"\n", dir, s, problems));
     EXPECT_NE(problems.back().message.find("larger than 16 MiB"), std::string::npos);
 }
 
@@ -245,18 +277,20 @@ TEST(SongErrors, AWrongBlockHeaderIsReportedOnceNotForEachOfItsLines) {
     EXPECT_EQ(problems[0].line, 8);
 }
 
-TEST(SongWarnings, ASampleLongerThanThePlayerKeepsIsNamed) {
-    for (const auto& [bytes, warned] : {std::pair{65534, false}, std::pair{70000, true}}) {
+TEST(SongWarnings, ASampleLongerThanThePlayerKeepsIsRefusedAndTheLongestIsNotNamed) {
+    for (const auto& [bytes, kept] : {std::pair{65534, true}, std::pair{70000, false}}) {
         std::vector<std::string> lines = miniSong();
         lines.insert(lines.begin() + 7, {"instrument 2 sample \"long\"",
                                          "  generate noise length " + std::to_string(bytes)});
         song::Song s;
         std::vector<song::Diagnostic> problems;
-        ASSERT_TRUE(song::readSongText(join(lines), "", s, problems)) << song::formatDiagnostics("mini", problems);
-        std::vector<song::Diagnostic> warnings = song::songWarnings(s);
-        const bool found = !warnings.empty() && warnings[0].line == 8 &&
-                           warnings[0].message.find("plays only 4464 of its 70000") != std::string::npos;
-        EXPECT_EQ(found, warned) << song::formatDiagnostics("mini", warnings);
+        EXPECT_EQ(song::readSongText(join(lines), "", s, problems), kept);
+        if (kept) {
+            EXPECT_TRUE(song::songWarnings(s).empty());
+        } else {
+            ASSERT_EQ(problems.size(), 1u);
+            EXPECT_NE(problems[0].message.find("at most 65534 fit"), std::string::npos);
+        }
     }
 }
 

@@ -49,12 +49,17 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const Instrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
     const long waveBytes = 2L * readU16(&r[rec::WAVE_LENGTH]);
-    if (waveBytes <= 2)
+    if (waveBytes > LONGEST_LENGTH)
+        diagnostics.push_back({lineOf(ins, "wave"), instrumentLabel(k) + ": the wave length is " +
+                                                        std::to_string(waveBytes) + " bytes; at most " +
+                                                        std::to_string(LONGEST_LENGTH) + " fit"});
+    else if (waveBytes <= 2)
         diagnostics.push_back({lineOf(ins, "wave"), instrumentLabel(k) + ": the wave length is " +
                                                         std::to_string(waveBytes) +
                                                         " bytes; a looping wave needs at least 4"});
     // Every note start copies the wave's first 32 bytes into the voice's working buffer.
-    checkTableRead(song, k, "wave", "wave", r[rec::WAVE_TABLE], std::max(waveBytes, 32L), diagnostics);
+    if (waveBytes <= LONGEST_LENGTH)
+        checkTableRead(song, k, "wave", "wave", r[rec::WAVE_TABLE], std::max(waveBytes, 32L), diagnostics);
     if (r[rec::VOLUME] > 64)
         diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
                                                           std::to_string(r[rec::VOLUME]) + " is out of 0..64"});
@@ -82,6 +87,10 @@ void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
     const long length = 2L * readU16(&r[rec::SAMPLE_LENGTH]);
     const long loopStart = readU16(&r[rec::LOOP_START]);
     const long loopLength = 2L * readU16(&r[rec::LOOP_LENGTH]);
+    if (length > LONGEST_LENGTH)
+        diagnostics.push_back({lineOf(ins, "data"), instrumentLabel(k) + ": the sample is " +
+                                                        std::to_string(length) + " bytes; at most " +
+                                                        std::to_string(LONGEST_LENGTH) + " fit"});
     if (readU16(&r[rec::SAMPLE_VOLUME]) > 64)
         diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
                                                           std::to_string(readU16(&r[rec::SAMPLE_VOLUME])) +
@@ -184,11 +193,12 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
     for (const Position& position : song.positions)
         for (const VoiceEntry& entry : position.voices) transposes[entry.pattern].insert(entry.instrumentTranspose);
     std::vector<Diagnostic> warnings;
-    // The player keeps a sample's length in bytes in 16 bits.
+    // The player keeps a sample's length in bytes in 16 bits; the compiler refuses longer samples
+    // but takes a raw record as it stands.
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         const Instrument& ins = song.instruments[k - 1];
         const long length = 2L * readU16(&ins.record[rec::SAMPLE_LENGTH]);
-        if (ins.defined && !ins.synthetic() && length > 65534)
+        if (ins.defined && !ins.synthetic() && length > LONGEST_LENGTH)
             warnings.push_back({ins.line, instrumentLabel(k) + ": the game plays only " +
                                               std::to_string(length - 65536) + " of its " +
                                               std::to_string(length) + " sample bytes (at most 65534)"});
