@@ -122,23 +122,6 @@ struct TableDef {
     std::vector<uint8_t> values;
 };
 
-// Field layout of the five synthesis units in a current-layout record; -1 = the unit has no
-// such field.
-struct UnitLayout {
-    const char* name;
-    int control, table, length, speed, delay, depth;
-};
-
-const UnitLayout UNITS[] = {
-    {"volume-envelope", rec::VOL_CONTROL, rec::VOL_TABLE, rec::VOL_LENGTH, rec::VOL_SPEED, -1, -1},
-    {"pitch-modulation", rec::PITCH_CONTROL, rec::PITCH_TABLE, rec::PITCH_LENGTH, rec::PITCH_SPEED,
-     rec::PITCH_DELAY, rec::PITCH_DEPTH},
-    {"inversion-envelope", rec::INV_CONTROL, rec::INV_TABLE, rec::INV_LENGTH, rec::INV_SPEED,
-     rec::INV_DELAY, -1},
-    {"tail-modulation", rec::TAIL_CONTROL, rec::TAIL_TABLE, rec::TAIL_LENGTH, rec::TAIL_SPEED,
-     rec::TAIL_DELAY, -1},
-};
-
 const char* const EFFECT_TYPE_NAMES[] = {"off", "average", "morph-inverted", "morph", "morph-next"};
 
 class Reader {
@@ -383,7 +366,7 @@ private:
         if (kind == "synth") {
             kind_ = Kind::Synth;
             if (t.size() != 3) error("'instrument N synth' takes nothing more; its units follow on their own lines");
-            ins.record[rec::MARKER] = 0xFF;
+            ins.record[rec::MARKER] = SYNTHETIC_MARKER;
             for (int speed : {rec::VOL_SPEED, rec::PITCH_SPEED, rec::INV_SPEED, rec::EFFECT_SPEED,
                               rec::TAIL_SPEED})
                 ins.record[speed] = 1;
@@ -395,7 +378,7 @@ private:
             if (name.size() > rec::NAME_SIZE)
                 return error("the instrument name has " + std::to_string(name.size()) +
                              " characters; at most 24 fit");
-            if (!name.empty() && static_cast<uint8_t>(name[0]) == 0xFF)
+            if (!name.empty() && static_cast<uint8_t>(name[0]) == SYNTHETIC_MARKER)
                 return error("a sample's name cannot begin with the byte FF (that marks a synth)");
             std::copy(name.begin(), name.end(), ins.record.begin());
         } else if (kind == "raw") {
@@ -508,19 +491,19 @@ private:
                     return error("unknown waveform-effect option '" + t[i].text + "' (speed or delay)");
             }
         } else if (word == "v2-spare") {
-            if (t.size() != 10) return error("v2-spare wants 9 bytes in hex");
+            if (t.size() != 1 + ins.v2Spare.size()) return error("v2-spare wants 9 bytes in hex");
             if (!once(word)) return;
-            for (int i = 0; i < 9; ++i)
+            for (size_t i = 0; i < ins.v2Spare.size(); ++i)
                 if (!hexByte(t[1 + i], ins.v2Spare[i])) return;
         } else {
-            for (const UnitLayout& unit : UNITS)
+            for (const rec::UnitLayout& unit : rec::UnitLayouts)
                 if (word == unit.name) return unitLine(t, unit);
             error("unknown synth attribute '" + word + "' (wave, volume, volume-envelope, "
                   "pitch-modulation, inversion-envelope, waveform-effect, tail-modulation)");
         }
     }
 
-    void unitLine(const std::vector<Token>& t, const UnitLayout& unit) {
+    void unitLine(const std::vector<Token>& t, const rec::UnitLayout& unit) {
         Instrument& ins = *instrument_;
         if (t.size() < 2) return error(std::string(unit.name) + " wants a control: off, once or repeat");
         if (!once(unit.name)) return;
@@ -563,7 +546,7 @@ private:
         Instrument& ins = *instrument_;
         const int line = ins.fieldLines.count("data") ? ins.fieldLines["data"] : ins.line;
         if (kind_ == Kind::Raw) {
-            size_t want = ins.record[0] == 0xFF ? 0 : 2u * readU16(&ins.record[rec::SAMPLE_LENGTH]);
+            size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : 2u * readU16(&ins.record[rec::SAMPLE_LENGTH]);
             if (ins.sampleData.size() != want)
                 error("raw instrument " + std::to_string(instrumentNumber_) + " declares " +
                       std::to_string(want) + " sample bytes but its data holds " +
@@ -726,7 +709,7 @@ void writeSynth(std::ostringstream& out, const Instrument& ins) {
     const Record& r = ins.record;
     out << "  wave " << int(r[rec::WAVE_TABLE]) << " length " << 2 * readU16(&r[rec::WAVE_LENGTH]) << "\n";
     out << "  volume " << int(r[rec::VOLUME]) << "\n";
-    for (const UnitLayout& unit : UNITS) {
+    for (const rec::UnitLayout& unit : rec::UnitLayouts) {
         out << "  " << unit.name << " " << controlName(r[unit.control]) << " table " << int(r[unit.table])
             << " length " << readU16(&r[unit.length]);
         if (unit.depth >= 0) out << " depth " << int(r[unit.depth]);
