@@ -8,7 +8,7 @@ namespace song {
 
 namespace {
 
-int lineOf(const Instrument& ins, const char* field) {
+int lineOf(const SongInstrument& ins, const char* field) {
     auto it = ins.fieldLines.find(field);
     return it != ins.fieldLines.end() ? it->second : ins.line;
 }
@@ -20,7 +20,7 @@ void checkTableRead(const Song& song, int k, const char* field, const char* what
                     long count, std::vector<Diagnostic>& diagnostics) {
     const long tableCount = static_cast<long>(song.tables.size() / TABLE_SIZE);
     if (static_cast<long>(table) * TABLE_SIZE + count <= tableCount * TABLE_SIZE) return;
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     diagnostics.push_back(
         {lineOf(ins, field), instrumentLabel(k) + ": the " + what + " reads " + std::to_string(count) +
                                  " bytes from table " + std::to_string(table) +
@@ -29,7 +29,7 @@ void checkTableRead(const Song& song, int k, const char* field, const char* what
 }
 
 void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
     const long waveBytes = 2L * readU16(&r[rec::WAVE_LENGTH]);
     if (waveBytes <= 2)
@@ -60,7 +60,7 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
 }
 
 void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
     const long length = 2L * readU16(&r[rec::SAMPLE_LENGTH]);
     const long loopStart = readU16(&r[rec::LOOP_START]);
@@ -80,7 +80,7 @@ void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
 // The V.2 upgrade writes fixed values into the units that generation lacks; a song fits V.2
 // only if its synths already hold exactly those.
 void checkFitsV2(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     V2Spare spare{};
     Record roundTrip = fromV2Layout(toV2Layout(ins.record, spare), nullptr);
     if (roundTrip == ins.record) return;
@@ -101,7 +101,7 @@ void checkGeneration(const Song& song, Generation generation, std::vector<Diagno
                                "the ZUNQ generation holds no synthesis tables, and this song has " +
                                    std::to_string(song.tables.size() / TABLE_SIZE)});
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k - 1];
+        const SongInstrument& ins = song.instruments[k - 1];
         if (!ins.synthetic()) continue;
         if (ins.raw && generation != song.generation)
             diagnostics.push_back({ins.line, instrumentLabel(k) + " is given as raw bytes of the " +
@@ -191,7 +191,7 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
 
 bool checkInstrument(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const size_t before = diagnostics.size();
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     if (!ins.defined || ins.raw) return true;
     if (ins.synthetic()) checkSynth(song, k, diagnostics);
     else checkSample(song, k, diagnostics);
@@ -218,7 +218,7 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
     if (generation != Generation::ZUNQ) bytes[TABLE_COUNT_OFFSET] = static_cast<uint8_t>(tableCount);
     writeU16(&bytes[SONG_LENGTH_OFFSET], static_cast<uint16_t>(song.positions.size()));
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k];
+        const SongInstrument& ins = song.instruments[k];
         if (!ins.defined) continue;
         Record record = ins.record;
         if (ins.synthetic() && !ins.raw && generation == Generation::V2) record = toV2Layout(record, ins.v2Spare);
@@ -238,7 +238,7 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
         else bytes.insert(bytes.end(), it->second.bytes.begin(), it->second.bytes.end());
     }
     bytes.insert(bytes.end(), song.tables.begin(), song.tables.end());
-    for (const Instrument& ins : song.instruments)
+    for (const SongInstrument& ins : song.instruments)
         if (ins.defined && !ins.synthetic()) bytes.insert(bytes.end(), ins.sampleData.begin(), ins.sampleData.end());
     bytes.insert(bytes.end(), song.trailer.begin(), song.trailer.end());
     if (song.cutTo >= 0) {

@@ -16,10 +16,10 @@ bool allZero(const uint8_t* bytes, size_t size) {
 // Takes instrument k from its stored record. It is written in the checked form when that form
 // reproduces it, else as raw bytes.
 void readInstrument(const std::vector<uint8_t>& bytes, Song& song, int k) {
-    Instrument& ins = song.instruments[k - 1];
+    SongInstrument& ins = song.instruments[k - 1];
     Record stored;
     std::copy_n(bytes.begin() + INSTRUMENT_RECORDS_OFFSET + (k - 1) * RECORD_SIZE, RECORD_SIZE, stored.begin());
-    ins = Instrument{};
+    ins = SongInstrument{};
     if (allZero(stored.data(), stored.size())) return;
     ins.defined = true;
     ins.record = stored;
@@ -99,7 +99,7 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
     size_t cursor = samplesAt;
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         readInstrument(bytes, song, k);
-        Instrument& ins = song.instruments[k - 1];
+        SongInstrument& ins = song.instruments[k - 1];
         if (!ins.defined || ins.synthetic()) continue;
         const size_t size = 2u * readU16(&ins.record[rec::SAMPLE_LENGTH]);
         if (bytes.size() - cursor < size) {

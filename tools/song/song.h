@@ -33,7 +33,9 @@ constexpr int VOICES = 4;
 using V2Spare = std::array<uint8_t, rec::V2_SPARE_BYTES>;
 using Record = std::array<uint8_t, RECORD_SIZE>;
 
-struct Instrument {
+// One instrument slot of a song as its text gives it: the record bytes with the lines they came
+// from (the parser's view of a record is the music module's Instrument).
+struct SongInstrument {
     bool defined = false;  // an undefined slot is 32 zero bytes
     int line = 0;          // where the text defines it (0 when decompiled)
     // raw: record holds the 32 bytes exactly as stored for the song's generation; otherwise the
@@ -67,7 +69,7 @@ struct Pattern {
 struct Song {
     std::array<uint8_t, TITLE_SIZE> title{};
     Generation generation = Generation::V3;
-    std::array<Instrument, INSTRUMENT_COUNT> instruments;  // instrument k is element k-1
+    std::array<SongInstrument, INSTRUMENT_COUNT> instruments;  // instrument k is element k-1
     std::vector<Position> positions;
     std::map<int, Pattern> patterns;  // by pattern number 1..65535
     std::vector<uint8_t> tables;      // table count × 64 signed bytes as stored

@@ -351,11 +351,11 @@ private:
         long n;
         if (t.size() < 3) return error("instrument wants a number and a kind: synth, sample or raw");
         if (!number(t[1], 1, 15, "instrument", n)) return;
-        Instrument& ins = song_.instruments[n - 1];
+        SongInstrument& ins = song_.instruments[n - 1];
         if (ins.defined)
             return error("instrument " + t[1].text + " is defined twice (first on line " +
                          std::to_string(ins.line) + ")");
-        ins = Instrument{};
+        ins = SongInstrument{};
         ins.defined = true;
         ins.line = line_;
         instrument_ = &ins;
@@ -402,7 +402,7 @@ private:
 
     void instrumentLine(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         if (word == "data") {
             if (kind_ == Kind::Synth) return error("a synth has no sample data");
             if (!source_.empty() && source_ != "data")
@@ -420,7 +420,7 @@ private:
 
     void sampleLine(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         long v, w;
         if (word == "volume") {
             if (t.size() != 2) return error("volume wants one number 0..64");
@@ -461,7 +461,7 @@ private:
 
     void synthLine(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         long v, w;
         if (word == "wave") {
             if (t.size() != 4 || t[2].text != "length")
@@ -504,7 +504,7 @@ private:
     }
 
     void unitLine(const std::vector<Token>& t, const rec::UnitLayout& unit) {
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         if (t.size() < 2) return error(std::string(unit.name) + " wants a control: off, once or repeat");
         if (!once(unit.name)) return;
         long v;
@@ -543,7 +543,7 @@ private:
     }
 
     void finishInstrument() {
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         const int line = ins.fieldLines.count("data") ? ins.fieldLines["data"] : ins.line;
         if (kind_ == Kind::Raw) {
             size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : 2u * readU16(&ins.record[rec::SAMPLE_LENGTH]);
@@ -656,7 +656,7 @@ private:
     bool seenPositions_ = false;
     std::map<int, TableDef> tables_;
     TableDef* table_ = nullptr;
-    Instrument* instrument_ = nullptr;
+    SongInstrument* instrument_ = nullptr;
     int instrumentNumber_ = 0;
     Kind kind_ = Kind::Synth;
     std::string source_;
@@ -705,7 +705,7 @@ std::string controlName(uint8_t control) {
     return control == 0 ? "off" : control == 1 ? "once" : control == 2 ? "repeat" : std::to_string(control);
 }
 
-void writeSynth(std::ostringstream& out, const Instrument& ins) {
+void writeSynth(std::ostringstream& out, const SongInstrument& ins) {
     const Record& r = ins.record;
     out << "  wave " << int(r[rec::WAVE_TABLE]) << " length " << 2 * readU16(&r[rec::WAVE_LENGTH]) << "\n";
     out << "  volume " << int(r[rec::VOLUME]) << "\n";
@@ -794,7 +794,7 @@ std::string writeSongText(const Song& song) {
     }
 
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k];
+        const SongInstrument& ins = song.instruments[k];
         if (!ins.defined) continue;
         out << "\ninstrument " << k + 1;
         if (ins.raw) {
