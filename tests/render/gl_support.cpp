@@ -121,21 +121,16 @@ void clearTexture(int slot) {
 
 void makeWorld(const PlayfieldBlock* blocks, int blockCount) {
     releaseWorld();
-    playerCount = 2;
-    players = new Player[2]();
-    bullets = new Bullet[2]();
+    resetRunState();
+    resetMatchState();
+    resetAnimationState();
+    players = new Player[playerCount]();
+    bullets = new Bullet[playerCount]();
     playfield.blockCount = blockCount;
     playfield.blocks = const_cast<PlayfieldBlock*>(blocks);
     restartPlay();
-    for (int i = 0; i < 2; ++i) players[i].lives = 5;
-    powerup.life = 0;
-    hitCountdown = -1;
-    hitPlayer = -1;
+    for (int i = 0; i < playerCount; ++i) players[i].lives = START_LIVES;
     matchRunning = true;
-    bulletSpin = 0;
-    powerupSpin = 0;
-    shieldPulse = 0.2f;
-    frameTime = 0;
 }
 
 void releaseWorld() {
