@@ -4,8 +4,6 @@
 
 #include "render/render.h"
 
-#include <GL/gl.h>
-
 const char* const WINDOW_TITLE = "TARVEX 3D - BY THE TARVEX TEAM - TARVEX.EXAMPLE.ORG";
 const char* const WINDOW_CLASS = "Tarvex";
 
@@ -64,15 +62,8 @@ void killGLWindow() {
 }
 
 bool initGL() {
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.2f, 0.6f, 0.8f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // blending stays off until a drawing step needs it
-    glGenTextures(3, textureNames);
+    setInitialGLState();
+    createTextureSlots();
     loadTexture("data/hetfont.bmp", FontTexture);
     loadTexture("data/Filled.bmp", FilledTexture);
     loadTexture("data/track.bmp", TrackTexture);

@@ -31,6 +31,8 @@ std::unique_ptr<RgbImage> loadImage(const char* path) {
 
 const RgbImage* lastLoadedImage() { return lastImage.get(); }
 
+void createTextureSlots() { glGenTextures(3, textureNames); }
+
 bool loadTexture(const char* path, int slot) {
     lastImage = loadImage(path);
     if (!lastImage) return false;

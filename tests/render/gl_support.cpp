@@ -28,21 +28,9 @@ bool haveContext() {
         return false;
     }
     platform::showWindow();
-    glGenTextures(3, textureNames);
+    createTextureSlots();
     contextMade = true;
     return true;
-}
-
-void setInitialState() {
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.2f, 0.6f, 0.8f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_BLEND);
 }
 
 void setView(int x, int y, int width, int height, double fovDegrees) {
@@ -154,7 +142,7 @@ std::string describe(const Rgb& c) {
 
 void GLTest::SetUp() {
     if (!haveContext()) GTEST_SKIP() << "needs an X display with GL (run under xvfb-run)";
-    setInitialState();
+    setInitialGLState();
     setView(0, 0, 800, 600);
     windowWidth = 800;
     windowHeight = 600;

@@ -1,5 +1,5 @@
-// Shared set-up for the drawing tests: one real window and GL context per test process, the GL
-// state the game's initialisation sets, a small world of two tanks, pixel read-back and
+// Shared set-up for the drawing tests: one real window and GL context per test process, the
+// game's own initial GL state before each test, a small world of two tanks, pixel read-back and
 // screenshots written under /tmp/tarvex-shots.
 #pragma once
 
@@ -16,7 +16,6 @@ namespace testgl {
 struct Rgb { int r, g, b; };
 
 bool haveContext();  // creates the window and context on first use
-void setInitialState();                            // as initGL: texturing on, LEQUAL depth, ...
 void setView(int x, int y, int width, int height, double fovDegrees = 45.0);
 void clearFrame();
 Rgb pixel(int x, int y);                           // back buffer, origin bottom-left
