@@ -18,6 +18,7 @@ int32_t mouseStep;
 
 GameMode gameMode;
 bool matchRunning;
+bool matchPaused;
 int32_t hitCountdown;
 int32_t hitPlayer;
 bool engineWanted;
@@ -40,6 +41,7 @@ void resetRunState() {
 void resetMatchState() {
     gameMode = Regular;
     matchRunning = false;
+    matchPaused = false;
     hitCountdown = -1;
     hitPlayer = -1;
     engineWanted = false;
