@@ -1,7 +1,7 @@
 // The window procedure, the frame with its view layout, and the projection set-up.
 #include "app/app.h"
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "game/game.h"
 #include "platform/keys.h"
 #include "render/render.h"

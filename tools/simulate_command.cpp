@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "game/game.h"
 #include "platform/keys.h"
 #include "tools/commands.h"

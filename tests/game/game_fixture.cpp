@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "tests/game/recording_platform.h"
 
 std::string writeTempFile(const std::string& name, const std::string& text) {

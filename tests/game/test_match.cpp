@@ -1,5 +1,5 @@
 // Match flow through the frame: starting, leaving, view keys, the hit countdown.
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "platform/keys.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/recording_platform.h"
