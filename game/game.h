@@ -117,7 +117,7 @@ bool powerupOverlapsBlock(float x, float y);
 
 // ---- Tanks, bullets, powerups, sound -----------------------------------------------------------
 struct TankKeys { int hullLeft, hullRight, turretLeft, turretRight, forward, backward, fire; };
-extern const TankKeys PLAYER_KEYS[2];  // player 0: A D Q E W S X; player 1: keypad 4 6 7 9 8 5 2
+extern const TankKeys PlayerKeys[2];  // player 0: A D Q E W S X; player 1: keypad 4 6 7 9 8 5 2
 void controlTank(int p, const TankKeys& keys);
 void stepBullet(int i);
 bool bulletHitsTank(int j, int i);

@@ -75,7 +75,7 @@ struct StartPlace {
 
 // Player 0 on the left facing right, player 1 on the right facing left; the other two rows
 // serve a game of more players.
-const StartPlace START_PLACES[4] = {
+const StartPlace StartPlaces[4] = {
     {-37.5f, 0.0f, 1.0f, 0.2f, 0.0f, 0.0f},
     {37.5f, 0.0f, 0.0f, 0.2f, 1.0f, 180.0f},
     {0.0f, 26.5f, 1.0f, 0.2f, 1.0f, 270.0f},
@@ -131,7 +131,7 @@ void restartPlay() {
     if (playerCount > 4) playerCount = 4;
     for (int i = 0; i < playerCount; ++i) {
         Player& player = players[i];
-        const StartPlace& place = START_PLACES[i];
+        const StartPlace& place = StartPlaces[i];
         bullets[i].life = -1;
         player.powerupTimer = 0;
         player.powerupKind = NoPowerup;

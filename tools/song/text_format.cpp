@@ -11,7 +11,7 @@ namespace song {
 
 namespace {
 
-const char* const NOTE_NAMES[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
+const char* const NoteNames[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
                                     "F#", "G-", "G#", "A-", "A#", "B-"};
 
 struct Token {
@@ -110,9 +110,9 @@ bool parseNumber(const std::string& text, long& value) {
 }
 
 bool isTopKeyword(const std::string& word) {
-    static const char* const WORDS[] = {"title", "generation", "table", "instrument",
+    static const char* const TopKeywords[] = {"title", "generation", "table", "instrument",
                                         "pattern", "positions", "trailer", "cut-to"};
-    for (const char* w : WORDS)
+    for (const char* w : TopKeywords)
         if (word == w) return true;
     return false;
 }
@@ -122,7 +122,7 @@ struct TableDef {
     std::vector<uint8_t> values;
 };
 
-const char* const EFFECT_TYPE_NAMES[] = {"off", "average", "morph-inverted", "morph", "morph-next"};
+const char* const EffectTypeNames[] = {"off", "average", "morph-inverted", "morph", "morph-next"};
 
 class Reader {
 public:
@@ -138,9 +138,9 @@ public:
             const size_t before = diagnostics_.size();
             topLevel(t);
             // The lines of a block whose header is wrong would only repeat the mistake.
-            static const char* const OPENERS[] = {"table", "instrument", "pattern", "positions", "trailer"};
+            static const char* const BlockOpeners[] = {"table", "instrument", "pattern", "positions", "trailer"};
             if (diagnostics_.size() != before &&
-                std::find(std::begin(OPENERS), std::end(OPENERS), t[0].text) != std::end(OPENERS))
+                std::find(std::begin(BlockOpeners), std::end(BlockOpeners), t[0].text) != std::end(BlockOpeners))
                 block_ = Block::Skip;
             return;
         }
@@ -288,7 +288,7 @@ private:
                 int* field;
             };
             int seed = 0;
-            const Option OPTIONS[] = {
+            const Option Options[] = {
                 {"length", true, true, 1, sample ? 131070 : 255 * 64, &recipe.length},
                 {"amplitude", true, true, 0, 127, &recipe.amplitude},
                 {"cycles", false, true, 1, 64, &recipe.cycles},
@@ -301,7 +301,7 @@ private:
                 {"seed", true, true, 0, 99999999, &seed},
             };
             const Option* option = nullptr;
-            for (const Option& o : OPTIONS)
+            for (const Option& o : Options)
                 if (key == o.key && (sample ? o.forSample : o.forTable)) option = &o;
             if (!option) {
                 error("unknown option '" + key + "' for a generated " + (sample ? "sample" : "table"));
@@ -480,7 +480,7 @@ private:
             if (!once(word)) return;
             long type = -1;
             for (int k = 0; k < 5; ++k)
-                if (t[1].text == EFFECT_TYPE_NAMES[k]) type = k;
+                if (t[1].text == EffectTypeNames[k]) type = k;
             if (type < 0 && !number(t[1], 0, 255, "waveform effect type", type)) return;
             ins.record[rec::EFFECT_TYPE] = static_cast<uint8_t>(type);
             for (size_t i = 2; i < t.size(); i += 2) {
@@ -717,7 +717,7 @@ void writeSynth(std::ostringstream& out, const SongInstrument& ins) {
         out << " speed " << int(r[unit.speed]) << "\n";
     }
     uint8_t type = r[rec::EFFECT_TYPE];
-    out << "  waveform-effect " << (type < 5 ? EFFECT_TYPE_NAMES[type] : std::to_string(type))
+    out << "  waveform-effect " << (type < 5 ? EffectTypeNames[type] : std::to_string(type))
         << " speed " << int(r[rec::EFFECT_SPEED]) << " delay " << int(r[rec::EFFECT_DELAY]) << "\n";
     if (std::any_of(ins.v2Spare.begin(), ins.v2Spare.end(), [](uint8_t b) { return b != 0; })) {
         out << "  v2-spare";
@@ -731,7 +731,7 @@ void writeSynth(std::ostringstream& out, const SongInstrument& ins) {
 std::string noteName(int note) {
     if (note == 0) return "---";
     if (note < 1 || note > 48) return "";
-    return std::string(NOTE_NAMES[(note - 1) % 12]) + std::to_string((note - 1) / 12 + 1);
+    return std::string(NoteNames[(note - 1) % 12]) + std::to_string((note - 1) / 12 + 1);
 }
 
 bool noteFromName(const std::string& name, int& note) {
@@ -743,7 +743,7 @@ bool noteFromName(const std::string& name, int& note) {
     std::string head = name.substr(0, 2);
     head[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(head[0])));
     for (int k = 0; k < 12; ++k) {
-        if (head != NOTE_NAMES[k]) continue;
+        if (head != NoteNames[k]) continue;
         if (name[2] < '1' || name[2] > '4') return false;
         note = (name[2] - '1') * 12 + k + 1;
         return true;
