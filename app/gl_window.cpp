@@ -16,21 +16,21 @@ using platform::MessageIcon;
 
 bool failCreation(const char* text) {
     killGLWindow();
-    platform::messageBox(text, "ERROR", MessageButtons::Ok, MessageIcon::Exclamation);
+    platform::messageBox(text, platform::ERROR_CAPTION, MessageButtons::Ok, MessageIcon::Exclamation);
     return false;
 }
 
 // Full screen in the asked mode, or, when the display has none, windowed if the user agrees.
 bool chooseDisplayMode(int width, int height, int bits) {
     if (!fullScreen || platform::changeDisplayMode(width, height, bits)) return true;
-    MessageAnswer answer = platform::messageBox(
-        "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
-        "Open GL", MessageButtons::YesNo, MessageIcon::Exclamation);
+    MessageAnswer answer = platform::messageBox(FULL_SCREEN_QUESTION, FULL_SCREEN_CAPTION,
+                                                MessageButtons::YesNo, MessageIcon::Exclamation);
     if (answer == MessageAnswer::Yes) {
         fullScreen = false;
         return true;
     }
-    platform::messageBox("Program Will Now Close.", "ERROR", MessageButtons::Ok, MessageIcon::Stop);
+    platform::messageBox(PROGRAM_WILL_CLOSE, platform::ERROR_CAPTION, MessageButtons::Ok,
+                         MessageIcon::Stop);
     return false;
 }
 }  // namespace
@@ -40,12 +40,12 @@ bool createGLWindow(const char* title, int width, int height, int bits, bool ful
     platform::setWindowClass(WINDOW_CLASS);
     if (!chooseDisplayMode(width, height, bits)) return false;
     if (fullScreen) platform::showCursor(false);
-    if (!platform::createWindow(title, width, height, fullScreen)) return failCreation("Window Creation Error.");
+    if (!platform::createWindow(title, width, height, fullScreen)) return failCreation(WINDOW_CREATION_FAILED);
     // The pixel format is chosen and set as part of making the context.
-    if (!platform::createGLContext()) return failCreation("Can't Create A GL Rendering Context.");
+    if (!platform::createGLContext()) return failCreation(GL_CONTEXT_FAILED);
     platform::showWindow();
     resizeGL(width, height);
-    if (!initGL()) return failCreation("Initialization Failed.");
+    if (!initGL()) return failCreation(GL_INIT_FAILED);
     initMouse();
     pollMouse();
     return true;

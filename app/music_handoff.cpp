@@ -58,32 +58,32 @@ long long fileSize(std::FILE* file) {
 std::unique_ptr<uint8_t[]> readMusicFile(const char* path, size_t& size) {
     File file = openExistingFile(path);
     if (!file) {
-        platform::errorBox("Could not open file");
+        platform::errorBox(MUSIC_OPEN_FAILED);
         return nullptr;
     }
     const long long bytes = fileSize(file.get());
     if (bytes == 0) {
-        platform::errorBox("Empty file");
+        platform::errorBox(MUSIC_FILE_EMPTY);
         return nullptr;
     }
     if (bytes < 0) {
-        platform::errorBox("Cannot determine filesize");
+        platform::errorBox(MUSIC_SIZE_UNKNOWN);
         return nullptr;
     }
     if (static_cast<unsigned long long>(bytes) > LARGEST_FILE) {
-        platform::errorBox("Illegal filesize");
+        platform::errorBox(MUSIC_SIZE_ILLEGAL);
         return nullptr;
     }
     size = static_cast<size_t>(bytes);
     std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size]);
     if (!image) {
-        platform::errorBox("Could not allocate memory");
+        platform::errorBox(MUSIC_OUT_OF_MEMORY);
         return nullptr;
     }
     const size_t got = std::fread(image.get(), 1, size, file.get());
     file.reset();
     if (got != size) {
-        platform::errorBox("Failed to read the complete file");
+        platform::errorBox(MUSIC_READ_SHORT);
         return nullptr;
     }
     return image;
@@ -99,11 +99,11 @@ void loadMusic(const char* path) {
     if (!image) return;
     std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.get(), size));
     if (!module) {
-        platform::errorBox("Could not allocate memory");
+        platform::errorBox(MUSIC_OUT_OF_MEMORY);
         return;
     }
     if (module->parse() != 0) {
-        platform::errorBox("No ZQ module");
+        platform::errorBox(MUSIC_NOT_A_MODULE);
         return;  // the module, then its image, are freed here
     }
     musicImage = std::move(image);
@@ -111,7 +111,7 @@ void loadMusic(const char* path) {
 
     if (startNewPlayer() > 0) {
         // The player stays; the next match update or releaseMusic stops and destroys it.
-        platform::errorBox("Direct-X error");
+        platform::errorBox(MUSIC_NO_SOUND_OUTPUT);
     }
 }
 

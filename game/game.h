@@ -58,6 +58,12 @@ constexpr float TANK_FRONT = 2.3f;
 constexpr float TANK_REAR = 2.1f;
 constexpr float TANK_HALF_WIDTH = 1.55f;
 
+// ---- Texts the game shows (caption platform::ERROR_CAPTION) --------------------------------------
+constexpr const char* PLAYER_MEMORY_FAILED = "Cannot allocate player memory";
+constexpr const char* BULLET_MEMORY_FAILED = "Cannot allocate bullet memory";
+constexpr const char* PLAYFIELD_OPEN_FAILED = "Cannot open playfield file";
+constexpr const char* PLAYFIELD_MEMORY_FAILED = "Cannot allocate playfield memory";
+
 // ---- Global state, grouped by lifetime ---------------------------------------------------------
 // Each group has one function that sets its start values. The program starts with all three
 // groups at their start values; tests call the same functions to begin afresh.

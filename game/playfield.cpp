@@ -139,7 +139,7 @@ void loadPlayfield(const char* path) {
     releasePlayfield();
     std::string text;
     if (!readWholeFile(path, text)) {
-        platform::errorBox("Cannot open playfield file");
+        platform::errorBox(PLAYFIELD_OPEN_FAILED);
         return;
     }
     std::vector<PlayfieldBlock> records;
@@ -151,7 +151,7 @@ void loadPlayfield(const char* path) {
     PlayfieldBlock* blocks = new (std::nothrow) PlayfieldBlock[records.size()];
     if (!blocks || records.size() > static_cast<size_t>(INT32_MAX)) {
         delete[] blocks;
-        platform::errorBox("Cannot allocate playfield memory");
+        platform::errorBox(PLAYFIELD_MEMORY_FAILED);
         return;
     }
     for (size_t i = 0; i < records.size(); ++i) blocks[i] = records[i];

@@ -109,13 +109,13 @@ void initGame(const char* playfieldPath) {
     bool ok = false;
     players = allocateRecords<Player>(playerCount, ok);
     if (!ok) {
-        platform::errorBox("Cannot allocate player memory");
+        platform::errorBox(PLAYER_MEMORY_FAILED);
         playerCount = 0;
         return;
     }
     bullets = allocateRecords<Bullet>(playerCount, ok);
     if (!ok) {
-        platform::errorBox("Cannot allocate bullet memory");
+        platform::errorBox(BULLET_MEMORY_FAILED);
         freeArrays();
         playerCount = 0;
         return;
