@@ -1,113 +1,16 @@
+// Reading song text into a Song, line by line, with a diagnostic for every mistake.
 #include "tools/song/text_format.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <sstream>
 
+#include "tools/song/text_tokens.h"
 #include "tools/song/waveforms.h"
 
 namespace song {
 
 namespace {
-
-const char* const NoteNames[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
-                                    "F#", "G-", "G#", "A-", "A#", "B-"};
-
-struct Token {
-    std::string text;
-    bool quoted = false;
-};
-
-struct Line {
-    int number = 0;
-    std::vector<Token> tokens;
-};
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// Splits one line into tokens: words, and quoted strings with the escapes \" \\ \xNN. A ';'
-// outside a string starts a comment.
-bool tokenize(const std::string& text, std::vector<Token>& tokens, std::string& error) {
-    size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == ';') break;
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
-            continue;
-        }
-        Token token;
-        if (c == '"') {
-            token.quoted = true;
-            ++i;
-            bool closed = false;
-            while (i < text.size()) {
-                char d = text[i++];
-                if (d == '"') {
-                    closed = true;
-                    break;
-                }
-                if (d != '\\') {
-                    token.text += d;
-                    continue;
-                }
-                if (i >= text.size()) break;
-                char e = text[i++];
-                if (e == '"' || e == '\\') {
-                    token.text += e;
-                } else if (e == 'x' && i + 1 < text.size() && hexDigit(text[i]) >= 0 &&
-                           hexDigit(text[i + 1]) >= 0) {
-                    token.text += static_cast<char>(hexDigit(text[i]) * 16 + hexDigit(text[i + 1]));
-                    i += 2;
-                } else {
-                    error = std::string("unknown escape '\\") + e + "' in a string (use \\\", \\\\ or \\xNN)";
-                    return false;
-                }
-            }
-            if (!closed) {
-                error = "string without its closing quote";
-                return false;
-            }
-        } else {
-            while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])) &&
-                   text[i] != ';' && text[i] != '"')
-                token.text += text[i++];
-        }
-        tokens.push_back(token);
-    }
-    return true;
-}
-
-// Decimal with an optional sign, or hexadecimal after '$' or "0x".
-bool parseNumber(const std::string& text, long& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= text.size()) return false;
-    long v = 0;
-    for (; i < text.size(); ++i) {
-        int d = base == 16 ? hexDigit(text[i]) : (std::isdigit(static_cast<unsigned char>(text[i])) ? text[i] - '0' : -1);
-        if (d < 0) return false;
-        v = v * base + d;
-        if (v > 100000000) return false;
-    }
-    value = negative ? -v : v;
-    return true;
-}
 
 bool isTopKeyword(const std::string& word) {
     static const char* const TopKeywords[] = {"title", "generation", "table", "instrument",
@@ -121,8 +24,6 @@ struct TableDef {
     int line = 0;
     std::vector<uint8_t> values;
 };
-
-const char* const EffectTypeNames[] = {"off", "average", "morph-inverted", "morph", "morph-next"};
 
 class Reader {
 public:
@@ -665,74 +566,7 @@ private:
     int rows_ = 0;
 };
 
-std::string quoted(const uint8_t* bytes, size_t size) {
-    while (size > 0 && bytes[size - 1] == 0) --size;
-    std::string out = "\"";
-    for (size_t i = 0; i < size; ++i) {
-        uint8_t c = bytes[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out + "\"";
-}
-
-// Each byte as a space and two upper-case hex digits.
-void writeHexBytes(std::ostringstream& out, const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
-        out << hex;
-    }
-}
-
-void writeHexLines(std::ostringstream& out, const std::vector<uint8_t>& bytes, const char* indent) {
-    for (size_t i = 0; i < bytes.size(); i += 32) {
-        out << indent << "data";
-        writeHexBytes(out, &bytes[i], std::min<size_t>(32, bytes.size() - i));
-        out << "\n";
-    }
-}
-
-std::string controlName(uint8_t control) {
-    return control == 0 ? "off" : control == 1 ? "once" : control == 2 ? "repeat" : std::to_string(control);
-}
-
-void writeSynth(std::ostringstream& out, const SongInstrument& ins) {
-    const Record& r = ins.record;
-    out << "  wave " << int(r[rec::WAVE_TABLE]) << " length " << 2 * readU16(&r[rec::WAVE_LENGTH]) << "\n";
-    out << "  volume " << int(r[rec::VOLUME]) << "\n";
-    for (const rec::UnitLayout& unit : rec::UnitLayouts) {
-        out << "  " << unit.name << " " << controlName(r[unit.control]) << " table " << int(r[unit.table])
-            << " length " << readU16(&r[unit.length]);
-        if (unit.depth >= 0) out << " depth " << int(r[unit.depth]);
-        if (unit.delay >= 0) out << " delay " << int(r[unit.delay]);
-        out << " speed " << int(r[unit.speed]) << "\n";
-    }
-    uint8_t type = r[rec::EFFECT_TYPE];
-    out << "  waveform-effect " << (type < 5 ? EffectTypeNames[type] : std::to_string(type))
-        << " speed " << int(r[rec::EFFECT_SPEED]) << " delay " << int(r[rec::EFFECT_DELAY]) << "\n";
-    if (std::any_of(ins.v2Spare.begin(), ins.v2Spare.end(), [](uint8_t b) { return b != 0; })) {
-        out << "  v2-spare";
-        writeHexBytes(out, ins.v2Spare.data(), ins.v2Spare.size());
-        out << "\n";
-    }
-}
-
 }  // namespace
-
-std::string noteName(int note) {
-    if (note == 0) return "---";
-    if (note < 1 || note > 48) return "";
-    return std::string(NoteNames[(note - 1) % 12]) + std::to_string((note - 1) / 12 + 1);
-}
 
 bool noteFromName(const std::string& name, int& note) {
     if (name == "---") {
@@ -773,88 +607,6 @@ bool readSongText(const std::string& text, const std::string& baseDir, Song& son
     }
     reader.finish();
     return diagnostics.size() == before;
-}
-
-std::string writeSongText(const Song& song) {
-    std::ostringstream out;
-    out << "; four-voice song, see docs/song-format.md\n";
-    out << "title " << quoted(song.title.data(), song.title.size()) << "\n";
-    if (song.generation != Generation::V3) out << "generation " << generationName(song.generation) << "\n";
-
-    for (size_t t = 0; t * TABLE_SIZE < song.tables.size(); ++t) {
-        out << "\ntable " << t << " values\n";
-        const uint8_t* values = &song.tables[t * TABLE_SIZE];
-        size_t used = TABLE_SIZE;
-        while (used > 0 && values[used - 1] == 0) --used;
-        for (size_t i = 0; i < used; i += 16) {
-            out << " ";
-            for (size_t j = i; j < i + 16 && j < used; ++j) out << " " << int(static_cast<int8_t>(values[j]));
-            out << "\n";
-        }
-    }
-
-    for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const SongInstrument& ins = song.instruments[k];
-        if (!ins.defined) continue;
-        out << "\ninstrument " << k + 1;
-        if (ins.raw) {
-            out << " raw";
-            writeHexBytes(out, ins.record.data(), ins.record.size());
-            out << "\n";
-        } else if (ins.synthetic()) {
-            out << " synth\n";
-            writeSynth(out, ins);
-            continue;
-        } else {
-            out << " sample " << quoted(ins.record.data(), rec::NAME_SIZE) << "\n";
-            out << "  volume " << readU16(&ins.record[rec::SAMPLE_VOLUME]) << "\n";
-            out << "  loop " << readU16(&ins.record[rec::LOOP_START]) << " "
-                << 2 * readU16(&ins.record[rec::LOOP_LENGTH]) << "\n";
-        }
-        writeHexLines(out, ins.sampleData, "  ");
-    }
-
-    for (const auto& [number, pattern] : song.patterns) {
-        out << "\npattern " << number << "\n";
-        for (int r = 0; r < PATTERN_ROWS; ++r) {
-            const uint8_t* row = &pattern.bytes[r * 3];
-            std::string note = noteName(static_cast<int8_t>(row[0]));
-            if (note.empty()) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "$%02X", row[0]);
-                note = hex;
-            }
-            char text[32];
-            int instrument = row[1] >> 4;
-            if (instrument == 0) std::snprintf(text, sizeof text, "  %s ..", note.c_str());
-            else std::snprintf(text, sizeof text, "  %s %02d", note.c_str(), instrument);
-            out << text;
-            if ((row[1] & 15) == 0 && row[2] == 0) out << " ...\n";
-            else {
-                std::snprintf(text, sizeof text, " %X%02X\n", row[1] & 15, row[2]);
-                out << text;
-            }
-        }
-    }
-
-    out << "\npositions\n";
-    for (size_t p = 0; p < song.positions.size(); ++p) {
-        out << " ";
-        for (const VoiceEntry& entry : song.positions[p].voices) {
-            out << " " << (entry.pattern ? std::to_string(entry.pattern) : "--");
-            if (entry.noteTranspose || entry.instrumentTranspose)
-                out << ":" << int(static_cast<int8_t>(entry.noteTranspose));
-            if (entry.instrumentTranspose) out << ":" << int(entry.instrumentTranspose);
-        }
-        out << "  ; " << p << "\n";
-    }
-
-    if (!song.trailer.empty()) {
-        out << "\ntrailer\n";
-        writeHexLines(out, song.trailer, "  ");
-    }
-    if (song.cutTo >= 0) out << "\n; the module file ends inside its tables or samples\ncut-to " << song.cutTo << "\n";
-    return out.str();
 }
 
 }  // namespace song
