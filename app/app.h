@@ -2,34 +2,10 @@
 // the mouse and the hand-over of the music between title screen and match.
 #pragma once
 
+#include "app/messages.h"
 #include "platform/platform.h"
 
 #include <cstdint>
-
-// ---- Texts the shell shows ----------------------------------------------------------------------
-// Every message box text of the GL window and the music hand-off, together. Errors carry the
-// caption platform::ERROR_CAPTION.
-constexpr const char* FULL_SCREEN_CAPTION = "Open GL";
-constexpr const char* FULL_SCREEN_QUESTION =
-    "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
-constexpr const char* PROGRAM_WILL_CLOSE = "Program Will Now Close.";
-constexpr const char* WINDOW_CREATION_FAILED = "Window Creation Error.";
-constexpr const char* GL_CONTEXT_FAILED = "Can't Create A GL Rendering Context.";
-constexpr const char* GL_INIT_FAILED = "Initialization Failed.";
-constexpr const char* MUSIC_OPEN_FAILED = "Could not open file";
-constexpr const char* MUSIC_FILE_EMPTY = "Empty file";
-constexpr const char* MUSIC_SIZE_UNKNOWN = "Cannot determine filesize";
-constexpr const char* MUSIC_SIZE_ILLEGAL = "Illegal filesize";
-constexpr const char* MUSIC_OUT_OF_MEMORY = "Could not allocate memory";
-constexpr const char* MUSIC_READ_SHORT = "Failed to read the complete file";
-constexpr const char* MUSIC_NOT_A_MODULE = "No ZQ module";
-constexpr const char* MUSIC_NO_SOUND_OUTPUT = "Direct-X error";
-// On standard error when the buffer swap keeps holding frames up (%.1f: the swap's milliseconds).
-constexpr const char* SLOW_SWAP_WARNING =
-    "TARVEX 3D: swapping the buffers keeps taking longer than a frame (%.1f ms; a frame is 10 ms),\n"
-    "so the game runs slower than it should. Either the display makes every frame wait for its\n"
-    "refresh (switch vertical sync off for the game; with Mesa: vblank_mode=0), or drawing is too\n"
-    "slow for this window size.\n";
 
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;

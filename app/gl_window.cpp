@@ -2,6 +2,7 @@
 // state and the three textures. Every failure is reported once in a message box.
 #include "app/app.h"
 
+#include "game/data_files.h"
 #include "render/render.h"
 
 const char* const WINDOW_TITLE = "TARVEX 3D - BY THE TARVEX TEAM - TARVEX.EXAMPLE.ORG";
@@ -73,8 +74,8 @@ void toggleFullScreen() {
 bool initGL() {
     setInitialGLState();
     createTextureSlots();
-    loadTexture("data/hetfont.bmp", FontTexture);
-    loadTexture("data/Filled.bmp", FilledTexture);
-    loadTexture("data/track.bmp", TrackTexture);
+    loadTexture(dataFile(FONT_BITMAP).c_str(), FontTexture);
+    loadTexture(dataFile(FILLED_BITMAP).c_str(), FilledTexture);
+    loadTexture(dataFile(TRACK_BITMAP).c_str(), TrackTexture);
     return true;
 }

@@ -101,7 +101,7 @@ extern float shieldPulseStep;
 void resetAnimationState();
 
 // ---- Match flow --------------------------------------------------------------------------------
-void initGame();                            // reads the arena from "data/playfield.txt"
+void initGame();                            // reads the arena from the data folder's playfield.txt
 void initGame(const char* playfieldPath);   // the same with another arena file
 void restartPlay();
 void releaseGame();        // frees the arrays and the playfield at shut-down

@@ -1,6 +1,7 @@
 // The game's global records with their start values, start-up, restart from the start places,
 // and release.
 #include "game/game.h"
+#include "game/data_files.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -101,7 +102,7 @@ T* allocateRecords(int32_t count, bool& ok) {
 
 }  // namespace
 
-void initGame() { initGame("data/playfield.txt"); }
+void initGame() { initGame(dataFile(PLAYFIELD_FILE).c_str()); }
 
 void initGame(const char* playfieldPath) {
     freeArrays();
