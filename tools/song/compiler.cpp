@@ -164,7 +164,7 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
     std::vector<Diagnostic> warnings;
     // The player keeps a sample's length in bytes in 16 bits.
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k - 1];
+        const SongInstrument& ins = song.instruments[k - 1];
         const long length = 2L * readU16(&ins.record[rec::SAMPLE_LENGTH]);
         if (ins.defined && !ins.synthetic() && length > 65534)
             warnings.push_back({ins.line, instrumentLabel(k) + ": the game plays only " +
