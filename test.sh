@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: unit and GL tests under Xvfb, the thread tests under
-# ThreadSanitizer, and each fuzz target for a bounded time (installs missing Debian packages first).
+# Builds everything with warnings as errors and runs every test: unit and GL tests under Xvfb,
+# the thread tests under ThreadSanitizer, and each fuzz target for a bounded time (installs
+# missing Debian packages first).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -8,7 +9,8 @@ jobs=$(nproc)
 fuzz_seconds=${TARVEX_FUZZ_SECONDS:-30}
 
 echo "== build"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_TESTS=ON -DTARVEX_BENCH=ON >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_TESTS=ON -DTARVEX_BENCH=ON \
+  -DTARVEX_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 
 echo "== tests (Xvfb, Mesa llvmpipe)"
@@ -18,13 +20,13 @@ xvfb-run -a -s "-screen 0 800x600x24" \
 
 echo "== thread tests under ThreadSanitizer"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF -DTARVEX_BENCH=OFF \
-  -DTARVEX_SANITIZE=thread >/dev/null
+  -DTARVEX_SANITIZE=thread -DTARVEX_WERROR=ON >/dev/null
 cmake --build build-tsan -j"$jobs" --target player_tests platform_audio_tests platform_audio_loss_tests
 ctest --test-dir build-tsan --output-on-failure -L threads --no-tests=ignore
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF \
-  -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF -DTARVEX_FUZZ=ON >/dev/null
+  -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF -DTARVEX_FUZZ=ON -DTARVEX_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzzers
 for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue

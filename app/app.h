@@ -2,6 +2,7 @@
 // the mouse and the hand-over of the music between title screen and match.
 #pragma once
 
+#include "app/messages.h"
 #include "platform/platform.h"
 
 #include <cstdint>

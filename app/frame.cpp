@@ -1,7 +1,7 @@
 // The window procedure, the frame with its view layout, and the projection set-up.
 #include "app/app.h"
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "game/game.h"
 #include "platform/keys.h"
 #include "render/render.h"
@@ -58,12 +58,7 @@ void ShellWindow::frameTick() {
     platform::swapBuffers();
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     if (watch.swapTook(took.count()))
-        std::fprintf(stderr,
-                     "TARVEX 3D: swapping the buffers keeps taking longer than a frame (%.1f ms; a frame is 10 ms),\n"
-                     "so the game runs slower than it should. Either the display makes every frame wait for its\n"
-                     "refresh (switch vertical sync off for the game; with Mesa: vblank_mode=0), or drawing is too\n"
-                     "slow for this window size.\n",
-                     took.count());
+        std::fprintf(stderr, SLOW_SWAP_WARNING, took.count());
 }
 
 bool SwapWatch::swapTook(double milliseconds) {

@@ -31,7 +31,7 @@ void releaseAllKeys() {
 // Beside the arrows on every laptop: the arrows drive and turn, the two keys left of the right
 // Shift turn the turret and the right Ctrl fires.
 int laptopAlternative(int key) {
-    const TankKeys& keys = PLAYER_KEYS[1];
+    const TankKeys& keys = PlayerKeys[1];
     switch (key) {
     case vk::LEFT: return keys.hullLeft;
     case vk::RIGHT: return keys.hullRight;
@@ -47,7 +47,7 @@ int laptopAlternative(int key) {
 // Start starts a regular match on the title screen and pauses or resumes one that runs.
 int padKey(int pad, platform::PadControl control) {
     if (pad < 0 || pad >= platform::MAX_PADS) return 0;
-    const TankKeys& keys = PLAYER_KEYS[pad];
+    const TankKeys& keys = PlayerKeys[pad];
     using platform::PadControl;
     switch (control) {
     case PadControl::Left: return keys.hullLeft;

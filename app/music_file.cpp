@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/messages.h"
 #include "platform/file_read.h"
 #include "platform/platform.h"
 
@@ -16,13 +17,13 @@ bool readImage(const char* path, std::vector<uint8_t>& image) {
     const char* problem = nullptr;
     switch (file.problem) {
     case platform::FileProblem::None:
-        if (file.bytes.empty()) problem = "Empty file";
+        if (file.bytes.empty()) problem = MUSIC_FILE_EMPTY;
         break;
-    case platform::FileProblem::SizeUnknown: problem = "Cannot determine filesize"; break;
-    case platform::FileProblem::TooLarge: problem = "Illegal filesize"; break;
-    case platform::FileProblem::OutOfMemory: problem = "Could not allocate memory"; break;
-    case platform::FileProblem::ReadFailed: problem = "Failed to read the complete file"; break;
-    default: problem = "Could not open file"; break;  // missing, a folder, a pipe or a device
+    case platform::FileProblem::SizeUnknown: problem = MUSIC_SIZE_UNKNOWN; break;
+    case platform::FileProblem::TooLarge: problem = MUSIC_SIZE_ILLEGAL; break;
+    case platform::FileProblem::OutOfMemory: problem = MUSIC_OUT_OF_MEMORY; break;
+    case platform::FileProblem::ReadFailed: problem = MUSIC_READ_SHORT; break;
+    default: problem = MUSIC_OPEN_FAILED; break;  // missing, a folder, a pipe or a device
     }
     if (problem) {
         platform::errorBox(problem);
@@ -40,11 +41,11 @@ MusicFile readMusicFile(const char* path) {
     if (!readImage(path, image)) return music;
     std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.data(), image.size()));
     if (!module) {
-        platform::errorBox("Could not allocate memory");
+        platform::errorBox(MUSIC_OUT_OF_MEMORY);
         return music;
     }
     if (module->parse() != 0) {
-        platform::errorBox("No ZQ module");
+        platform::errorBox(MUSIC_NOT_A_MODULE);
         return music;  // the module, then its image, are freed here
     }
     music.image.swap(image);  // the bytes stay where the module points

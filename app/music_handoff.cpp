@@ -45,7 +45,7 @@ void loadMusic(const char* path) {
 
     if (startNewPlayer() > 0) {
         // The player stays; the next match update or releaseMusic stops and destroys it.
-        platform::errorBox("Direct-X error");
+        platform::errorBox(MUSIC_NO_SOUND_OUTPUT);
     }
 }
 

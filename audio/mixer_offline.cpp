@@ -4,7 +4,7 @@ OfflineMusic::OfflineMusic(const MusicModule& module, bool stereo)
     : mixer(nullptr, &module), sequencer(&module, &mixer) {
     mixer.openChannels(VOICE_COUNT, stereo);  // no sound output: blocks go to the sink only
     for (int16_t channel = 0; channel < VOICE_COUNT; ++channel)
-        mixer.setPan(channel, CHANNEL_PANS[channel]);
+        mixer.setPan(channel, ChannelPans[channel]);
 }
 
 void OfflineMusic::renderTicks(long ticks, BlockSink* sink) {

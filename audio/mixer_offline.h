@@ -8,7 +8,7 @@
 #include "music/sequencer.h"
 
 // The pans the player gives channels 0..3.
-constexpr int32_t CHANNEL_PANS[VOICE_COUNT] = {-10000, 10000, 10000, -10000};
+constexpr int32_t ChannelPans[VOICE_COUNT] = {-10000, 10000, 10000, -10000};
 
 class OfflineMusic {
 public:

@@ -35,7 +35,7 @@ int MusicPlayer::start() {
     if (!mixer->open(PLAYER_CHANNELS, stereo)) return PLAYER_NO_OUTPUT;
     // In stereo, channels 0 and 3 sound on the left, 1 and 2 on the right.
     for (int16_t channel = 0; channel < PLAYER_CHANNELS; ++channel)
-        mixer->setPan(channel, CHANNEL_PANS[channel]);
+        mixer->setPan(channel, ChannelPans[channel]);
     // A stop request also ends a wait for room in the ring, so the thread always leaves quickly.
     mixer->stopEvent = &stopEvent;
 

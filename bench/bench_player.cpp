@@ -8,6 +8,7 @@
 // (SDL's dummy driver unless SDL_AUDIODRIVER says otherwise), then starts and stops N players
 // (default 300) that each play for 20..200 ms first.
 #include "audio/player.h"
+#include "tools/read_file.h"
 
 #include <algorithm>
 #include <atomic>
@@ -82,18 +83,6 @@ public:
     std::atomic<long> iterations{0};
 };
 
-std::vector<uint8_t> readWholeFile(const char* path) {
-    std::vector<uint8_t> bytes;
-    if (std::FILE* file = std::fopen(path, "rb")) {
-        uint8_t chunk[65536];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        std::fclose(file);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,7 +100,8 @@ int main(int argc, char** argv) {
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
 
-    std::vector<uint8_t> image = readWholeFile(modulePath);
+    std::vector<uint8_t> image;
+    if (!readInputFile(modulePath, image)) image.clear();  // refused below as not a module
     MusicModule module(image.data(), image.size());
     if (image.empty() || module.parse() != 0) {
         std::fprintf(stderr, "%s: not a music module\n", modulePath);

@@ -71,7 +71,7 @@ void decompileModule(const std::vector<uint8_t>& bytes) {
     // Damaged lengths can claim megabytes of (padded) sample data; their text costs much time
     // and tells nothing new.
     size_t sampleBytes = 0;
-    for (const song::Instrument& instrument : song.instruments) sampleBytes += instrument.sampleData.size();
+    for (const song::SongInstrument& instrument : song.instruments) sampleBytes += instrument.sampleData.size();
     if (sampleBytes > 65536) return;
     song::Song again;
     std::vector<song::Diagnostic> diagnostics;

@@ -58,27 +58,47 @@ constexpr float TANK_FRONT = 2.3f;
 constexpr float TANK_REAR = 2.1f;
 constexpr float TANK_HALF_WIDTH = 1.55f;
 
-// ---- Global state ------------------------------------------------------------------------------
+// ---- Texts the game shows (caption platform::ERROR_CAPTION) --------------------------------------
+constexpr const char* PLAYER_MEMORY_FAILED = "Cannot allocate player memory";
+constexpr const char* BULLET_MEMORY_FAILED = "Cannot allocate bullet memory";
+constexpr const char* PLAYFIELD_OPEN_FAILED = "Cannot open playfield file";
+constexpr const char* PLAYFIELD_MEMORY_FAILED = "Cannot allocate playfield memory";
+
+// ---- Global state, grouped by lifetime ---------------------------------------------------------
+// Each group has one function that sets its start values. The program starts with all three
+// groups at their start values; tests call the same functions to begin afresh.
+
+// The run: from start-up to shut-down. initGame makes the arrays and reads the arena.
 extern uint8_t KeyState[256];   // 1 while a key is down, by virtual-key code; cleared to act once
 extern int32_t playerCount;
 extern Player* players;          // playerCount records
 extern Bullet* bullets;          // one per player
 extern Playfield playfield;
+extern int32_t viewMode;         // a ViewMode, chosen with keys 1..7; kept from match to match
+extern int32_t mouseStep;        // -1, 0 or +1 from the start-up mouse reading
+// No key down, two players, the overview, no mouse step; the arrays and the arena are untouched.
+void resetRunState();
+
+// The match: what the match flow and its rules change.
 extern GameMode gameMode;
-extern int32_t viewMode;
 extern bool matchRunning;
 extern bool matchPaused;         // the P or Pause key stopped the running match
 extern int32_t hitCountdown;     // -1 when no hit is being shown
 extern int32_t hitPlayer;
 extern bool engineWanted;
-extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
-extern float bulletSpin;
 extern Powerup powerup;
-extern int32_t spawnTimer;
-extern float powerupSpin;
-extern float shieldPulse;
+extern int32_t spawnTimer;       // match updates until the next powerup may appear
+// No match running, no hit shown, no powerup on the field.
+void resetMatchState();
+
+// The animation: values that only move what is drawn.
+extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
+extern float bulletSpin;         // degrees
+extern float powerupSpin;        // degrees
+extern float shieldPulse;        // shield alpha, swinging between 0.15 and 0.4
 extern float shieldPulseStep;
-extern int32_t mouseStep;        // -1, 0 or +1 from the start-up mouse reading
+// Every animation at its first frame.
+void resetAnimationState();
 
 // ---- Match flow --------------------------------------------------------------------------------
 void initGame();                            // reads the arena from the data folder's playfield.txt
@@ -103,7 +123,7 @@ bool powerupOverlapsBlock(float x, float y);
 
 // ---- Tanks, bullets, powerups, sound -----------------------------------------------------------
 struct TankKeys { int hullLeft, hullRight, turretLeft, turretRight, forward, backward, fire; };
-extern const TankKeys PLAYER_KEYS[2];  // player 0: A D Q E W S X; player 1: keypad 4 6 7 9 8 5 2
+extern const TankKeys PlayerKeys[2];  // player 0: A D Q E W S X; player 1: keypad 4 6 7 9 8 5 2
 void controlTank(int p, const TankKeys& keys);
 void stepBullet(int i);
 bool bulletHitsTank(int j, int i);

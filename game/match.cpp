@@ -8,7 +8,7 @@ namespace {
 
 constexpr int HIT_COUNTDOWN_START = 150;
 
-const int PAUSE_KEYS[2] = {vk::letter('P'), vk::PAUSE};
+const int PauseKeys[2] = {vk::letter('P'), vk::PAUSE};
 bool pauseKeyWasDown[2] = {false, false};
 
 void startMatch(GameMode mode) {
@@ -53,7 +53,7 @@ void controlPlayer(int p, const TankKeys& keys) {
 
 }  // namespace
 
-const TankKeys PLAYER_KEYS[2] = {
+const TankKeys PlayerKeys[2] = {
     {vk::letter('A'), vk::letter('D'), vk::letter('Q'), vk::letter('E'), vk::letter('W'), vk::letter('S'),
      vk::letter('X')},
     {vk::numpad(4), vk::numpad(6), vk::numpad(7), vk::numpad(9), vk::numpad(8), vk::numpad(5), vk::numpad(2)}};
@@ -78,7 +78,7 @@ bool leaveMatchKey() {
 void pauseKeys() {
     bool pressed = false;
     for (int k = 0; k < 2; ++k) {
-        const bool down = KeyState[PAUSE_KEYS[k]] != 0;
+        const bool down = KeyState[PauseKeys[k]] != 0;
         pressed |= down && !pauseKeyWasDown[k];
         pauseKeyWasDown[k] = down;
     }
@@ -95,8 +95,8 @@ void matchUpdate() {
     stepBullets();
     engineWanted = false;
     handleViewKeys();
-    controlPlayer(0, PLAYER_KEYS[0]);
-    controlPlayer(1, PLAYER_KEYS[1]);
+    controlPlayer(0, PlayerKeys[0]);
+    controlPlayer(1, PlayerKeys[1]);
     if (engineWanted)
         engineLoopOn();
     else

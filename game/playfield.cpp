@@ -106,10 +106,10 @@ bool pointInBlock(const PlayfieldBlock& block, float x, float y) {
 
 // The tank outline in tank coordinates (forward, left): hull corners and the middle of each
 // long side, then the barrel's corners in turret coordinates.
-const float hullOutline[6][2] = {{TANK_FRONT, TANK_HALF_WIDTH},  {TANK_FRONT, -TANK_HALF_WIDTH},
+const float HullOutline[6][2] = {{TANK_FRONT, TANK_HALF_WIDTH},  {TANK_FRONT, -TANK_HALF_WIDTH},
                                   {0.0f, TANK_HALF_WIDTH},        {0.0f, -TANK_HALF_WIDTH},
                                   {-TANK_REAR, -TANK_HALF_WIDTH}, {-TANK_REAR, TANK_HALF_WIDTH}};
-const float barrelOutline[4][2] = {{2.6f, 0.14f}, {2.6f, -0.14f}, {1.5f, -0.14f}, {1.5f, 0.14f}};
+const float BarrelOutline[4][2] = {{2.6f, 0.14f}, {2.6f, -0.14f}, {1.5f, -0.14f}, {1.5f, 0.14f}};
 
 struct Point {
     float x, y;
@@ -129,11 +129,11 @@ void loadPlayfield(const char* path) {
     // file that cannot be opened; only memory running out has a message of its own.
     const platform::UserFile file = platform::readUserFile(path, LARGEST_PLAYFIELD_FILE);
     if (file.problem == platform::FileProblem::OutOfMemory) {
-        platform::errorBox("Cannot allocate playfield memory");
+        platform::errorBox(PLAYFIELD_MEMORY_FAILED);
         return;
     }
     if (file.problem != platform::FileProblem::None) {
-        platform::errorBox("Cannot open playfield file");
+        platform::errorBox(PLAYFIELD_OPEN_FAILED);
         return;
     }
     // First pass: count the complete records; second pass: store them.
@@ -144,7 +144,7 @@ void loadPlayfield(const char* path) {
     if (count == 0) return;
     PlayfieldBlock* blocks = new (std::nothrow) PlayfieldBlock[count];
     if (!blocks) {
-        platform::errorBox("Cannot allocate playfield memory");
+        platform::errorBox(PLAYFIELD_MEMORY_FAILED);
         return;
     }
     size_t stored = 0;
@@ -170,8 +170,8 @@ bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {
             out[k] = {cx + u * c - v * s, cy + u * s + v * c};
         }
     };
-    place(hullOutline, 6, hullAngle, outline);
-    place(barrelOutline, 4, barrelAngle, outline + 6);
+    place(HullOutline, 6, hullAngle, outline);
+    place(BarrelOutline, 4, barrelAngle, outline + 6);
 
     for (int b = 0; b < playfield.blockCount; ++b)
         for (const Point& point : outline)

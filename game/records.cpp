@@ -1,33 +1,74 @@
-// The game's global records, start-up, restart from the start places, and release.
+// The game's global records with their start values, start-up, restart from the start places,
+// and release.
 #include "game/game.h"
 #include "game/data_files.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 
+// Every value gets its start value from its group's reset function below.
 uint8_t KeyState[256];
-int32_t playerCount = 2;
+int32_t playerCount;
 Player* players = nullptr;
 Bullet* bullets = nullptr;
 Playfield playfield;
-GameMode gameMode = Regular;
-int32_t viewMode = 0;
-bool matchRunning = false;
-bool matchPaused = false;
-int32_t hitCountdown = -1;
-int32_t hitPlayer = -1;
-bool engineWanted = false;
-float frameTime = 0;
-float bulletSpin = 0;
-Powerup powerup = {0, 0, 0, 0};
-int32_t spawnTimer = 300;
-float powerupSpin = 0;
-float shieldPulse = 0.2f;
-float shieldPulseStep = 0.01f;
-int32_t mouseStep = 0;
+int32_t viewMode;
+int32_t mouseStep;
+
+GameMode gameMode;
+bool matchRunning;
+bool matchPaused;
+int32_t hitCountdown;
+int32_t hitPlayer;
+bool engineWanted;
+Powerup powerup;
+int32_t spawnTimer;
+
+float frameTime;
+float bulletSpin;
+float powerupSpin;
+float shieldPulse;
+float shieldPulseStep;
+
+void resetRunState() {
+    std::memset(KeyState, 0, sizeof KeyState);
+    playerCount = 2;
+    viewMode = OverviewView;
+    mouseStep = 0;
+}
+
+void resetMatchState() {
+    gameMode = Regular;
+    matchRunning = false;
+    matchPaused = false;
+    hitCountdown = -1;
+    hitPlayer = -1;
+    engineWanted = false;
+    powerup = {0, 0, 0, 0};
+    spawnTimer = 300;
+}
+
+void resetAnimationState() {
+    frameTime = 0;
+    bulletSpin = 0;
+    powerupSpin = 0;
+    shieldPulse = 0.2f;
+    shieldPulseStep = 0.01f;
+}
 
 namespace {
+
+// The program starts with every group at its start values. Nothing reads the game state while
+// other files are initialised, so the order among files does not matter.
+struct ProgramStart {
+    ProgramStart() {
+        resetRunState();
+        resetMatchState();
+        resetAnimationState();
+    }
+} programStart;
 
 struct StartPlace {
     float x, y, red, green, blue, heading;
@@ -35,7 +76,7 @@ struct StartPlace {
 
 // Player 0 on the left facing right, player 1 on the right facing left; the other two rows
 // serve a game of more players.
-const StartPlace START_PLACES[4] = {
+const StartPlace StartPlaces[4] = {
     {-37.5f, 0.0f, 1.0f, 0.2f, 0.0f, 0.0f},
     {37.5f, 0.0f, 0.0f, 0.2f, 1.0f, 180.0f},
     {0.0f, 26.5f, 1.0f, 0.2f, 1.0f, 270.0f},
@@ -69,13 +110,13 @@ void initGame(const char* playfieldPath) {
     bool ok = false;
     players = allocateRecords<Player>(playerCount, ok);
     if (!ok) {
-        platform::errorBox("Cannot allocate player memory");
+        platform::errorBox(PLAYER_MEMORY_FAILED);
         playerCount = 0;
         return;
     }
     bullets = allocateRecords<Bullet>(playerCount, ok);
     if (!ok) {
-        platform::errorBox("Cannot allocate bullet memory");
+        platform::errorBox(BULLET_MEMORY_FAILED);
         freeArrays();
         playerCount = 0;
         return;
@@ -91,7 +132,7 @@ void restartPlay() {
     if (playerCount > 4) playerCount = 4;
     for (int i = 0; i < playerCount; ++i) {
         Player& player = players[i];
-        const StartPlace& place = START_PLACES[i];
+        const StartPlace& place = StartPlaces[i];
         bullets[i].life = -1;
         player.powerupTimer = 0;
         player.powerupKind = NoPowerup;

@@ -3,15 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-constexpr size_t SIGNATURE_OFFSET = 26;
-constexpr size_t TABLE_COUNT_OFFSET = 29;
-constexpr size_t SONG_LENGTH_OFFSET = 30;
-constexpr size_t RECORDS_OFFSET = 32;
-
-}  // namespace
-
 void convertToUnsigned(uint8_t* start, size_t count) {
     for (size_t i = 0; i < count; ++i) start[i] = uint8_t(start[i] + 128);
 }
@@ -37,8 +28,8 @@ int MusicModule::parse() {
     bool v3 = std::memcmp(mark, "V.3", 3) == 0;
     signature_ = zunq ? "ZUNQ" : v2 ? "V.2" : v3 ? "V.3" : "";
 
-    std::memcpy(title_, image_, 26);
-    title_[26] = 0;
+    std::memcpy(title_, image_, MODULE_TITLE_BYTES);
+    title_[MODULE_TITLE_BYTES] = 0;
     if (!zunq && !v2 && !v3) {
         noteProblem("no known signature at offset 26");
         return 1;
@@ -93,7 +84,8 @@ int MusicModule::parse() {
     uint8_t* cursor = samples_;
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         Instrument& instrument = instruments_[k - 1];
-        const uint8_t* record = image_ + RECORDS_OFFSET + size_t(k - 1) * INSTRUMENT_RECORD_BYTES;
+        const uint8_t* record =
+            image_ + INSTRUMENT_RECORDS_OFFSET + size_t(k - 1) * INSTRUMENT_RECORD_BYTES;
         instrument.load(record, cursor, synthTables_, end);
         if (instrument.kind == INSTRUMENT_SYNTHETIC) {
             if (instrument.waveformTable >= synthTableCount_)
@@ -119,14 +111,8 @@ int MusicModule::parse() {
 void MusicModule::convertFromV2() {
     std::memcpy(image_ + SIGNATURE_OFFSET, "V.3", 3);
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        uint8_t* record = image_ + RECORDS_OFFSET + size_t(k) * INSTRUMENT_RECORD_BYTES;
-        if (record[0] != SYNTHETIC_MARKER) continue;
-        uint8_t old[INSTRUMENT_RECORD_BYTES];
-        std::memcpy(old, record, sizeof old);
-        const uint8_t rewritten[18] = {old[15], old[16], old[17], old[18], old[20], old[21],
-                                       old[23], old[24], 0,       1,       0,       0,
-                                       0,       1,       0,       old[25], 0,       0};
-        std::memcpy(record + 14, rewritten, sizeof rewritten);
+        uint8_t* record = image_ + INSTRUMENT_RECORDS_OFFSET + size_t(k) * INSTRUMENT_RECORD_BYTES;
+        if (record[rec::MARKER] == SYNTHETIC_MARKER) upgradeV2Record(record, record);
     }
 }
 

@@ -12,15 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "music/instrument_record.h"
+
 constexpr int INSTRUMENT_COUNT = 15;
 constexpr size_t MODULE_HEADER_BYTES = 512;
-constexpr size_t INSTRUMENT_RECORD_BYTES = 32;
+// The header: the title, the signature, the table count (one byte), the song length (two
+// bytes) and the 15 instrument records.
+constexpr size_t MODULE_TITLE_BYTES = 26;
+constexpr size_t SIGNATURE_OFFSET = 26;
+constexpr size_t TABLE_COUNT_OFFSET = 29;
+constexpr size_t SONG_LENGTH_OFFSET = 30;
+constexpr size_t INSTRUMENT_RECORDS_OFFSET = 32;
 constexpr size_t POSITION_ENTRY_BYTES = 16;
 constexpr int PATTERN_ROWS = 16;
 constexpr size_t PATTERN_ROW_BYTES = 3;
 constexpr size_t PATTERN_BYTES = PATTERN_ROWS * PATTERN_ROW_BYTES;  // 48
 constexpr size_t SYNTH_TABLE_BYTES = 64;
-constexpr uint8_t SYNTHETIC_MARKER = 0xFF;
 
 // A 16-bit number of the image (stored big-endian).
 inline uint16_t bigEndian16(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
@@ -178,7 +185,7 @@ private:
     uint8_t* patterns_ = nullptr;
     uint8_t* synthTables_ = nullptr;
     uint8_t* samples_ = nullptr;
-    char title_[27] = {};
+    char title_[MODULE_TITLE_BYTES + 1] = {};
     uint16_t songLength_ = 0;
     uint16_t synthTableCount_ = 0;
     uint16_t patternCount_ = 0;

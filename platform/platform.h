@@ -29,9 +29,12 @@ MessageAnswer messageBox(const std::string& text, const std::string& caption,
                          MessageButtons buttons, MessageIcon icon);
 using MessageObserver = std::function<MessageAnswer(const MessageRecord&)>;
 void setMessageObserver(MessageObserver observer);  // empty function: back to real boxes
-// The program's plain error report: caption "ERROR", an OK button and no icon.
+// The caption of the program's error reports.
+constexpr const char* ERROR_CAPTION = "ERROR";
+
+// The program's plain error report: caption ERROR_CAPTION, an OK button and no icon.
 inline void errorBox(const std::string& text) {
-    messageBox(text, "ERROR", MessageButtons::Ok, MessageIcon::None);
+    messageBox(text, ERROR_CAPTION, MessageButtons::Ok, MessageIcon::None);
 }
 
 // ---- Window and GL context -------------------------------------------------------------------

@@ -14,8 +14,13 @@ enum TextureSlot { FontTexture = 0, FilledTexture = 1, TrackTexture = 2 };
 // counted from the top. The title text and the powerup letters both read them.
 constexpr float GLYPH_CELL_WIDTH = 0.125f;
 constexpr float GLYPH_CELL_HEIGHT = 0.140625f;
-extern unsigned textureNames[3];  // GL texture objects, generated together by initGL
+extern unsigned textureNames[3];  // GL texture objects, made by createTextureSlots
 
+// The GL state drawing starts from, set once by the window's initGL: texturing on, smooth shading,
+// the clear colour and depth, a LEQUAL depth test, the perspective hint, and the additive blend
+// function with blending itself off (the drawing steps switch it on where they need it).
+void setInitialGLState();
+void createTextureSlots();  // generates the three texture names together, without images
 void applyCamera();  // multiplies the modelview matrix by activeCamera's look-at
 // The whole world for activeCamera into the current viewport. During a hit pause the pause
 // advances in the frame's first view only, so split screen counts it once per frame too.

@@ -8,6 +8,18 @@
 int32_t windowWidth = 800;
 int32_t windowHeight = 600;
 
+void setInitialGLState() {
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.2f, 0.6f, 0.8f, 0.5f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_BLEND);  // as a new context has it; said here for whoever calls this again
+}
+
 void drawScene(bool firstView) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -14,6 +14,8 @@ std::unique_ptr<RgbImage> lastImage;  // the renderer never reads it again; free
 
 const RgbImage* lastLoadedImage() { return lastImage.get(); }
 
+void createTextureSlots() { glGenTextures(3, textureNames); }
+
 bool loadTexture(const char* path, int slot) {
     lastImage = loadImage(path);
     if (!lastImage) return false;

@@ -25,7 +25,7 @@ struct DataFile {
     const char* withoutIt;  // what the game does when the file cannot be used
 };
 
-const DataFile DATA_FILES[] = {
+const DataFile DataFiles[] = {
     {PLAYFIELD_FILE, Reader::Arena, "plays in an open arena without walls"},
     {FONT_BITMAP, Reader::Texture,
      "draws the title screen's text and the powerup letters as plain white blocks"},
@@ -93,7 +93,7 @@ std::string withoutTrailingSpace(std::string text) {
 
 int checkDataFolder(const std::string& folder) {
     bool allGood = true;
-    for (const DataFile& file : DATA_FILES) {
+    for (const DataFile& file : DataFiles) {
         const std::string path = folder + file.name;
         std::vector<platform::MessageRecord> shown;
         platform::setMessageObserver([&shown](const platform::MessageRecord& message) {

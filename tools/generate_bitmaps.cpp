@@ -88,7 +88,7 @@ bool writeBitmap(const Canvas& canvas, const std::string& path) {
 constexpr int GLYPH_COLUMNS = 5;
 constexpr int GLYPH_ROWS = 9;
 
-const char* const GLYPHS[37][GLYPH_ROWS] = {
+const char* const Glyphs[37][GLYPH_ROWS] = {
     {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###.", ".....", "....."},  // 0
     {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###.", ".....", "....."},  // 1
     {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####", ".....", "....."},  // 2
@@ -129,7 +129,7 @@ const char* const GLYPHS[37][GLYPH_ROWS] = {
 };
 
 bool glyphPixel(int k, int x, int y) {
-    return x >= 0 && y >= 0 && x < GLYPH_COLUMNS && y < GLYPH_ROWS && GLYPHS[k][y][x] == '#';
+    return x >= 0 && y >= 0 && x < GLYPH_COLUMNS && y < GLYPH_ROWS && Glyphs[k][y][x] == '#';
 }
 
 float segmentDistance(float px, float py, float ax, float ay, float bx, float by) {

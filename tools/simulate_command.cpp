@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "game/game.h"
 #include "platform/keys.h"
 #include "tools/commands.h"
@@ -33,7 +33,7 @@ struct KeyName {
     int code;
 };
 
-const KeyName KEY_NAMES[] = {
+const KeyName KeyNames[] = {
     {"F1", vk::F1},          {"F2", vk::F2},          {"F3", vk::F3},
     {"F12", vk::F12},        {"ESC", vk::ESCAPE},     {"1", vk::digit(1)},
     {"2", vk::digit(2)},     {"3", vk::digit(3)},     {"4", vk::digit(4)},
@@ -47,7 +47,7 @@ const KeyName KEY_NAMES[] = {
 };
 
 int keyCode(const std::string& name) {
-    for (const KeyName& key : KEY_NAMES)
+    for (const KeyName& key : KeyNames)
         if (name == key.name) return key.code;
     return -1;
 }

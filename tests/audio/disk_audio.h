@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/read_file.h"
+
 namespace testing_audio {
 
 // The device plays a ring byte b as the 16-bit sample (b - 128) * 256.
@@ -16,20 +18,15 @@ inline int16_t deviceSample(uint8_t ringByte) {
     return static_cast<int16_t>((ringByte - 128) * 256);
 }
 
-inline std::vector<uint8_t> readFile(const std::string& path) {
+// The whole file through the tools' reader; empty when it cannot be read.
+inline std::vector<uint8_t> fileBytes(const std::string& path) {
     std::vector<uint8_t> bytes;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        uint8_t chunk[65536];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        std::fclose(file);
-    }
+    if (!readInputFile(path, bytes)) bytes.clear();
     return bytes;
 }
 
 inline std::vector<int16_t> readDeviceOutput(const std::string& path) {
-    const std::vector<uint8_t> bytes = readFile(path);
+    const std::vector<uint8_t> bytes = fileBytes(path);
     std::vector<int16_t> samples(bytes.size() / 2);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
@@ -38,7 +35,7 @@ inline std::vector<int16_t> readDeviceOutput(const std::string& path) {
 
 // The data chunk of a RIFF WAVE file, converted to device samples; empty when there is none.
 inline std::vector<int16_t> readRenderAsDeviceSamples(const std::string& path) {
-    const std::vector<uint8_t> wave = readFile(path);
+    const std::vector<uint8_t> wave = fileBytes(path);
     std::vector<int16_t> samples;
     if (wave.size() < 12 || std::memcmp(wave.data(), "RIFF", 4) != 0) return samples;
     size_t at = 12;

@@ -3,9 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "tests/game/recording_platform.h"
 
 std::string writeTempFile(const std::string& name, const std::string& text) {
@@ -42,23 +41,9 @@ void release(int key) { KeyState[key] = 0; }
 
 void GameTest::SetUp() {
     recording::clear();
-    std::memset(KeyState, 0, sizeof KeyState);
-    playerCount = 2;
-    gameMode = Regular;
-    viewMode = 0;
-    matchRunning = false;
-    matchPaused = false;
-    hitCountdown = -1;
-    hitPlayer = -1;
-    engineWanted = false;
-    frameTime = 0;
-    bulletSpin = 0;
-    powerup = {0, 0, 0, 0};
-    spawnTimer = 300;
-    powerupSpin = 0;
-    shieldPulse = 0.2f;
-    shieldPulseStep = 0.01f;
-    mouseStep = 0;
+    resetRunState();
+    resetMatchState();
+    resetAnimationState();
     resetSoundState();
     setFixedRandomSeed(true, 12345);
     initGame(writeTempFile("empty_arena.txt", "").c_str());

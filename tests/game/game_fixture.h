@@ -1,4 +1,5 @@
-// Puts the game's global state back to program start, with two players and a given arena.
+// Puts the game's global state back to program start (the game's own reset functions), with two
+// players and a given arena.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Match flow through the frame: starting, leaving, view keys, the hit countdown.
 #include <cmath>
 
-#include "game/frame.h"
+#include "game/frame_rules.h"
 #include "platform/keys.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/recording_platform.h"

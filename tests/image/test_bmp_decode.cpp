@@ -250,9 +250,9 @@ TEST(BmpDecode, TopDownFilesComeOutUprightBottomRowFirst) {
     BmpBuilder b;
     b.width = 4;
     b.height = -2;
-    // Stored top row first: top row red, bottom row blue.
-    for (int i = 0; i < 4; ++i) b.pixels.insert(b.pixels.end(), {0, 0, 255});
-    for (int i = 0; i < 4; ++i) b.pixels.insert(b.pixels.end(), {255, 0, 0});
+    // Stored top row first: top row red, bottom row blue (each pixel blue, green, red).
+    b.pixels = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
+                255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0};
     auto image = decode(b.build());
     ASSERT_TRUE(image);
     EXPECT_EQ(image->height, 2);

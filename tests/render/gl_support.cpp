@@ -28,21 +28,9 @@ bool haveContext() {
         return false;
     }
     platform::showWindow();
-    glGenTextures(3, textureNames);
+    createTextureSlots();
     contextMade = true;
     return true;
-}
-
-void setInitialState() {
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.2f, 0.6f, 0.8f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_BLEND);
 }
 
 void setView(int x, int y, int width, int height, double fovDegrees) {
@@ -121,21 +109,16 @@ void clearTexture(int slot) {
 
 void makeWorld(const PlayfieldBlock* blocks, int blockCount) {
     releaseWorld();
-    playerCount = 2;
-    players = new Player[2]();
-    bullets = new Bullet[2]();
+    resetRunState();
+    resetMatchState();
+    resetAnimationState();
+    players = new Player[playerCount]();
+    bullets = new Bullet[playerCount]();
     playfield.blockCount = blockCount;
     playfield.blocks = const_cast<PlayfieldBlock*>(blocks);
     restartPlay();
-    for (int i = 0; i < 2; ++i) players[i].lives = 5;
-    powerup.life = 0;
-    hitCountdown = -1;
-    hitPlayer = -1;
+    for (int i = 0; i < playerCount; ++i) players[i].lives = START_LIVES;
     matchRunning = true;
-    bulletSpin = 0;
-    powerupSpin = 0;
-    shieldPulse = 0.2f;
-    frameTime = 0;
 }
 
 void releaseWorld() {
@@ -159,7 +142,7 @@ std::string describe(const Rgb& c) {
 
 void GLTest::SetUp() {
     if (!haveContext()) GTEST_SKIP() << "needs an X display with GL (run under xvfb-run)";
-    setInitialState();
+    setInitialGLState();
     setView(0, 0, 800, 600);
     windowWidth = 800;
     windowHeight = 600;

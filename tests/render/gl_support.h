@@ -1,5 +1,5 @@
-// Shared set-up for the drawing tests: one real window and GL context per test process, the GL
-// state the game's initialisation sets, a small world of two tanks, pixel read-back and
+// Shared set-up for the drawing tests: one real window and GL context per test process, the
+// game's own initial GL state before each test, a small world of two tanks, pixel read-back and
 // screenshots written under /tmp/tarvex-shots.
 #pragma once
 
@@ -16,7 +16,6 @@ namespace testgl {
 struct Rgb { int r, g, b; };
 
 bool haveContext();  // creates the window and context on first use
-void setInitialState();                            // as initGL: texturing on, LEQUAL depth, ...
 void setView(int x, int y, int width, int height, double fovDegrees = 45.0);
 void clearFrame();
 Rgb pixel(int x, int y);                           // back buffer, origin bottom-left
@@ -28,8 +27,8 @@ void saveScreenshot(const std::string& name);       // /tmp/tarvex-shots/<name>.
 void uploadTexture(int slot, int width, int height, const std::vector<uint8_t>& rgb);
 void clearTexture(int slot);  // gives the slot a fresh texture object without an image
 
-// A match-like world: two players at their start places with 5 lives, no bullets, no powerup,
-// the given wall blocks, hit countdown idle.
+// A match-like world: the game's state at its start values, then two players at their start
+// places with 5 lives, no bullets, no powerup, the given wall blocks and a match running.
 void makeWorld(const PlayfieldBlock* blocks = nullptr, int blockCount = 0);
 void releaseWorld();
 

@@ -8,12 +8,7 @@ namespace song {
 
 namespace {
 
-// Where each byte of an older synthetic record lands in the current layout (-1: dropped).
-constexpr int V2_TO_CURRENT[RECORD_SIZE] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
-                                            11, 12, 13, -1, 14, 15, 16, 17, -1, 18, 19,
-                                            -1, 20, 21, 29, -1, -1, -1, -1, -1, -1};
-
-int lineOf(const Instrument& ins, const char* field) {
+int lineOf(const SongInstrument& ins, const char* field) {
     auto it = ins.fieldLines.find(field);
     return it != ins.fieldLines.end() ? it->second : ins.line;
 }
@@ -25,7 +20,7 @@ void checkTableRead(const Song& song, int k, const char* field, const char* what
                     long count, std::vector<Diagnostic>& diagnostics) {
     const long tableCount = static_cast<long>(song.tables.size() / TABLE_SIZE);
     if (static_cast<long>(table) * TABLE_SIZE + count <= tableCount * TABLE_SIZE) return;
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     diagnostics.push_back(
         {lineOf(ins, field), instrumentLabel(k) + ": the " + what + " reads " + std::to_string(count) +
                                  " bytes from table " + std::to_string(table) +
@@ -33,20 +28,8 @@ void checkTableRead(const Song& song, int k, const char* field, const char* what
                                  " table(s), 0.." + std::to_string(tableCount - 1)});
 }
 
-struct UnitFields {
-    const char* field;
-    int control, table, length;
-};
-
-const UnitFields UNIT_FIELDS[] = {
-    {"volume-envelope", rec::VOL_CONTROL, rec::VOL_TABLE, rec::VOL_LENGTH},
-    {"pitch-modulation", rec::PITCH_CONTROL, rec::PITCH_TABLE, rec::PITCH_LENGTH},
-    {"inversion-envelope", rec::INV_CONTROL, rec::INV_TABLE, rec::INV_LENGTH},
-    {"tail-modulation", rec::TAIL_CONTROL, rec::TAIL_TABLE, rec::TAIL_LENGTH},
-};
-
 void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
     const long waveBytes = 2L * readU16(&r[rec::WAVE_LENGTH]);
     if (waveBytes > LONGEST_LENGTH)
@@ -63,16 +46,16 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     if (r[rec::VOLUME] > 64)
         diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
                                                           std::to_string(r[rec::VOLUME]) + " is out of 0..64"});
-    for (const UnitFields& unit : UNIT_FIELDS) {
+    for (const rec::UnitLayout& unit : rec::UnitLayouts) {
         if (r[unit.control] == 0) continue;
         const uint16_t length = readU16(&r[unit.length]);
         if (length == 0) {
-            diagnostics.push_back({lineOf(ins, unit.field),
-                                   instrumentLabel(k) + ": the " + unit.field +
+            diagnostics.push_back({lineOf(ins, unit.name),
+                                   instrumentLabel(k) + ": the " + unit.name +
                                        " is on with a unit length of 0; give the number of table values it steps through"});
             continue;
         }
-        checkTableRead(song, k, unit.field, unit.field, r[unit.table], length, diagnostics);
+        checkTableRead(song, k, unit.name, unit.name, r[unit.table], length, diagnostics);
     }
     const uint8_t type = r[rec::EFFECT_TYPE];
     if (type >= 2 && type <= 5) {
@@ -82,7 +65,7 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
 }
 
 void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
     const long length = 2L * readU16(&r[rec::SAMPLE_LENGTH]);
     const long loopStart = readU16(&r[rec::LOOP_START]);
@@ -99,15 +82,15 @@ void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
         diagnostics.push_back({lineOf(ins, "loop"), instrumentLabel(k) + ": the loop ends at byte " +
                                                         std::to_string(loopStart + loopLength) +
                                                         ", past the sample's " + std::to_string(length) + " bytes"});
-    if (r[0] == 0xFF)
+    if (r[rec::MARKER] == SYNTHETIC_MARKER)
         diagnostics.push_back({ins.line, instrumentLabel(k) + ": a sample's name cannot begin with the byte FF"});
 }
 
 // The V.2 upgrade writes fixed values into the units that generation lacks; a song fits V.2
 // only if its synths already hold exactly those.
 void checkFitsV2(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
-    const Instrument& ins = song.instruments[k - 1];
-    std::array<uint8_t, 9> spare{};
+    const SongInstrument& ins = song.instruments[k - 1];
+    V2Spare spare{};
     Record roundTrip = fromV2Layout(toV2Layout(ins.record, spare), nullptr);
     if (roundTrip == ins.record) return;
     const Record& r = ins.record;
@@ -127,7 +110,7 @@ void checkGeneration(const Song& song, Generation generation, std::vector<Diagno
                                "the ZUNQ generation holds no synthesis tables, and this song has " +
                                    std::to_string(song.tables.size() / TABLE_SIZE)});
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k - 1];
+        const SongInstrument& ins = song.instruments[k - 1];
         if (!ins.synthetic()) continue;
         if (ins.raw && generation != song.generation)
             diagnostics.push_back({ins.line, instrumentLabel(k) + " is given as raw bytes of the " +
@@ -168,22 +151,17 @@ void checkPatterns(const Song& song, std::vector<Diagnostic>& diagnostics) {
 
 }  // namespace
 
-Record toV2Layout(const Record& current, const std::array<uint8_t, 9>& spare) {
+Record toV2Layout(const Record& current, const V2Spare& spare) {
     Record old{};
+    size_t dropped = 0;
     for (int i = 0; i < RECORD_SIZE; ++i)
-        if (V2_TO_CURRENT[i] >= 0) old[i] = current[V2_TO_CURRENT[i]];
-    for (size_t s = 0; s < V2_SPARE_OFFSETS.size(); ++s) old[V2_SPARE_OFFSETS[s]] = spare[s];
+        old[i] = rec::V2ToCurrent[i] >= 0 ? current[rec::V2ToCurrent[i]] : spare[dropped++];
     return old;
 }
 
-Record fromV2Layout(const Record& old, std::array<uint8_t, 9>* spare) {
+Record fromV2Layout(const Record& old, V2Spare* spare) {
     Record current{};
-    for (int i = 0; i < RECORD_SIZE; ++i)
-        if (V2_TO_CURRENT[i] >= 0) current[V2_TO_CURRENT[i]] = old[i];
-    current[rec::EFFECT_SPEED] = 1;  // the units the older generation lacks start switched off
-    current[rec::TAIL_SPEED] = 1;
-    if (spare)
-        for (size_t s = 0; s < V2_SPARE_OFFSETS.size(); ++s) (*spare)[s] = old[V2_SPARE_OFFSETS[s]];
+    upgradeV2Record(old.data(), current.data(), spare ? spare->data() : nullptr);
     return current;
 }
 
@@ -196,7 +174,7 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
     // The player keeps a sample's length in bytes in 16 bits; the compiler refuses longer samples
     // but takes a raw record as it stands.
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k - 1];
+        const SongInstrument& ins = song.instruments[k - 1];
         const long length = 2L * readU16(&ins.record[rec::SAMPLE_LENGTH]);
         if (ins.defined && !ins.synthetic() && length > LONGEST_LENGTH)
             warnings.push_back({ins.line, instrumentLabel(k) + ": the game plays only " +
@@ -232,7 +210,7 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
 
 bool checkInstrument(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const size_t before = diagnostics.size();
-    const Instrument& ins = song.instruments[k - 1];
+    const SongInstrument& ins = song.instruments[k - 1];
     if (!ins.defined || ins.raw) return true;
     if (ins.synthetic()) checkSynth(song, k, diagnostics);
     else checkSample(song, k, diagnostics);
@@ -253,16 +231,17 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
     const uint16_t patternCount = highestPattern(song);
     std::vector<uint8_t> bytes(HEADER_SIZE, 0);
     std::copy(song.title.begin(), song.title.end(), bytes.begin());
-    std::memcpy(&bytes[26], generation == Generation::ZUNQ ? "ZUNQ" : generation == Generation::V2 ? "V.2" : "V.3",
+    std::memcpy(&bytes[SIGNATURE_OFFSET],
+                generation == Generation::ZUNQ ? "ZUNQ" : generation == Generation::V2 ? "V.2" : "V.3",
                 generation == Generation::ZUNQ ? 4 : 3);
-    if (generation != Generation::ZUNQ) bytes[29] = static_cast<uint8_t>(tableCount);
-    writeU16(&bytes[30], static_cast<uint16_t>(song.positions.size()));
+    if (generation != Generation::ZUNQ) bytes[TABLE_COUNT_OFFSET] = static_cast<uint8_t>(tableCount);
+    writeU16(&bytes[SONG_LENGTH_OFFSET], static_cast<uint16_t>(song.positions.size()));
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k];
+        const SongInstrument& ins = song.instruments[k];
         if (!ins.defined) continue;
         Record record = ins.record;
         if (ins.synthetic() && !ins.raw && generation == Generation::V2) record = toV2Layout(record, ins.v2Spare);
-        std::copy(record.begin(), record.end(), bytes.begin() + 32 + k * RECORD_SIZE);
+        std::copy(record.begin(), record.end(), bytes.begin() + INSTRUMENT_RECORDS_OFFSET + k * RECORD_SIZE);
     }
     for (const Position& position : song.positions)
         for (const VoiceEntry& entry : position.voices) {
@@ -278,7 +257,7 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
         else bytes.insert(bytes.end(), it->second.bytes.begin(), it->second.bytes.end());
     }
     bytes.insert(bytes.end(), song.tables.begin(), song.tables.end());
-    for (const Instrument& ins : song.instruments)
+    for (const SongInstrument& ins : song.instruments)
         if (ins.defined && !ins.synthetic()) bytes.insert(bytes.end(), ins.sampleData.begin(), ins.sampleData.end());
     bytes.insert(bytes.end(), song.trailer.begin(), song.trailer.end());
     if (song.cutTo >= 0) {

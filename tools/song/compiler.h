@@ -24,7 +24,7 @@ std::vector<Diagnostic> songWarnings(const Song& song);
 
 // The record layouts of the "V.2" generation: rearranging a current synthetic record into the
 // older one (the dropped bytes come from spare) and the upgrade back.
-Record toV2Layout(const Record& current, const std::array<uint8_t, 9>& spare);
-Record fromV2Layout(const Record& old, std::array<uint8_t, 9>* spare);
+Record toV2Layout(const Record& current, const V2Spare& spare);
+Record fromV2Layout(const Record& old, V2Spare* spare);
 
 }  // namespace song

@@ -16,14 +16,15 @@ bool allZero(const uint8_t* bytes, size_t size) {
 // Takes instrument k from its stored record. It is written in the checked form when that form
 // reproduces it, else as raw bytes.
 void readInstrument(const std::vector<uint8_t>& bytes, Song& song, int k) {
-    Instrument& ins = song.instruments[k - 1];
+    SongInstrument& ins = song.instruments[k - 1];
     Record stored;
-    std::copy_n(bytes.begin() + 32 + (k - 1) * RECORD_SIZE, RECORD_SIZE, stored.begin());
-    ins = Instrument{};
+    std::copy_n(bytes.begin() + INSTRUMENT_RECORDS_OFFSET + (k - 1) * RECORD_SIZE, RECORD_SIZE, stored.begin());
+    ins = SongInstrument{};
     if (allZero(stored.data(), stored.size())) return;
     ins.defined = true;
     ins.record = stored;
-    if (stored[0] == 0xFF && song.generation == Generation::V2) ins.record = fromV2Layout(stored, &ins.v2Spare);
+    if (stored[rec::MARKER] == SYNTHETIC_MARKER && song.generation == Generation::V2)
+        ins.record = fromV2Layout(stored, &ins.v2Spare);
     std::vector<Diagnostic> problems;
     if (!checkInstrument(song, k, problems)) {
         ins.raw = true;
@@ -42,18 +43,19 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
         return false;
     }
     size_t tableCount;
-    if (std::memcmp(&bytes[26], "ZUNQ", 4) == 0) {
+    const uint8_t* signature = &bytes[SIGNATURE_OFFSET];
+    if (std::memcmp(signature, "ZUNQ", 4) == 0) {
         song.generation = Generation::ZUNQ;
         tableCount = 0;
-    } else if (std::memcmp(&bytes[26], "V.2", 3) == 0 || std::memcmp(&bytes[26], "V.3", 3) == 0) {
-        song.generation = bytes[28] == '2' ? Generation::V2 : Generation::V3;
-        tableCount = bytes[29];
+    } else if (std::memcmp(signature, "V.2", 3) == 0 || std::memcmp(signature, "V.3", 3) == 0) {
+        song.generation = signature[2] == '2' ? Generation::V2 : Generation::V3;
+        tableCount = bytes[TABLE_COUNT_OFFSET];
     } else {
         error = "not a music module: no V.3, V.2 or ZUNQ signature at byte 26";
         return false;
     }
     std::copy_n(bytes.begin(), TITLE_SIZE, song.title.begin());
-    const size_t length = readU16(&bytes[30]);
+    const size_t length = readU16(&bytes[SONG_LENGTH_OFFSET]);
     size_t offset = HEADER_SIZE;
     if (bytes.size() < offset + length * POSITION_SIZE) {
         error = "the position list runs past the end of the file";
@@ -82,8 +84,8 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
     // remembered as cut short.
     size_t needed = samplesAt;
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const uint8_t* record = &bytes[32 + k * RECORD_SIZE];
-        if (record[0] != 0xFF) needed += bytesOfWords(readU16(&record[rec::SAMPLE_LENGTH]));
+        const uint8_t* record = &bytes[INSTRUMENT_RECORDS_OFFSET + k * RECORD_SIZE];
+        if (record[rec::MARKER] != SYNTHETIC_MARKER) needed += bytesOfWords(readU16(&record[rec::SAMPLE_LENGTH]));
     }
     if (bytes.size() < needed) {
         song.cutTo = static_cast<long>(bytes.size());
@@ -97,8 +99,8 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
     size_t cursor = samplesAt;
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         readInstrument(bytes, song, k);
-        Instrument& ins = song.instruments[k - 1];
-        if (!ins.defined || ins.record[0] == 0xFF) continue;
+        SongInstrument& ins = song.instruments[k - 1];
+        if (!ins.defined || ins.synthetic()) continue;
         // As many bytes as the game gives the instrument (a raw record's length may wrap).
         const size_t size = bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
         if (bytes.size() - cursor < size) {

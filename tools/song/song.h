@@ -24,7 +24,7 @@ constexpr int RECORD_SIZE = int(INSTRUMENT_RECORD_BYTES);
 constexpr int PATTERN_ROWS = ::PATTERN_ROWS;
 constexpr int PATTERN_SIZE = int(PATTERN_BYTES);
 constexpr int TABLE_SIZE = int(SYNTH_TABLE_BYTES);
-constexpr int TITLE_SIZE = 26;
+constexpr int TITLE_SIZE = int(MODULE_TITLE_BYTES);
 constexpr int HEADER_SIZE = int(MODULE_HEADER_BYTES);
 constexpr int POSITION_SIZE = int(POSITION_ENTRY_BYTES);
 constexpr int VOICES = 4;
@@ -34,39 +34,24 @@ constexpr long LONGEST_LENGTH = 65534;
 // The byte count the game reads from a record's length in words.
 inline long bytesOfWords(uint16_t words) { return static_cast<uint16_t>(words * 2); }
 
-// Offsets inside a synthetic record of the current layout.
-namespace rec {
-constexpr int MARKER = 0, WAVE_TABLE = 1, WAVE_LENGTH = 2;
-constexpr int VOL_CONTROL = 4, VOL_TABLE = 5, VOL_LENGTH = 6, VOL_SPEED = 8;
-constexpr int PITCH_CONTROL = 9, PITCH_TABLE = 10, PITCH_DEPTH = 11, PITCH_LENGTH = 12,
-              PITCH_DELAY = 14, PITCH_SPEED = 15;
-constexpr int INV_CONTROL = 16, INV_TABLE = 17, INV_LENGTH = 18, INV_DELAY = 20, INV_SPEED = 21;
-constexpr int EFFECT_TYPE = 22, EFFECT_SPEED = 23, EFFECT_DELAY = 24;
-constexpr int TAIL_CONTROL = 25, TAIL_TABLE = 26, TAIL_SPEED = 27, TAIL_DELAY = 28;
-constexpr int VOLUME = 29, TAIL_LENGTH = 30;
-// Sampled records.
-constexpr int NAME = 0, NAME_SIZE = 24, SAMPLE_LENGTH = 24, LOOP_START = 26, LOOP_LENGTH = 28,
-              SAMPLE_VOLUME = 30;
-}  // namespace rec
-
-// The bytes of an older synthetic record that the upgrade to the current layout drops, in this
-// order of their old offsets.
-constexpr std::array<int, 9> V2_SPARE_OFFSETS = {14, 19, 22, 26, 27, 28, 29, 30, 31};
-
+// Instrument records are laid out as rec:: in music/instrument_record.h says.
+using V2Spare = std::array<uint8_t, rec::V2_SPARE_BYTES>;
 using Record = std::array<uint8_t, RECORD_SIZE>;
 
-struct Instrument {
+// One instrument slot of a song as its text gives it: the record bytes with the lines they came
+// from (the parser's view of a record is the music module's Instrument).
+struct SongInstrument {
     bool defined = false;  // an undefined slot is 32 zero bytes
     int line = 0;          // where the text defines it (0 when decompiled)
     // raw: record holds the 32 bytes exactly as stored for the song's generation; otherwise the
     // current layout, checked by the compiler.
     bool raw = false;
     Record record{};
-    std::array<uint8_t, 9> v2Spare{};  // dropped bytes of an older synthetic record
+    V2Spare v2Spare{};                  // dropped bytes of an older synthetic record
     std::vector<uint8_t> sampleData;    // signed 8-bit bytes as stored, sampled instruments only
     std::map<std::string, int> fieldLines;  // line of each attribute, for messages
 
-    bool synthetic() const { return defined && record[0] == 0xFF; }
+    bool synthetic() const { return defined && record[rec::MARKER] == SYNTHETIC_MARKER; }
 };
 
 struct VoiceEntry {
@@ -89,7 +74,7 @@ struct Pattern {
 struct Song {
     std::array<uint8_t, TITLE_SIZE> title{};
     Generation generation = Generation::V3;
-    std::array<Instrument, INSTRUMENT_COUNT> instruments;  // instrument k is element k-1
+    std::array<SongInstrument, INSTRUMENT_COUNT> instruments;  // instrument k is element k-1
     std::vector<Position> positions;
     std::map<int, Pattern> patterns;  // by pattern number 1..65535
     std::vector<uint8_t> tables;      // table count × 64 signed bytes as stored

@@ -47,10 +47,10 @@ bool waveKindFromName(const std::string& name, WaveKind& kind) {
     static const struct {
         const char* name;
         WaveKind kind;
-    } NAMES[] = {{"sine", WaveKind::Sine},         {"square", WaveKind::Square},
+    } KindNames[] = {{"sine", WaveKind::Sine},         {"square", WaveKind::Square},
                  {"saw", WaveKind::Saw},           {"triangle", WaveKind::Triangle},
                  {"noise", WaveKind::Noise},       {"ramp", WaveKind::Ramp}};
-    for (const auto& entry : NAMES)
+    for (const auto& entry : KindNames)
         if (name == entry.name) {
             kind = entry.kind;
             return true;

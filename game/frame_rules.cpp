@@ -1,4 +1,4 @@
-#include "game/frame.h"
+#include "game/frame_rules.h"
 
 #include "game/game.h"
 

@@ -5,8 +5,6 @@
 #include "game/data_files.h"
 #include "render/render.h"
 
-#include <GL/gl.h>
-
 const char* const WINDOW_TITLE = "TARVEX 3D - BY THE TARVEX TEAM - TARVEX.EXAMPLE.ORG";
 const char* const WINDOW_CLASS = "Tarvex";
 
@@ -19,21 +17,21 @@ using platform::MessageIcon;
 
 bool failCreation(const char* text) {
     killGLWindow();
-    platform::messageBox(text, "ERROR", MessageButtons::Ok, MessageIcon::Exclamation);
+    platform::messageBox(text, platform::ERROR_CAPTION, MessageButtons::Ok, MessageIcon::Exclamation);
     return false;
 }
 
 // Full screen in the asked mode, or, when the display has none, windowed if the user agrees.
 bool chooseDisplayMode(int width, int height, int bits) {
     if (!fullScreen || platform::changeDisplayMode(width, height, bits)) return true;
-    MessageAnswer answer = platform::messageBox(
-        "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
-        "Open GL", MessageButtons::YesNo, MessageIcon::Exclamation);
+    MessageAnswer answer = platform::messageBox(FULL_SCREEN_QUESTION, FULL_SCREEN_CAPTION,
+                                                MessageButtons::YesNo, MessageIcon::Exclamation);
     if (answer == MessageAnswer::Yes) {
         fullScreen = false;
         return true;
     }
-    platform::messageBox("Program Will Now Close.", "ERROR", MessageButtons::Ok, MessageIcon::Stop);
+    platform::messageBox(PROGRAM_WILL_CLOSE, platform::ERROR_CAPTION, MessageButtons::Ok,
+                         MessageIcon::Stop);
     return false;
 }
 }  // namespace
@@ -43,12 +41,12 @@ bool createGLWindow(const char* title, int width, int height, int bits, bool ful
     platform::setWindowClass(WINDOW_CLASS);
     if (!chooseDisplayMode(width, height, bits)) return false;
     if (fullScreen) platform::showCursor(false);
-    if (!platform::createWindow(title, width, height, fullScreen)) return failCreation("Window Creation Error.");
+    if (!platform::createWindow(title, width, height, fullScreen)) return failCreation(WINDOW_CREATION_FAILED);
     // The pixel format is chosen and set as part of making the context.
-    if (!platform::createGLContext()) return failCreation("Can't Create A GL Rendering Context.");
+    if (!platform::createGLContext()) return failCreation(GL_CONTEXT_FAILED);
     platform::showWindow();
     resizeGL(width, height);
-    if (!initGL()) return failCreation("Initialization Failed.");
+    if (!initGL()) return failCreation(GL_INIT_FAILED);
     initMouse();
     pollMouse();
     return true;
@@ -74,15 +72,8 @@ void toggleFullScreen() {
 }
 
 bool initGL() {
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.2f, 0.6f, 0.8f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // blending stays off until a drawing step needs it
-    glGenTextures(3, textureNames);
+    setInitialGLState();
+    createTextureSlots();
     loadTexture(dataFile(FONT_BITMAP).c_str(), FontTexture);
     loadTexture(dataFile(FILLED_BITMAP).c_str(), FilledTexture);
     loadTexture(dataFile(TRACK_BITMAP).c_str(), TrackTexture);

@@ -16,8 +16,8 @@ using testgl::pixelAtWorld;
 
 namespace {
 
-constexpr int MUZZLE[3] = {51, 77, 26};   // (0.2, 0.3, 0.1)
-constexpr int BARREL[3] = {102, 128, 89}; // (0.4, 0.5, 0.35)
+constexpr int MuzzleColour[3] = {51, 77, 26};   // (0.2, 0.3, 0.1)
+constexpr int BarrelColour[3] = {102, 128, 89}; // (0.4, 0.5, 0.35)
 
 bool isFloor(const testgl::Rgb& c) { return c.b < 10 && c.g > 110 && c.g < 140; }
 bool is(const testgl::Rgb& c, const int rgb[3]) { return near(c, rgb[0], rgb[1], rgb[2], 8); }
@@ -44,9 +44,9 @@ protected:
 
 TEST_F(TankTest, HeadingZeroPointsNoseAndBarrelAlongPlusX) {
     draw("tank-heading0-top");
-    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MUZZLE)) << describe(pixelAtWorld(2.5, 0, 0.53));
+    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MuzzleColour)) << describe(pixelAtWorld(2.5, 0, 0.53));
     EXPECT_TRUE(isFloor(pixelAtWorld(2.66, 0, -0.8))) << "muzzle tip is at x + 2.6";
-    EXPECT_TRUE(is(pixelAtWorld(1.6, 0, 0.5), BARREL)) << describe(pixelAtWorld(1.6, 0, 0.5));
+    EXPECT_TRUE(is(pixelAtWorld(1.6, 0, 0.5), BarrelColour)) << describe(pixelAtWorld(1.6, 0, 0.5));
     // Fender front slopes reach out to x + 2.3; at the rear only to x - 2.1.
     EXPECT_FALSE(isFloor(pixelAtWorld(2.2, 1.3, -0.2)));
     EXPECT_FALSE(isFloor(pixelAtWorld(2.2, -1.3, -0.2)));
@@ -62,8 +62,8 @@ TEST_F(TankTest, TurretTurnsOnTopOfTheHull) {
     players[0].turretAngle = -90;
     draw("tank-heading90-turret-90");
     // The barrel points along +X ...
-    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MUZZLE)) << describe(pixelAtWorld(2.5, 0, 0.53));
-    EXPECT_TRUE(is(pixelAtWorld(1.6, 0, 0.5), BARREL));
+    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MuzzleColour)) << describe(pixelAtWorld(2.5, 0, 0.53));
+    EXPECT_TRUE(is(pixelAtWorld(1.6, 0, 0.5), BarrelColour));
     EXPECT_TRUE(isFloor(pixelAtWorld(-2.5, 0, -0.8)));
     // ... while the hull points along +Y: the fender fronts reach y + 2.3, the rears y - 2.1.
     EXPECT_FALSE(isFloor(pixelAtWorld(1.3, 2.2, -0.2)));
@@ -72,7 +72,7 @@ TEST_F(TankTest, TurretTurnsOnTopOfTheHull) {
     // Spinning the turret a full turn further changes nothing.
     players[0].turretAngle = 270;
     draw(nullptr);
-    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MUZZLE));
+    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MuzzleColour));
 }
 
 TEST_F(TankTest, BlackTankKeepsItsFixedColours) {
@@ -80,8 +80,8 @@ TEST_F(TankTest, BlackTankKeepsItsFixedColours) {
     draw("tank-black");
     EXPECT_TRUE(near(pixelAtWorld(0, 0, 0.8), 0, 0, 0, 3)) << "turret top";
     EXPECT_TRUE(near(pixelAtWorld(0, 1.3, 0.1), 0, 0, 0, 3)) << "fender top";
-    EXPECT_TRUE(is(pixelAtWorld(1.6, 0, 0.5), BARREL));
-    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MUZZLE));
+    EXPECT_TRUE(is(pixelAtWorld(1.6, 0, 0.5), BarrelColour));
+    EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MuzzleColour));
 }
 
 // The chase camera looks at the rear ends of the tracks, which carry the tread texture.

@@ -1,118 +1,21 @@
+// Reading song text into a Song, line by line, with a diagnostic for every mistake.
 #include "tools/song/text_format.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <sstream>
 
+#include "tools/song/text_tokens.h"
 #include "tools/song/waveforms.h"
 
 namespace song {
 
 namespace {
 
-const char* const NOTE_NAMES[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
-                                    "F#", "G-", "G#", "A-", "A#", "B-"};
-
-struct Token {
-    std::string text;
-    bool quoted = false;
-};
-
-struct Line {
-    int number = 0;
-    std::vector<Token> tokens;
-};
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// Splits one line into tokens: words, and quoted strings with the escapes \" \\ \xNN. A ';'
-// outside a string starts a comment.
-bool tokenize(const std::string& text, std::vector<Token>& tokens, std::string& error) {
-    size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == ';') break;
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
-            continue;
-        }
-        Token token;
-        if (c == '"') {
-            token.quoted = true;
-            ++i;
-            bool closed = false;
-            while (i < text.size()) {
-                char d = text[i++];
-                if (d == '"') {
-                    closed = true;
-                    break;
-                }
-                if (d != '\\') {
-                    token.text += d;
-                    continue;
-                }
-                if (i >= text.size()) break;
-                char e = text[i++];
-                if (e == '"' || e == '\\') {
-                    token.text += e;
-                } else if (e == 'x' && i + 1 < text.size() && hexDigit(text[i]) >= 0 &&
-                           hexDigit(text[i + 1]) >= 0) {
-                    token.text += static_cast<char>(hexDigit(text[i]) * 16 + hexDigit(text[i + 1]));
-                    i += 2;
-                } else {
-                    error = std::string("unknown escape '\\") + e + "' in a string (use \\\", \\\\ or \\xNN)";
-                    return false;
-                }
-            }
-            if (!closed) {
-                error = "string without its closing quote";
-                return false;
-            }
-        } else {
-            while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])) &&
-                   text[i] != ';' && text[i] != '"')
-                token.text += text[i++];
-        }
-        tokens.push_back(token);
-    }
-    return true;
-}
-
-// Decimal with an optional sign, or hexadecimal after '$' or "0x".
-bool parseNumber(const std::string& text, long& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= text.size()) return false;
-    long v = 0;
-    for (; i < text.size(); ++i) {
-        int d = base == 16 ? hexDigit(text[i]) : (std::isdigit(static_cast<unsigned char>(text[i])) ? text[i] - '0' : -1);
-        if (d < 0) return false;
-        v = v * base + d;
-        if (v > 100000000) return false;
-    }
-    value = negative ? -v : v;
-    return true;
-}
-
 bool isTopKeyword(const std::string& word) {
-    static const char* const WORDS[] = {"title", "generation", "table", "instrument",
+    static const char* const TopKeywords[] = {"title", "generation", "table", "instrument",
                                         "pattern", "positions", "trailer", "cut-to"};
-    for (const char* w : WORDS)
+    for (const char* w : TopKeywords)
         if (word == w) return true;
     return false;
 }
@@ -121,25 +24,6 @@ struct TableDef {
     int line = 0;
     std::vector<uint8_t> values;
 };
-
-// Field layout of the five synthesis units in a current-layout record; -1 = the unit has no
-// such field.
-struct UnitLayout {
-    const char* name;
-    int control, table, length, speed, delay, depth;
-};
-
-const UnitLayout UNITS[] = {
-    {"volume-envelope", rec::VOL_CONTROL, rec::VOL_TABLE, rec::VOL_LENGTH, rec::VOL_SPEED, -1, -1},
-    {"pitch-modulation", rec::PITCH_CONTROL, rec::PITCH_TABLE, rec::PITCH_LENGTH, rec::PITCH_SPEED,
-     rec::PITCH_DELAY, rec::PITCH_DEPTH},
-    {"inversion-envelope", rec::INV_CONTROL, rec::INV_TABLE, rec::INV_LENGTH, rec::INV_SPEED,
-     rec::INV_DELAY, -1},
-    {"tail-modulation", rec::TAIL_CONTROL, rec::TAIL_TABLE, rec::TAIL_LENGTH, rec::TAIL_SPEED,
-     rec::TAIL_DELAY, -1},
-};
-
-const char* const EFFECT_TYPE_NAMES[] = {"off", "average", "morph-inverted", "morph", "morph-next"};
 
 class Reader {
 public:
@@ -155,9 +39,9 @@ public:
             const size_t before = diagnostics_.size();
             topLevel(t);
             // The lines of a block whose header is wrong would only repeat the mistake.
-            static const char* const OPENERS[] = {"table", "instrument", "pattern", "positions", "trailer"};
+            static const char* const BlockOpeners[] = {"table", "instrument", "pattern", "positions", "trailer"};
             if (diagnostics_.size() != before &&
-                std::find(std::begin(OPENERS), std::end(OPENERS), t[0].text) != std::end(OPENERS))
+                std::find(std::begin(BlockOpeners), std::end(BlockOpeners), t[0].text) != std::end(BlockOpeners))
                 block_ = Block::Skip;
             return;
         }
@@ -305,7 +189,7 @@ private:
                 int* field;
             };
             int seed = 0;
-            const Option OPTIONS[] = {
+            const Option Options[] = {
                 {"length", true, true, 1, sample ? 131070 : 255 * 64, &recipe.length},
                 {"amplitude", true, true, 0, 127, &recipe.amplitude},
                 {"cycles", false, true, 1, 64, &recipe.cycles},
@@ -318,7 +202,7 @@ private:
                 {"seed", true, true, 0, 99999999, &seed},
             };
             const Option* option = nullptr;
-            for (const Option& o : OPTIONS)
+            for (const Option& o : Options)
                 if (key == o.key && (sample ? o.forSample : o.forTable)) option = &o;
             if (!option) {
                 error("unknown option '" + key + "' for a generated " + (sample ? "sample" : "table"));
@@ -368,11 +252,11 @@ private:
         long n;
         if (t.size() < 3) return error("instrument wants a number and a kind: synth, sample or raw");
         if (!number(t[1], 1, 15, "instrument", n)) return;
-        Instrument& ins = song_.instruments[n - 1];
+        SongInstrument& ins = song_.instruments[n - 1];
         if (ins.defined)
             return error("instrument " + t[1].text + " is defined twice (first on line " +
                          std::to_string(ins.line) + ")");
-        ins = Instrument{};
+        ins = SongInstrument{};
         ins.defined = true;
         ins.line = line_;
         instrument_ = &ins;
@@ -383,7 +267,7 @@ private:
         if (kind == "synth") {
             kind_ = Kind::Synth;
             if (t.size() != 3) error("'instrument N synth' takes nothing more; its units follow on their own lines");
-            ins.record[rec::MARKER] = 0xFF;
+            ins.record[rec::MARKER] = SYNTHETIC_MARKER;
             for (int speed : {rec::VOL_SPEED, rec::PITCH_SPEED, rec::INV_SPEED, rec::EFFECT_SPEED,
                               rec::TAIL_SPEED})
                 ins.record[speed] = 1;
@@ -395,7 +279,7 @@ private:
             if (name.size() > rec::NAME_SIZE)
                 return error("the instrument name has " + std::to_string(name.size()) +
                              " characters; at most 24 fit");
-            if (!name.empty() && static_cast<uint8_t>(name[0]) == 0xFF)
+            if (!name.empty() && static_cast<uint8_t>(name[0]) == SYNTHETIC_MARKER)
                 return error("a sample's name cannot begin with the byte FF (that marks a synth)");
             std::copy(name.begin(), name.end(), ins.record.begin());
         } else if (kind == "raw") {
@@ -419,7 +303,7 @@ private:
 
     void instrumentLine(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         if (word == "data") {
             if (kind_ == Kind::Synth) return error("a synth has no sample data");
             if (!source_.empty() && source_ != "data")
@@ -437,7 +321,7 @@ private:
 
     void sampleLine(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         long v, w;
         if (word == "volume") {
             if (t.size() != 2) return error("volume wants one number 0..64");
@@ -478,7 +362,7 @@ private:
 
     void synthLine(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         long v, w;
         if (word == "wave") {
             if (t.size() != 4 || t[2].text != "length")
@@ -497,7 +381,7 @@ private:
             if (!once(word)) return;
             long type = -1;
             for (int k = 0; k < 5; ++k)
-                if (t[1].text == EFFECT_TYPE_NAMES[k]) type = k;
+                if (t[1].text == EffectTypeNames[k]) type = k;
             if (type < 0 && !number(t[1], 0, 255, "waveform effect type", type)) return;
             ins.record[rec::EFFECT_TYPE] = static_cast<uint8_t>(type);
             for (size_t i = 2; i < t.size(); i += 2) {
@@ -508,20 +392,20 @@ private:
                     return error("unknown waveform-effect option '" + t[i].text + "' (speed or delay)");
             }
         } else if (word == "v2-spare") {
-            if (t.size() != 10) return error("v2-spare wants 9 bytes in hex");
+            if (t.size() != 1 + ins.v2Spare.size()) return error("v2-spare wants 9 bytes in hex");
             if (!once(word)) return;
-            for (int i = 0; i < 9; ++i)
+            for (size_t i = 0; i < ins.v2Spare.size(); ++i)
                 if (!hexByte(t[1 + i], ins.v2Spare[i])) return;
         } else {
-            for (const UnitLayout& unit : UNITS)
+            for (const rec::UnitLayout& unit : rec::UnitLayouts)
                 if (word == unit.name) return unitLine(t, unit);
             error("unknown synth attribute '" + word + "' (wave, volume, volume-envelope, "
                   "pitch-modulation, inversion-envelope, waveform-effect, tail-modulation)");
         }
     }
 
-    void unitLine(const std::vector<Token>& t, const UnitLayout& unit) {
-        Instrument& ins = *instrument_;
+    void unitLine(const std::vector<Token>& t, const rec::UnitLayout& unit) {
+        SongInstrument& ins = *instrument_;
         if (t.size() < 2) return error(std::string(unit.name) + " wants a control: off, once or repeat");
         if (!once(unit.name)) return;
         long v;
@@ -560,11 +444,11 @@ private:
     }
 
     void finishInstrument() {
-        Instrument& ins = *instrument_;
+        SongInstrument& ins = *instrument_;
         const int line = ins.fieldLines.count("data") ? ins.fieldLines["data"] : ins.line;
         if (kind_ == Kind::Raw) {
             // Raw records are taken as stored: their data is what the game reads for them.
-            size_t want = ins.record[0] == 0xFF ? 0 : bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
+            size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
             if (ins.sampleData.size() != want)
                 error("raw instrument " + std::to_string(instrumentNumber_) + " declares " +
                       std::to_string(want) + " sample bytes but its data holds " +
@@ -674,7 +558,7 @@ private:
     bool seenPositions_ = false;
     std::map<int, TableDef> tables_;
     TableDef* table_ = nullptr;
-    Instrument* instrument_ = nullptr;
+    SongInstrument* instrument_ = nullptr;
     int instrumentNumber_ = 0;
     Kind kind_ = Kind::Synth;
     std::string source_;
@@ -683,74 +567,7 @@ private:
     int rows_ = 0;
 };
 
-std::string quoted(const uint8_t* bytes, size_t size) {
-    while (size > 0 && bytes[size - 1] == 0) --size;
-    std::string out = "\"";
-    for (size_t i = 0; i < size; ++i) {
-        uint8_t c = bytes[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out + "\"";
-}
-
-// Each byte as a space and two upper-case hex digits.
-void writeHexBytes(std::ostringstream& out, const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
-        out << hex;
-    }
-}
-
-void writeHexLines(std::ostringstream& out, const std::vector<uint8_t>& bytes, const char* indent) {
-    for (size_t i = 0; i < bytes.size(); i += 32) {
-        out << indent << "data";
-        writeHexBytes(out, &bytes[i], std::min<size_t>(32, bytes.size() - i));
-        out << "\n";
-    }
-}
-
-std::string controlName(uint8_t control) {
-    return control == 0 ? "off" : control == 1 ? "once" : control == 2 ? "repeat" : std::to_string(control);
-}
-
-void writeSynth(std::ostringstream& out, const Instrument& ins) {
-    const Record& r = ins.record;
-    out << "  wave " << int(r[rec::WAVE_TABLE]) << " length " << 2 * readU16(&r[rec::WAVE_LENGTH]) << "\n";
-    out << "  volume " << int(r[rec::VOLUME]) << "\n";
-    for (const UnitLayout& unit : UNITS) {
-        out << "  " << unit.name << " " << controlName(r[unit.control]) << " table " << int(r[unit.table])
-            << " length " << readU16(&r[unit.length]);
-        if (unit.depth >= 0) out << " depth " << int(r[unit.depth]);
-        if (unit.delay >= 0) out << " delay " << int(r[unit.delay]);
-        out << " speed " << int(r[unit.speed]) << "\n";
-    }
-    uint8_t type = r[rec::EFFECT_TYPE];
-    out << "  waveform-effect " << (type < 5 ? EFFECT_TYPE_NAMES[type] : std::to_string(type))
-        << " speed " << int(r[rec::EFFECT_SPEED]) << " delay " << int(r[rec::EFFECT_DELAY]) << "\n";
-    if (std::any_of(ins.v2Spare.begin(), ins.v2Spare.end(), [](uint8_t b) { return b != 0; })) {
-        out << "  v2-spare";
-        writeHexBytes(out, ins.v2Spare.data(), ins.v2Spare.size());
-        out << "\n";
-    }
-}
-
 }  // namespace
-
-std::string noteName(int note) {
-    if (note == 0) return "---";
-    if (note < 1 || note > 48) return "";
-    return std::string(NOTE_NAMES[(note - 1) % 12]) + std::to_string((note - 1) / 12 + 1);
-}
 
 bool noteFromName(const std::string& name, int& note) {
     if (name == "---") {
@@ -761,7 +578,7 @@ bool noteFromName(const std::string& name, int& note) {
     std::string head = name.substr(0, 2);
     head[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(head[0])));
     for (int k = 0; k < 12; ++k) {
-        if (head != NOTE_NAMES[k]) continue;
+        if (head != NoteNames[k]) continue;
         if (name[2] < '1' || name[2] > '4') return false;
         note = (name[2] - '1') * 12 + k + 1;
         return true;
@@ -791,88 +608,6 @@ bool readSongText(const std::string& text, const std::string& baseDir, Song& son
     }
     reader.finish();
     return diagnostics.size() == before;
-}
-
-std::string writeSongText(const Song& song) {
-    std::ostringstream out;
-    out << "; four-voice song, see docs/song-format.md\n";
-    out << "title " << quoted(song.title.data(), song.title.size()) << "\n";
-    if (song.generation != Generation::V3) out << "generation " << generationName(song.generation) << "\n";
-
-    for (size_t t = 0; t * TABLE_SIZE < song.tables.size(); ++t) {
-        out << "\ntable " << t << " values\n";
-        const uint8_t* values = &song.tables[t * TABLE_SIZE];
-        size_t used = TABLE_SIZE;
-        while (used > 0 && values[used - 1] == 0) --used;
-        for (size_t i = 0; i < used; i += 16) {
-            out << " ";
-            for (size_t j = i; j < i + 16 && j < used; ++j) out << " " << int(static_cast<int8_t>(values[j]));
-            out << "\n";
-        }
-    }
-
-    for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const Instrument& ins = song.instruments[k];
-        if (!ins.defined) continue;
-        out << "\ninstrument " << k + 1;
-        if (ins.raw) {
-            out << " raw";
-            writeHexBytes(out, ins.record.data(), ins.record.size());
-            out << "\n";
-        } else if (ins.synthetic()) {
-            out << " synth\n";
-            writeSynth(out, ins);
-            continue;
-        } else {
-            out << " sample " << quoted(ins.record.data(), rec::NAME_SIZE) << "\n";
-            out << "  volume " << readU16(&ins.record[rec::SAMPLE_VOLUME]) << "\n";
-            out << "  loop " << readU16(&ins.record[rec::LOOP_START]) << " "
-                << 2 * readU16(&ins.record[rec::LOOP_LENGTH]) << "\n";
-        }
-        writeHexLines(out, ins.sampleData, "  ");
-    }
-
-    for (const auto& [number, pattern] : song.patterns) {
-        out << "\npattern " << number << "\n";
-        for (int r = 0; r < PATTERN_ROWS; ++r) {
-            const uint8_t* row = &pattern.bytes[r * 3];
-            std::string note = noteName(static_cast<int8_t>(row[0]));
-            if (note.empty()) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "$%02X", row[0]);
-                note = hex;
-            }
-            char text[32];
-            int instrument = row[1] >> 4;
-            if (instrument == 0) std::snprintf(text, sizeof text, "  %s ..", note.c_str());
-            else std::snprintf(text, sizeof text, "  %s %02d", note.c_str(), instrument);
-            out << text;
-            if ((row[1] & 15) == 0 && row[2] == 0) out << " ...\n";
-            else {
-                std::snprintf(text, sizeof text, " %X%02X\n", row[1] & 15, row[2]);
-                out << text;
-            }
-        }
-    }
-
-    out << "\npositions\n";
-    for (size_t p = 0; p < song.positions.size(); ++p) {
-        out << " ";
-        for (const VoiceEntry& entry : song.positions[p].voices) {
-            out << " " << (entry.pattern ? std::to_string(entry.pattern) : "--");
-            if (entry.noteTranspose || entry.instrumentTranspose)
-                out << ":" << int(static_cast<int8_t>(entry.noteTranspose));
-            if (entry.instrumentTranspose) out << ":" << int(entry.instrumentTranspose);
-        }
-        out << "  ; " << p << "\n";
-    }
-
-    if (!song.trailer.empty()) {
-        out << "\ntrailer\n";
-        writeHexLines(out, song.trailer, "  ");
-    }
-    if (song.cutTo >= 0) out << "\n; the module file ends inside its tables or samples\ncut-to " << song.cutTo << "\n";
-    return out.str();
 }
 
 }  // namespace song
