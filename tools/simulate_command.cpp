@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "game/frame.h"
 #include "game/game.h"
 #include "platform/keys.h"
 #include "tools/commands.h"
+#include "tools/frame_step.h"
 #include "tools/json_text.h"
 
 namespace {
@@ -189,12 +189,7 @@ int runSimulateCommand(int argc, char** argv) {
                 return 0;
             }
         }
-        int cameras[2];
-        const int views = frameViews(cameras);
-        for (int v = 0; v < views; ++v)
-            if (hitCountdown >= 0) hitCountdownStep();  // run by each scene draw
-        runFrameRules();
-        endFrame();
+        runGameFrame();
         const std::string line = stateLine(frame);
         std::fwrite(line.data(), 1, line.size(), stdout);
     }

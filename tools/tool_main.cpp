@@ -16,6 +16,7 @@ const Command COMMANDS[] = {
     {"playfield", runPlayfieldCommand, "playfield FILE"},
     {"simulate", runSimulateCommand,
      "simulate --playfield FILE --frames N [--keys SCRIPT] [--seed S]"},
+    {"soak", runSoakCommand, "soak [--playfield FILE] [--frames N] [--seed S]"},
     {"music", runMusicCommand,
      "music render MODULE OUT.wav [--ticks N | --seconds S]\n  music info MODULE"},
     {"song", runSongCommand,
