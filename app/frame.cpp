@@ -77,7 +77,7 @@ void renderFrame() {
     for (int view = 0; view < views; ++view) {
         activeCamera = cameras[view];
         applyViewLayout(view, views);
-        drawScene();
+        drawScene(view == 0);
     }
 
     switch (runFrameRules()) {

@@ -25,10 +25,25 @@ void hitWalls(Bullet& bullet, float nextX, float nextY) {
     }
 }
 
-void hitTanks(int i) {
+// True when the bullet's position lies in tank j's hull box, in the tank's own frame.
+bool inHullBox(const Bullet& bullet, const Player& tank) {
+    const float dx = bullet.x - tank.x;
+    const float dy = bullet.y - tank.y;
+    const float theta = -tank.heading * DEG_TO_RAD;
+    const float c = std::cos(theta), s = std::sin(theta);
+    const float u = dx * c - dy * s;  // along the tank's heading
+    const float v = dx * s + dy * c;  // across it
+    return -TANK_REAR <= u && u <= TANK_FRONT && -TANK_HALF_WIDTH <= v && v <= TANK_HALF_WIDTH;
+}
+
+// The shooter's safety is judged on the life the bullet had when this step began: a wall met
+// in the same step empties the slot (life -1), which must not make a point-blank shot turn on
+// the tank that fired it.
+void hitTanks(int i, int32_t lifeAtStart) {
     Bullet& bullet = bullets[i];
     for (int j = 0; j < playerCount; ++j) {
-        if (!bulletHitsTank(j, i)) continue;
+        if (j == i && lifeAtStart >= OWN_TANK_SAFE_LIFE) continue;
+        if (!inHullBox(bullet, players[j])) continue;
         Player& target = players[j];
         if (target.powerupKind == Shield) {
             target.powerupKind = NoPowerup;
@@ -50,10 +65,11 @@ void stepBullet(int i) {
         bullet.vx = BULLET_SPEED * std::cos(bullet.heading * DEG_TO_RAD);
         bullet.vy = BULLET_SPEED * std::sin(bullet.heading * DEG_TO_RAD);
     }
+    const int32_t lifeAtStart = bullet.life;
     const float nextX = bullet.x + bullet.vx;
     const float nextY = bullet.y + bullet.vy;
     hitWalls(bullet, nextX, nextY);
-    hitTanks(i);  // tested at the position before this step's move
+    hitTanks(i, lifeAtStart);  // tested at the position before this step's move
     bullet.x += bullet.vx;
     bullet.y += bullet.vy;
 }
@@ -63,11 +79,5 @@ bool bulletHitsTank(int j, int i) {
     const Bullet& bullet = bullets[i];
     const Player& tank = players[j];
     if (j == i && bullet.life >= OWN_TANK_SAFE_LIFE) return false;
-    const float dx = bullet.x - tank.x;
-    const float dy = bullet.y - tank.y;
-    const float theta = -tank.heading * DEG_TO_RAD;
-    const float c = std::cos(theta), s = std::sin(theta);
-    const float u = dx * c - dy * s;  // along the tank's heading
-    const float v = dx * s + dy * c;  // across it
-    return -TANK_REAR <= u && u <= TANK_FRONT && -TANK_HALF_WIDTH <= v && v <= TANK_HALF_WIDTH;
+    return inHullBox(bullet, tank);
 }

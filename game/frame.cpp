@@ -29,4 +29,15 @@ FrameBranch runFrameRules() {
     return FrameBranch::Title;
 }
 
-void endFrame() { frameTime += 0.01f; }
+namespace {
+// A single-precision clock that only grows loses its step after some hours (at 32768 the 0.01
+// rounds to 0.0117, later to nothing). Just below that it is taken back by 5215 whole turns of
+// the orbit, worked out in double precision so that the camera does not jump: every frame of
+// the first nine hours stays as it was, and the pace holds for as long as the program runs.
+constexpr double ORBIT_TURNS_KEPT = 5215 * 6.283185307179586;  // 32767.07 radians
+}  // namespace
+
+void endFrame() {
+    frameTime += 0.01f;
+    if (frameTime >= ORBIT_TURNS_KEPT) frameTime = static_cast<float>(frameTime - ORBIT_TURNS_KEPT);
+}

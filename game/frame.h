@@ -18,5 +18,5 @@ int frameViews(int cameras[2]);
 // F1/F2/F3, Escape leaving the match, and the match update or the title screen.
 FrameBranch runFrameRules();
 
-// The end of every frame: frameTime advances by 0.01.
+// The end of every frame: frameTime advances by 0.01 (and sheds whole orbits after some hours).
 void endFrame();

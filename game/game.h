@@ -70,7 +70,7 @@ extern bool matchRunning;
 extern int32_t hitCountdown;     // -1 when no hit is being shown
 extern int32_t hitPlayer;
 extern bool engineWanted;
-extern float frameTime;          // +0.01 at the end of every frame
+extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
 extern float bulletSpin;
 extern Powerup powerup;
 extern int32_t spawnTimer;
@@ -87,7 +87,7 @@ void releaseGame();        // frees the arrays and the playfield at shut-down
 void startMatchKeys();     // F1, F2, F3: the first held key starts a match
 bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
 void matchUpdate();
-void hitCountdownStep();   // run by every scene draw while hitCountdown >= 0
+void hitCountdownStep();   // run once per frame, by its first scene draw, while hitCountdown >= 0
 void hitTank(int j);       // a hit without shield: the countdown starts and player j loses a life
 
 // ---- Playfield and collision -------------------------------------------------------------------

@@ -65,6 +65,7 @@ void startMatchKeys() {
 bool leaveMatchKey() {
     if (hitCountdown >= 0 || !takeKey(vk::ESCAPE)) return false;
     matchRunning = false;
+    engineLoopOff();  // no match update runs on the title screen to stop it later
     return true;
 }
 

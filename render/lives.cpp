@@ -84,10 +84,13 @@ void drawDigit(int value, float cx, float cy, float z, float scale) {
 }
 
 void drawLives() {
-    // Over the whole window, also in split screen; this viewport and projection stay in force
-    // for the rest of the scene.
+    // Over the whole window, also in split screen; afterwards the view's own viewport and
+    // projection are back, so that its shields and powerup keep their place and shape.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     glViewport(0, 0, windowWidth, windowHeight);
     glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
     glLoadIdentity();
     gluPerspective(45.0, double(windowWidth) / double(windowHeight > 0 ? windowHeight : 1), 0.1,
                    150.0);
@@ -96,7 +99,13 @@ void drawLives() {
     glColor3f(1, 1, 1);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    if (players == nullptr || playerCount < 2) return;
-    drawDigit(players[0].lives, -0.4f, 0, -1.5f, 0.005f);
-    drawDigit(players[1].lives, 0.4f, 0, -1.5f, 0.005f);
+    if (players != nullptr && playerCount >= 2) {
+        drawDigit(players[0].lives, -0.4f, 0, -1.5f, 0.005f);
+        drawDigit(players[1].lives, 0.4f, 0, -1.5f, 0.005f);
+    }
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }

@@ -17,6 +17,8 @@ constexpr float GLYPH_CELL_HEIGHT = 0.140625f;
 extern unsigned textureNames[3];  // GL texture objects, generated together by initGL
 
 void applyCamera();  // multiplies the modelview matrix by activeCamera's look-at
-void drawScene();    // the whole world for activeCamera into the current viewport
+// The whole world for activeCamera into the current viewport. During a hit pause the pause
+// advances in the frame's first view only, so split screen counts it once per frame too.
+void drawScene(bool firstView = true);
 bool loadTexture(const char* path, int slot);
 void releaseTextureImage();  // frees the last loaded image at shut-down

@@ -8,7 +8,7 @@
 int32_t windowWidth = 800;
 int32_t windowHeight = 600;
 
-void drawScene() {
+void drawScene(bool firstView) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_TEXTURE_2D);  // pieces that need texturing or blending switch them on themselves
@@ -27,8 +27,8 @@ void drawScene() {
     if (hitCountdown < 0) {
         drawBullets();
     } else {
-        // The one place where drawing advances the game: the hit pause runs once per drawn view.
-        hitCountdownStep();
+        // The one place where drawing advances the game: the hit pause, once per frame.
+        if (firstView) hitCountdownStep();
         drawLives();
     }
 

@@ -1,15 +1,12 @@
 // One frame of the game without drawing, in the order the app's frame runs it: the hit
-// countdown step of each drawn view, then the frame's rules, then the frame's end.
+// countdown step (run by the frame's first scene draw), then the frame's rules, then its end.
 #pragma once
 
 #include "game/frame.h"
 #include "game/game.h"
 
 inline FrameBranch runGameFrame() {
-    int cameras[2];
-    const int views = frameViews(cameras);
-    for (int v = 0; v < views; ++v)
-        if (hitCountdown >= 0) hitCountdownStep();  // run by each scene draw
+    if (hitCountdown >= 0) hitCountdownStep();
     const FrameBranch branch = runFrameRules();
     endFrame();
     return branch;

@@ -116,6 +116,29 @@ TEST_F(FrameTest, SplitScreenFrameKeepsTheDividerInTheClearColour) {
     releaseGame();
 }
 
+TEST_F(FrameTest, SplitScreenHitPauseLasts151FramesAndEachHalfKeepsItsView) {
+    openWindow(800, 600);
+    initGame();
+    matchRunning = true;
+    viewMode = SplitView;
+    hitCountdown = 150;
+    hitPlayer = 1;
+    int frames = 0;
+    while (hitCountdown >= 0 && frames < 400) {
+        renderFrame();
+        if (++frames == 1) {
+            // The digits cover the window, then the right half's own view is back for its
+            // shields and powerup.
+            Layout right = readLayout();
+            expectViewport(right, 401, 0, 399, 600);
+            EXPECT_NEAR(right.aspect, 400.0 / 600.0, 1e-5);
+        }
+    }
+    EXPECT_EQ(frames, 151);
+    matchRunning = false;
+    releaseGame();
+}
+
 TEST_F(FrameTest, TitleFrameUsesOneViewWhateverTheViewMode) {
     openWindow(400, 300);
     initGame();

@@ -32,10 +32,7 @@ PlayfieldBlock block(float xMin, float yMin, float xMax, float yMax) {
 }
 
 void runFrame() {
-    int cameras[2];
-    const int views = frameViews(cameras);
-    for (int v = 0; v < views; ++v)
-        if (hitCountdown >= 0) hitCountdownStep();
+    if (hitCountdown >= 0) hitCountdownStep();  // in the first view drawn
     runFrameRules();
     endFrame();
 }

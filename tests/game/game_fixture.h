@@ -14,7 +14,7 @@ std::string writeTempFile(const std::string& name, const std::string& text);
 void setBlocks(const std::vector<PlayfieldBlock>& blocks);
 PlayfieldBlock block(float xMin, float yMin, float xMax, float yMax);
 
-// One frame as the app runs it, without drawing: the countdown step once per view drawn.
+// One frame as the app runs it, without drawing: the countdown step once per frame.
 void runFrame();
 void press(int key);  // a key-down message
 void release(int key);

@@ -1,4 +1,5 @@
 // Bullet flight: lifetime, own-tank safety, walls in each variant, shields and hits.
+#include "platform/keys.h"
 #include "tests/game/game_fixture.h"
 
 namespace {
@@ -99,6 +100,22 @@ TEST_F(Bullets, RegularBulletDiesAtAWallButStillMoves) {
     const float x = bullets[0].x;
     stepBullet(0);  // empty: no further step
     EXPECT_FLOAT_EQ(bullets[0].x, x);
+}
+
+TEST_F(Bullets, PointBlankShotIntoAWallEndsThereAndSparesTheShooter) {
+    // The bullet leaves 2.1 ahead, still inside the shooter's hull box, and meets the wall in
+    // its first step: the safety counts from the life the bullet had when that step began.
+    setBlocks({block(-27.6f, -5, -20, 5)});  // 0.1 beyond player 0's front edge
+    for (GameMode mode : {Regular, Steerable}) {
+        SCOPED_TRACE(mode);
+        gameMode = mode;
+        press(vk::letter('X'));
+        for (int u = 0; u < 10; ++u) matchUpdate();
+        release(vk::letter('X'));
+        EXPECT_LT(bullets[0].life, 0);
+        EXPECT_EQ(players[0].lives, 5);
+        EXPECT_EQ(hitCountdown, -1);
+    }
 }
 
 TEST_F(Bullets, BouncingOffASideReversesVx) {

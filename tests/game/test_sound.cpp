@@ -73,6 +73,19 @@ TEST_F(Sounds, TurningOnlyTheTurretStartsNoEngine) {
     EXPECT_EQ(playsOf("data/TankDrive.wav"), 1);
 }
 
+TEST_F(Sounds, LeavingTheMatchStopsTheEngineLoop) {
+    press(vk::letter('W'));
+    runFrame();
+    ASSERT_EQ(playsOf("data/TankDrive.wav"), 1);
+    press(vk::ESCAPE);
+    runFrame();
+    ASSERT_FALSE(matchRunning);
+    ASSERT_EQ(recording::wavePlays.size(), 2u);
+    EXPECT_EQ(recording::wavePlays[1].path, "");  // stop
+    runFrame();  // the title screen asks nothing more of the wave player
+    EXPECT_EQ(recording::wavePlays.size(), 2u);
+}
+
 TEST_F(Sounds, HitPlaysTheExplosionAndTheCountdownKeepsTheLoopOff) {
     press(vk::letter('W'));
     matchUpdate();

@@ -114,7 +114,7 @@ TEST_F(SceneTest, ArenaFromTheOrbitAndTheRealPlayfield) {
     playfield.blockCount = 0;
 }
 
-TEST_F(SceneTest, HitPauseDrawsTheLivesInsteadOfTheBulletsAndAdvancesOncePerView) {
+TEST_F(SceneTest, HitPauseDrawsTheLivesInsteadOfTheBulletsAndAdvancesInTheFirstView) {
     players[0].lives = 5;
     players[1].lives = 4;
     bullets[0].life = 10;
@@ -151,16 +151,18 @@ TEST_F(SceneTest, HitPauseDrawsTheLivesInsteadOfTheBulletsAndAdvancesOncePerView
     // The window centre between them stays free.
     EXPECT_FALSE(white(pixel(400, 300)));
 
-    // The lives cover the whole window even when the view was a split-screen half; the view's
-    // own viewport is replaced by the full window for the rest of the scene.
+    // The lives cover the whole window even when the view was a split-screen half; the half's
+    // own viewport is back for the rest of the scene. A second view does not advance the pause.
     testgl::setView(401, 0, 399, 600);
     testgl::clearFrame();
-    drawScene();
+    drawScene(false);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[0], 401);
+    EXPECT_EQ(viewport[2], 399);
+    testgl::setView(0, 0, 800, 600);  // where the digits were drawn
     EXPECT_TRUE(white(digitPixel(-0.4f, 0, 30)));
-    EXPECT_EQ(hitCountdown, 98);
+    EXPECT_EQ(hitCountdown, 99);
 }
 
 TEST_F(SceneTest, LastCountdownStepRestartsAndBulletsReturnAfterThePause) {

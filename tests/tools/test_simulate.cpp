@@ -58,14 +58,14 @@ TEST(Simulate, ShotHitsTheOtherTankAndTheCountdownRestartsPlay) {
     EXPECT_LT(after["bullets"][0]["life"].integer(), 0);
 }
 
-TEST(Simulate, SplitScreenCountdownTakes76Frames) {
+TEST(Simulate, SplitScreenCountdownTakes151FramesAsInOneView) {
     const ToolRun run = simulate(std::string(DRIVE_AND_FIRE) + "2 down 7\n", 600);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const int hit = firstFrameWhere(run, [](const Json& s) { return s["hitCountdown"].integer() >= 0; });
     ASSERT_GT(hit, 0);
     EXPECT_EQ(run.lines[hit]["viewMode"].integer(), 6);
-    EXPECT_GE(run.lines[hit + 75]["hitCountdown"].integer(), 0);
-    EXPECT_EQ(run.lines[hit + 76]["hitCountdown"].integer(), -1);
+    EXPECT_GE(run.lines[hit + 150]["hitCountdown"].integer(), 0);
+    EXPECT_EQ(run.lines[hit + 151]["hitCountdown"].integer(), -1);
 }
 
 TEST(Simulate, MatchEndsAfterFiveHits) {
