@@ -23,8 +23,8 @@ echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_TESTS=ON -DTARVEX_BENCH=OFF \
   -DTARVEX_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all >/dev/null
 cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-LSAN_OPTIONS=suppressions=$PWD/tests/leak-suppressions.txt \
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+LSAN_OPTIONS=suppressions=$PWD/tests/leak-suppressions.txt:print_suppressions=0 \
 xvfb-run -a -s "-screen 0 800x600x24" \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE faulty_data
 

@@ -66,19 +66,17 @@ shot() { import -window root -crop 800x600+0+0 rgb:- 2>/dev/null | md5sum; }
 boxes() { xwininfo -root -children 2>/dev/null | grep -oE "\"(ERROR|Error)\"" | tr -d "\"" || true; }
 alive() { kill -0 "$pid" 2>/dev/null; }
 
-# Waits up to 5 s for a box with caption $1, puts the pointer on it and presses Return.
+# Waits up to 20 s (start-up included) for a box with caption $1, gives it the keyboard focus
+# (the full-screen game window holds it otherwise) and presses Return.
 answer() {
-  local line geometry
-  for i in $(seq 50); do
-    line=$(xwininfo -root -children 2>/dev/null | grep -m1 "\"$1\"" || true)
-    [ -n "$line" ] && break
+  local box=""
+  for i in $(seq 200); do
+    box=$(xwininfo -root -children 2>/dev/null | grep -m1 "\"$1\"" | awk "{print \$1}")
+    [ -n "$box" ] && break
     sleep 0.1
   done
-  [ -n "$line" ] || return 1
-  set -- $(echo "$line" | sed -E "s/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*/\3 \4 \1 \2/")
-  xdotool mousemove $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))
-  sleep 0.2
-  xdotool key Return
+  [ -n "$box" ] || return 1
+  xdotool windowfocus --sync "$box" key Return
   for i in $(seq 30); do [ -z "$(boxes)" ] && return 0; sleep 0.1; done
   return 1
 }
@@ -96,11 +94,17 @@ run_case() {  # run_case FILE DAMAGE: empty output when all went well, else what
       answer "$caption" || { echo "no \"$caption\" box answered"; kill -9 $pid; wait $pid; return; }
     done
   fi
-  # Title screen within 5 s: the game window shows and the orbiting camera moves.
-  for i in $(seq 25); do
-    xdotool search --onlyvisible --name "^TARVEX 3D" >/dev/null 2>&1 && break
+  # The title screen within 5 s of the last answer (20 s of start-up when no box is due): the
+  # game window shows and the orbiting camera moves.
+  local wait=25
+  [ "$want_boxes" = - ] && wait=100
+  local game=""
+  for i in $(seq $wait); do
+    game=$(xdotool search --onlyvisible --name "^TARVEX 3D" 2>/dev/null | head -n1)
+    [ -n "$game" ] && break
     sleep 0.2
   done
+  [ -n "$game" ] && xdotool windowfocus --sync "$game"
   sleep 0.5
   a=$(shot); sleep 0.3; b=$(shot)
   [ -n "$(boxes)" ] && { echo "an unexpected \"$(boxes | head -n1)\" box"; kill -9 $pid; wait $pid; return; }
