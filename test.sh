@@ -31,7 +31,7 @@ xvfb-run -a -s "-screen 0 800x600x24" \
 echo "== thread tests under ThreadSanitizer"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF -DTARVEX_BENCH=OFF \
   -DTARVEX_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j"$jobs" --target player_tests platform_audio_tests
+cmake --build build-tsan -j"$jobs" --target player_tests platform_audio_tests platform_audio_loss_tests
 ctest --test-dir build-tsan --output-on-failure -L threads --no-tests=ignore
 
 echo "== fuzz targets, ${fuzz_seconds}s each"

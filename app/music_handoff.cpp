@@ -7,18 +7,17 @@
 #include "audio/player.h"
 #include "music/module.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
-#include <sys/stat.h>
+#include <vector>
+
+#include "platform/file_read.h"
 
 namespace {
 
-std::unique_ptr<uint8_t[]> musicImage;    // the whole music file
+std::vector<uint8_t> musicImage;           // the whole music file
 std::unique_ptr<MusicModule> musicModule;  // built over musicImage; kept only once it parsed
 std::unique_ptr<MusicPlayer> musicPlayer;
-
-constexpr uint64_t LARGEST_FILE = 0xFFFFFFFFull;  // sizes of 4 GiB or more are refused
 
 // Stops and destroys the player. The pointer is cleared first, so a frame that runs behind a
 // message box never sees a player that is being torn down.
@@ -35,58 +34,29 @@ int startNewPlayer() {
     return musicPlayer->start();
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+// The largest module the format can describe is about 5 MB; anything larger is not one.
+constexpr uint64_t LARGEST_MODULE_FILE = uint64_t(16) << 20;
 
-// Opens an existing regular file for reading; null otherwise.
-File openExistingFile(const char* path) {
-    struct stat info {};
-    if (path == nullptr || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-    return File(std::fopen(path, "rb"));
-}
-
-// The file's size, or -1 when it cannot be determined.
-long long fileSize(std::FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0) return -1;
-    return static_cast<long long>(info.st_size);
-}
-
-// Reads the music file into a new image; null after reporting why not.
-std::unique_ptr<uint8_t[]> readMusicFile(const char* path, size_t& size) {
-    File file = openExistingFile(path);
-    if (!file) {
-        platform::errorBox("Could not open file");
-        return nullptr;
+// Reads the music file into image; false after reporting why not.
+bool readMusicFile(const char* path, std::vector<uint8_t>& image) {
+    platform::UserFile file = platform::readUserFile(path, LARGEST_MODULE_FILE);
+    const char* problem = nullptr;
+    switch (file.problem) {
+    case platform::FileProblem::None:
+        if (file.bytes.empty()) problem = "Empty file";
+        break;
+    case platform::FileProblem::SizeUnknown: problem = "Cannot determine filesize"; break;
+    case platform::FileProblem::TooLarge: problem = "Illegal filesize"; break;
+    case platform::FileProblem::OutOfMemory: problem = "Could not allocate memory"; break;
+    case platform::FileProblem::ReadFailed: problem = "Failed to read the complete file"; break;
+    default: problem = "Could not open file"; break;  // missing, a folder, a pipe or a device
     }
-    const long long bytes = fileSize(file.get());
-    if (bytes == 0) {
-        platform::errorBox("Empty file");
-        return nullptr;
+    if (problem) {
+        platform::errorBox(problem);
+        return false;
     }
-    if (bytes < 0) {
-        platform::errorBox("Cannot determine filesize");
-        return nullptr;
-    }
-    if (static_cast<unsigned long long>(bytes) > LARGEST_FILE) {
-        platform::errorBox("Illegal filesize");
-        return nullptr;
-    }
-    size = static_cast<size_t>(bytes);
-    std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size]);
-    if (!image) {
-        platform::errorBox("Could not allocate memory");
-        return nullptr;
-    }
-    const size_t got = std::fread(image.get(), 1, size, file.get());
-    file.reset();
-    if (got != size) {
-        platform::errorBox("Failed to read the complete file");
-        return nullptr;
-    }
-    return image;
+    image.swap(file.bytes);
+    return true;
 }
 
 }  // namespace
@@ -94,10 +64,9 @@ std::unique_ptr<uint8_t[]> readMusicFile(const char* path, size_t& size) {
 void loadMusic(const char* path) {
     releaseMusic();
 
-    size_t size = 0;
-    std::unique_ptr<uint8_t[]> image = readMusicFile(path, size);
-    if (!image) return;
-    std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.get(), size));
+    std::vector<uint8_t> image;
+    if (!readMusicFile(path, image)) return;
+    std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.data(), image.size()));
     if (!module) {
         platform::errorBox("Could not allocate memory");
         return;
@@ -106,7 +75,7 @@ void loadMusic(const char* path) {
         platform::errorBox("No ZQ module");
         return;  // the module, then its image, are freed here
     }
-    musicImage = std::move(image);
+    musicImage.swap(image);  // the bytes stay where the module points
     musicModule = std::move(module);
 
     if (startNewPlayer() > 0) {
@@ -126,7 +95,7 @@ void releaseMusic() {
     dropPlayer();
     // The module goes before the image it was built over.
     musicModule.reset();
-    musicImage.reset();
+    std::vector<uint8_t>().swap(musicImage);
 }
 
 bool musicPlayerExists() { return musicPlayer != nullptr; }

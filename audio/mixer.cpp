@@ -1,5 +1,6 @@
 #include "audio/mixer.h"
 
+#include <new>
 #include <type_traits>
 
 // ---- MixerChannel ----------------------------------------------------------------------------
@@ -113,9 +114,11 @@ bool Mixer::openChannels(int16_t count, bool stereoOutput) {
     if (count < 1) return false;
     channelCount = count;
     stereo = stereoOutput;
-    channels.reset(new MixerChannel[size_t(count)]);
-    block.reset(new uint8_t[BLOCK_BYTES]());
-    return true;
+    // Out of memory is an answer (the player reports the output as not opened), not an end.
+    channels.reset(new (std::nothrow) MixerChannel[size_t(count)]);
+    if (!channels) return false;
+    block.reset(new (std::nothrow) uint8_t[BLOCK_BYTES]());
+    return block != nullptr;
 }
 
 void Mixer::releaseChannels() {

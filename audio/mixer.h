@@ -65,7 +65,7 @@ public:
 
     // ---- channels and mixing --------------------------------------------------------------
     // Allocates channelCount channels in their constructed state and the block; false for a
-    // count below 1. Replaces channels that existed.
+    // count below 1 or when memory runs out. Replaces channels that existed.
     bool openChannels(int16_t channelCount, bool stereo);
     void releaseChannels();
 

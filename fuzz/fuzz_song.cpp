@@ -1,6 +1,8 @@
 // Song text and module bytes. The first input byte chooses: odd, the rest is song text, which is
 // read and compiled (a module only without messages); even, the rest is a module, which must
 // decompile whenever the music parser accepts it, to text that compiles back to the same bytes.
+// Every module compiled is read back with the game's parser, which must find what the compiler
+// wrote: each sample's bytes, length and loop points, each wave's length, every table byte.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,6 +15,35 @@
 
 namespace {
 
+void checkReadBack(const song::Song& song, const std::vector<uint8_t>& module) {
+    if (song.cutTo >= 0) return;  // cut short on purpose: the game reads what is left
+    std::vector<uint8_t> image = module;
+    MusicModule parsed(image.data(), image.size());
+    if (parsed.parse() != 0) std::abort();
+    for (size_t i = 0; i < song.tables.size(); ++i)
+        if (parsed.tableByte(unsigned(i / song::TABLE_SIZE), unsigned(i % song::TABLE_SIZE)) !=
+            uint8_t(song.tables[i] + 128))
+            std::abort();
+    for (int k = 1; k <= song::INSTRUMENT_COUNT; ++k) {
+        const song::Instrument& ins = song.instruments[k - 1];
+        if (!ins.defined) continue;
+        const uint8_t* record = ins.record.data();
+        if (ins.synthetic()) {
+            WaveformQuery wave;
+            if (!parsed.waveform(k, wave)) std::abort();
+            if (!ins.raw && wave.length != 2L * song::readU16(record + song::rec::WAVE_LENGTH)) std::abort();
+            continue;
+        }
+        SampleQuery sample;
+        if (!parsed.sample(k, sample) || sample.length != ins.sampleData.size()) std::abort();
+        for (size_t i = 0; i < ins.sampleData.size(); ++i)
+            if (sample.data[i] != uint8_t(ins.sampleData[i] + 128)) std::abort();
+        if (sample.loopStart != song::readU16(record + song::rec::LOOP_START)) std::abort();
+        if (!ins.raw && sample.loopLength != 2L * song::readU16(record + song::rec::LOOP_LENGTH))
+            std::abort();
+    }
+}
+
 void compileSongText(const std::string& text) {
     // WAV files would make the run depend on the machine's files.
     if (text.find("wav") != std::string::npos) return;
@@ -24,6 +55,7 @@ void compileSongText(const std::string& text) {
         song::songWarnings(song);
     }
     if (!diagnostics.empty() && !module.empty()) std::abort();
+    if (!module.empty()) checkReadBack(song, module);
 }
 
 void decompileModule(const std::vector<uint8_t>& bytes) {
@@ -47,6 +79,7 @@ void decompileModule(const std::vector<uint8_t>& bytes) {
     if (!song::readSongText(song::writeSongText(song), "", again, diagnostics) ||
         !song::compileSong(again, again.generation, module, diagnostics) || module != bytes)
         std::abort();
+    checkReadBack(again, module);
 }
 
 }  // namespace

@@ -19,9 +19,11 @@ int frameViews(int cameras[2]) {
 }
 
 FrameBranch runFrameRules() {
-    if (hitCountdown >= 0) return FrameBranch::Countdown;
+    pauseKeys();
+    if (hitCountdown >= 0) return matchPaused ? FrameBranch::Paused : FrameBranch::Countdown;
     startMatchKeys();
     if (leaveMatchKey()) return FrameBranch::Title;
+    if (matchPaused) return FrameBranch::Paused;
     if (matchRunning) {
         matchUpdate();
         return FrameBranch::Match;
@@ -38,6 +40,7 @@ constexpr double ORBIT_TURNS_KEPT = 5215 * 6.283185307179586;  // 32767.07 radia
 }  // namespace
 
 void endFrame() {
+    if (matchPaused) return;
     frameTime += 0.01f;
     if (frameTime >= ORBIT_TURNS_KEPT) frameTime = static_cast<float>(frameTime - ORBIT_TURNS_KEPT);
 }

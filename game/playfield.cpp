@@ -6,13 +6,12 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <new>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/game.h"
+#include "platform/file_read.h"
 #include "platform/platform.h"
 
 namespace {
@@ -23,20 +22,8 @@ constexpr float COLOUR_SCALE = 0.003921569f;  // 1 / 255
 constexpr float POWERUP_HALF_SIZE = 1.4f;
 constexpr float MIN_TANK_DISTANCE_SQUARED = 23.04f;  // 4.8 squared
 
-// Only a regular file is read: a directory or a device (which may never end) counts as a file
-// that cannot be opened.
-bool readWholeFile(const char* path, std::string& text) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
+// An arena of this size holds about a million walls, far more than the game can test each frame.
+constexpr uint64_t LARGEST_PLAYFIELD_FILE = uint64_t(16) << 20;
 
 // Reads records the way the pattern "%d,%d,%d,%d,%d,%d,%d" does: each integer may be preceded by
 // white space; each comma must follow its integer at once. A record that stops early is dropped
@@ -44,7 +31,8 @@ bool readWholeFile(const char* path, std::string& text) {
 // at a time, so reading always reaches the end.
 class RecordReader {
 public:
-    explicit RecordReader(const std::string& text) : text_(text) {}
+    RecordReader(const std::vector<uint8_t>& bytes)
+        : text_(reinterpret_cast<const char*>(bytes.data()), bytes.size()) {}
 
     bool atEnd() const { return pos_ >= text_.size(); }
 
@@ -95,7 +83,7 @@ private:
         return true;
     }
 
-    const std::string& text_;
+    std::string_view text_;
     size_t pos_ = 0;
 };
 
@@ -137,26 +125,33 @@ void releasePlayfield() {
 
 void loadPlayfield(const char* path) {
     releasePlayfield();
-    std::string text;
-    if (!readWholeFile(path, text)) {
-        platform::errorBox("Cannot open playfield file");
-        return;
-    }
-    std::vector<PlayfieldBlock> records;
-    RecordReader reader(text);
-    int values[7];
-    while (!reader.atEnd())
-        if (reader.readRecord(values) == 7) records.push_back(blockFromRecord(values));
-    if (records.empty()) return;
-    PlayfieldBlock* blocks = new (std::nothrow) PlayfieldBlock[records.size()];
-    if (!blocks || records.size() > static_cast<size_t>(INT32_MAX)) {
-        delete[] blocks;
+    // Anything but a regular file of a sensible size (a folder, a pipe, a device) counts as a
+    // file that cannot be opened; only memory running out has a message of its own.
+    const platform::UserFile file = platform::readUserFile(path, LARGEST_PLAYFIELD_FILE);
+    if (file.problem == platform::FileProblem::OutOfMemory) {
         platform::errorBox("Cannot allocate playfield memory");
         return;
     }
-    for (size_t i = 0; i < records.size(); ++i) blocks[i] = records[i];
+    if (file.problem != platform::FileProblem::None) {
+        platform::errorBox("Cannot open playfield file");
+        return;
+    }
+    // First pass: count the complete records; second pass: store them.
+    size_t count = 0;
+    int values[7];
+    for (RecordReader reader(file.bytes); !reader.atEnd();)
+        if (reader.readRecord(values) == 7) ++count;
+    if (count == 0) return;
+    PlayfieldBlock* blocks = new (std::nothrow) PlayfieldBlock[count];
+    if (!blocks) {
+        platform::errorBox("Cannot allocate playfield memory");
+        return;
+    }
+    size_t stored = 0;
+    for (RecordReader reader(file.bytes); !reader.atEnd() && stored < count;)
+        if (reader.readRecord(values) == 7) blocks[stored++] = blockFromRecord(values);
     playfield.blocks = blocks;
-    playfield.blockCount = static_cast<int32_t>(records.size());
+    playfield.blockCount = static_cast<int32_t>(count);
 }
 
 bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {

@@ -2,11 +2,11 @@
 // RGB rows, bottom row first. All sizes and offsets are checked against the buffer before use.
 #include "image/bmp.h"
 
+#include "platform/file_read.h"
 #include "platform/platform.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 
 namespace {
@@ -304,22 +304,9 @@ std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::strin
 
 namespace {
 
-// Reads the whole file; false when it cannot be opened or read, or is empty (an empty file
-// cannot be mapped, so it counts as one that failed to open). Only regular files are opened: a
-// pipe would block and a device would never end.
-bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    bool ok = !std::ferror(file) && !bytes.empty();
-    std::fclose(file);
-    return ok;
-}
+// The largest picture at 32 bits per pixel, with room for headers, a colour table and padding;
+// a larger file cannot hold a picture the loader accepts.
+constexpr uint64_t DIB_MAX_FILE_BYTES = 4 * DIB_MAX_PIXELS + (uint64_t(1) << 20);
 
 void showError(const std::string& text) {
     platform::messageBox(text, DIB_ERROR_CAPTION, platform::MessageButtons::Ok,
@@ -329,15 +316,17 @@ void showError(const std::string& text) {
 }  // namespace
 
 std::unique_ptr<RgbImage> loadDibImage(const char* path) {
-    std::vector<uint8_t> bytes;
-    bool opened;
-    try {
-        opened = path && readWholeFile(path, bytes);
-    } catch (const std::bad_alloc&) {
+    // Only a regular file is read (a pipe would block and a device would never end); an empty
+    // file cannot be mapped, so it counts as one that failed to open. A file too large for any
+    // accepted picture is refused like a picture too large to hold.
+    const platform::UserFile file = platform::readUserFile(path, DIB_MAX_FILE_BYTES);
+    if (file.problem == platform::FileProblem::OutOfMemory ||
+        file.problem == platform::FileProblem::TooLarge) {
         showError(DIB_OUT_OF_MEMORY);
         return nullptr;
     }
-    if (!opened) {
+    const std::vector<uint8_t>& bytes = file.bytes;
+    if (file.problem != platform::FileProblem::None || bytes.empty()) {
         std::string text = DIB_OPEN_FAILED;
         text.replace(text.find("%s"), 2, path ? path : "");
         showError(text);

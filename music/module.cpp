@@ -23,6 +23,9 @@ MusicModule::~MusicModule() = default;
 void MusicModule::noteProblem(std::string text) { problems_.push_back(std::move(text)); }
 
 int MusicModule::parse() {
+    // Parsed once: players ask again on every start while others may be reading the module,
+    // so a later call only reports the success.
+    if (converted_) return 0;
     problems_.clear();
     if (size_ < MODULE_HEADER_BYTES) {
         noteProblem("the file is shorter than the 512-byte header");
@@ -32,7 +35,7 @@ int MusicModule::parse() {
     bool zunq = std::memcmp(mark, "ZUNQ", 4) == 0;
     bool v2 = std::memcmp(mark, "V.2", 3) == 0;
     bool v3 = std::memcmp(mark, "V.3", 3) == 0;
-    if (!converted_) signature_ = zunq ? "ZUNQ" : v2 ? "V.2" : v3 ? "V.3" : "";
+    signature_ = zunq ? "ZUNQ" : v2 ? "V.2" : v3 ? "V.3" : "";
 
     std::memcpy(title_, image_, 26);
     title_[26] = 0;
@@ -84,7 +87,7 @@ int MusicModule::parse() {
         noteProblem("the synthesis tables are cut short: " + std::to_string(tableBytesPresent) +
                     " of " + std::to_string(tableBytes) + " bytes in the file");
     samples_ = synthTables_ + tableBytesPresent;
-    if (!converted_) convertToUnsigned(synthTables_, tableBytesPresent);
+    convertToUnsigned(synthTables_, tableBytesPresent);
 
     const uint8_t* end = image_ + size_;
     uint8_t* cursor = samples_;
@@ -106,7 +109,7 @@ int MusicModule::parse() {
                         " bytes in the file");
             instrument.length = uint16_t(room);
         }
-        if (!converted_) convertToUnsigned(cursor, instrument.length);
+        convertToUnsigned(cursor, instrument.length);
         cursor += instrument.length;
     }
     converted_ = 1;

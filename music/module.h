@@ -118,7 +118,8 @@ public:
     MusicModule& operator=(const MusicModule&) = delete;
 
     // 0 on success; 1 when the image is not a module of this format or its header, song
-    // positions or patterns do not fit in the image. Safe to repeat: conversions happen once.
+    // positions or patterns do not fit in the image. After a success, later calls return 0 and
+    // touch nothing, so that any number of players may ask while others read the module.
     int parse();
 
     // The 4-byte entry of voice (0..3) at song position (0..songLength-1): pattern number
@@ -146,7 +147,7 @@ public:
     // The signature the image carried before the first parse upgraded it: "V.3", "V.2", "ZUNQ",
     // or "" when it had none of them (or parse was never called).
     const std::string& signature() const { return signature_; }
-    // What the checks of the last parse found, one sentence each: reasons for a refusal and the
+    // What the checks of the parse found, one sentence each: reasons for a refusal and the
     // places where the module was cut short or will play something safe instead.
     const std::vector<std::string>& problems() const { return problems_; }
 

@@ -69,10 +69,7 @@ int runRender(int argc, char** argv) {
     }
 
     std::vector<uint8_t> image;
-    if (!readFile(argv[0], image)) {
-        std::fprintf(stderr, "Could not open file\n");
-        return 1;
-    }
+    if (!readInputFile(argv[0], image)) return 1;
     MusicModule module(image.data(), image.size());
     if (module.parse() != 0) {
         std::fprintf(stderr, "No ZQ module\n");
@@ -169,10 +166,7 @@ int runInfo(int argc, char** argv) {
         return 2;
     }
     std::vector<uint8_t> image;
-    if (!readFile(argv[0], image)) {
-        std::fprintf(stderr, "Could not open file\n");
-        return 1;
-    }
+    if (!readInputFile(argv[0], image)) return 1;
     MusicModule module(image.data(), image.size());
     bool valid = module.parse() == 0;
 

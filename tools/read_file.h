@@ -1,16 +1,30 @@
-// Reading a whole input file, for the tools' commands.
+// Reading a whole input file for the tools' commands, through the door for users' files: a
+// folder, a pipe, a device or an oversized file is refused with one line naming it and why.
 #pragma once
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <string>
 
-// Reads every byte of the file at path into contents (a std::string or a std::vector of bytes);
-// false when the file cannot be opened or a read fails.
+#include "platform/file_read.h"
+
+// Songs, modules, WAV files and key scripts are all far smaller.
+constexpr uint64_t TOOL_INPUT_LIMIT = uint64_t(64) << 20;
+
+// Reads every byte of the file at path into contents (a std::string or a std::vector of bytes).
+// Otherwise prints "PATH: REASON" on standard error and returns false.
 template <typename Bytes>
-bool readFile(const std::string& path, Bytes& contents) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+bool readInputFile(const std::string& path, Bytes& contents) {
+    const platform::UserFile file = platform::readUserFile(path.c_str(), TOOL_INPUT_LIMIT);
+    if (file.problem == platform::FileProblem::TooLarge) {
+        std::fprintf(stderr, "%s: %s (more than %llu bytes)\n", path.c_str(),
+                     platform::fileProblemText(file.problem),
+                     static_cast<unsigned long long>(TOOL_INPUT_LIMIT));
+        return false;
+    }
+    if (file.problem != platform::FileProblem::None) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), platform::fileProblemText(file.problem));
+        return false;
+    }
+    contents.assign(file.bytes.begin(), file.bytes.end());
+    return true;
 }

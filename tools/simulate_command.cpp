@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "tools/commands.h"
 #include "tools/frame_step.h"
 #include "tools/json_text.h"
+#include "tools/read_file.h"
 
 namespace {
 
@@ -60,14 +59,9 @@ bool parseCount(const std::string& text, unsigned long long max, unsigned long l
     return errno == 0 && value <= max;
 }
 
-bool readScript(const char* path, std::vector<KeyEvent>& events) {
-    std::error_code error;
-    std::ifstream file;
-    if (std::filesystem::is_regular_file(path, error)) file.open(path);
-    if (!file.is_open()) {
-        std::fprintf(stderr, "simulate: cannot open key script %s\n", path);
-        return false;
-    }
+// The key events of a script's text; false after reporting its first bad line.
+bool readScript(const char* path, const std::string& text, std::vector<KeyEvent>& events) {
+    std::istringstream file(text);
     std::string line;
     int lineNumber = 0;
     while (std::getline(file, line)) {
@@ -172,7 +166,11 @@ int runSimulateCommand(int argc, char** argv) {
     if (!playfieldPath || !haveFrames) return usage();
 
     std::vector<KeyEvent> events;
-    if (scriptPath && !readScript(scriptPath, events)) return 2;
+    if (scriptPath) {
+        std::string script;
+        if (!readInputFile(scriptPath, script)) return 1;
+        if (!readScript(scriptPath, script, events)) return 2;
+    }
 
     setFixedRandomSeed(haveSeed, static_cast<uint32_t>(seed));
     std::memset(KeyState, 0, sizeof KeyState);

@@ -55,10 +55,7 @@ int compile(int argc, char** argv) {
         override = true;
     }
     std::string text;
-    if (!readFile(source, text)) {
-        std::fprintf(stderr, "%s: cannot read the song\n", source.c_str());
-        return 1;
-    }
+    if (!readInputFile(source, text)) return 1;
     song::Song song;
     std::vector<song::Diagnostic> diagnostics;
     std::vector<uint8_t> module;
@@ -87,10 +84,7 @@ int decompile(int argc, char** argv) {
         return 2;
     }
     std::vector<uint8_t> module;
-    if (!readFile(argv[0], module)) {
-        std::fprintf(stderr, "%s: cannot read the module\n", argv[0]);
-        return 1;
-    }
+    if (!readInputFile(argv[0], module)) return 1;
     song::Song song;
     std::string error;
     if (!song::decompileModule(module, song, error)) {

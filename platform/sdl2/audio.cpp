@@ -1,15 +1,32 @@
 // The sound device: one SDL audio device, opened on first use, whose callback mixes the open
 // sound rings (each played from its own cursor, which the callback advances) and the single
-// wave voice. Everything the callback reads is guarded by the device lock, which SDL holds while
-// the callback runs; the play cursors are atomics so that they can be read without it.
+// wave voice. Everything the callback reads is guarded by the mix lock, which the callback holds
+// while it mixes; the play cursors are atomics so that they can be read without it.
+//
+// A keeper thread watches the device. One that goes away (a headset unplugged, the sound server
+// restarted: SDL posts SDL_AUDIODEVICEREMOVED and reports the device stopped) is replaced by a
+// new one on the default device as soon as one opens, and the rings and the voice play on
+// through it; a first open that failed is tried again the same way. Until then SDL keeps calling
+// the lost device back in silence at its pace, so the rings' cursors move on and neither a
+// player's thread nor the frame ever waits for a device: only the very first open happens on the
+// caller's thread.
+//
+// Each wave file is read and converted to the device format once, the first time it is played,
+// and kept for the rest of the run: a play is then only a hand-over of the kept samples.
+#include "platform/file_read.h"
 #include "platform/platform.h"
 #include "platform/sdl2/sdl2_internal.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -19,22 +36,50 @@ constexpr int MAX_RINGS = 4;
 constexpr int DEVICE_CHANNELS = 2;
 constexpr int DEVICE_FRAME_BYTES = DEVICE_CHANNELS * 2;  // signed 16-bit stereo
 
+// Sound effects are short: a file above this is not one, and its samples converted to the
+// device format (up to 96 times the file's size) must stay within the second limit.
+constexpr uint64_t LARGEST_WAVE_FILE = uint64_t(16) << 20;
+constexpr uint64_t LARGEST_CONVERTED_WAVE = uint64_t(64) << 20;  // about six minutes
+constexpr int KEPT_WAVES = 16;
+constexpr size_t KEPT_PATH_BYTES = 256;
+
 class DeviceRing;
 
+using WaveSamples = std::shared_ptr<const std::vector<Uint8>>;  // device format, whole frames
+
 struct WaveVoice {
-    std::vector<Uint8> samples;  // device format, whole frames
+    WaveSamples samples;  // null: nothing plays
     size_t position = 0;
     bool loop = false;
     bool active = false;
 };
 
-// Guarded by the device lock.
+// Files already read, with their samples (null for a file that cannot be played). A kept entry
+// is replaced only when all slots are taken; a voice still playing its samples keeps them.
+struct KeptWave {
+    char path[KEPT_PATH_BYTES] = {};
+    WaveSamples samples;
+    bool used = false;
+};
+std::mutex keptMutex;
+KeptWave keptWaves[KEPT_WAVES];
+int nextKeptSlot = 0;
+
+// Guarded by mixMutex.
+std::mutex mixMutex;
 DeviceRing* rings[MAX_RINGS] = {};
 WaveVoice voice;
 
-std::mutex openMutex;
 std::atomic<SDL_AudioDeviceID> device{0};
-bool deviceFailed = false;
+std::mutex firstOpenMutex;
+bool firstOpenTried = false;  // guarded by firstOpenMutex
+
+constexpr auto KEEPER_LOOK = std::chrono::milliseconds(100);  // how often the device is looked at
+constexpr auto KEEPER_RETRY = std::chrono::milliseconds(500);  // between two attempts to reopen
+std::mutex keeperMutex;
+std::condition_variable keeperWake;
+bool keeperStop = false;  // guarded by keeperMutex
+std::thread keeper;
 
 class DeviceRing final : public SoundRing {
 public:
@@ -67,20 +112,18 @@ private:
 };
 
 DeviceRing::~DeviceRing() {
-    SDL_LockAudioDevice(device);
+    std::lock_guard<std::mutex> mix(mixMutex);
     for (DeviceRing*& slot : rings)
         if (slot == this) slot = nullptr;
-    SDL_UnlockAudioDevice(device);
 }
 
 bool DeviceRing::write(uint32_t offset, const uint8_t* data, uint32_t size) {
     if (offset >= SOUND_RING_BYTES || size > SOUND_RING_BYTES || (size > 0 && !data)) return false;
     if (size == 0) return true;  // nothing to copy (and memcpy must not see a null source)
     uint32_t first = std::min(size, SOUND_RING_BYTES - offset);
-    SDL_LockAudioDevice(device);
+    std::lock_guard<std::mutex> mix(mixMutex);
     std::memcpy(bytes_ + offset, data, first);
     std::memcpy(bytes_, data + first, size - first);
-    SDL_UnlockAudioDevice(device);
     return true;
 }
 
@@ -89,6 +132,7 @@ Sint16 clampSample(int value) {
 }
 
 void mixCallback(void*, Uint8* stream, int length) {
+    std::lock_guard<std::mutex> mix(mixMutex);
     int frames = length / DEVICE_FRAME_BYTES;
     uint32_t cursors[MAX_RINGS];
     for (int r = 0; r < MAX_RINGS; ++r) cursors[r] = rings[r] ? rings[r]->cursor() : 0;
@@ -99,11 +143,11 @@ void mixCallback(void*, Uint8* stream, int length) {
             if (rings[r]) rings[r]->nextFrame(left, right, cursors[r]);
         if (voice.active) {
             Sint16 pair[2];
-            std::memcpy(pair, voice.samples.data() + voice.position, sizeof pair);
+            std::memcpy(pair, voice.samples->data() + voice.position, sizeof pair);
             left += pair[0];
             right += pair[1];
             voice.position += DEVICE_FRAME_BYTES;
-            if (voice.position >= voice.samples.size()) {
+            if (voice.position >= voice.samples->size()) {
                 voice.position = 0;
                 voice.active = voice.loop;
             }
@@ -116,24 +160,8 @@ void mixCallback(void*, Uint8* stream, int length) {
     std::memset(stream + frames * DEVICE_FRAME_BYTES, 0, length - frames * DEVICE_FRAME_BYTES);
 }
 
-// At exit the device is closed (its thread joined) before the voice and rings it reads are
-// destroyed: this handler is registered after they were constructed, so it runs first.
-void closeDeviceAtExit() {
-    std::lock_guard<std::mutex> guard(openMutex);
-    if (device) SDL_CloseAudioDevice(device);
-    device = 0;
-    deviceFailed = true;
-}
-
-// Opens the device on first use; after a failure it stays closed for the rest of the run.
-bool ensureDevice() {
-    std::lock_guard<std::mutex> guard(openMutex);
-    if (device) return true;
-    if (deviceFailed) return false;
-    if (!sdl2::ensureSubsystem(SDL_INIT_AUDIO)) {
-        deviceFailed = true;
-        return false;
-    }
+// The default device, playing; 0 when none can be opened.
+SDL_AudioDeviceID openDefaultDevice() {
     SDL_AudioSpec want{};
     want.freq = SOUND_RATE;
     want.format = AUDIO_S16SYS;
@@ -142,55 +170,125 @@ bool ensureDevice() {
     want.callback = mixCallback;
     SDL_AudioSpec have{};
     // No changes allowed: SDL converts to whatever the hardware takes.
-    device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!device) {
-        deviceFailed = true;
-        return false;
+    const SDL_AudioDeviceID opened = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (opened) SDL_PauseAudioDevice(opened, 0);
+    return opened;
+}
+
+// The keeper thread: replaces a lost device (or opens the first one) when the default device
+// can be opened. The new device plays before the old one is closed, so the rings never stop.
+void keepDevice() {
+    auto nextTry = std::chrono::steady_clock::now();
+    std::unique_lock<std::mutex> lock(keeperMutex);
+    while (!keeperWake.wait_for(lock, KEEPER_LOOK, [] { return keeperStop; })) {
+        const SDL_AudioDeviceID current = device.load();
+        if (current && SDL_GetAudioDeviceStatus(current) != SDL_AUDIO_STOPPED) continue;
+        if (std::chrono::steady_clock::now() < nextTry) continue;
+        lock.unlock();
+        const SDL_AudioDeviceID fresh = openDefaultDevice();
+        if (fresh) {
+            device = fresh;
+            if (current) SDL_CloseAudioDevice(current);
+        }
+        nextTry = std::chrono::steady_clock::now() + KEEPER_RETRY;
+        lock.lock();
     }
+}
+
+// At exit the keeper ends and the device is closed (its thread joined) before the voice and
+// rings it reads are destroyed: this handler is registered after they were constructed, so it
+// runs first.
+void closeDeviceAtExit() {
+    {
+        std::lock_guard<std::mutex> guard(keeperMutex);
+        keeperStop = true;
+    }
+    keeperWake.notify_all();
+    if (keeper.joinable()) keeper.join();
+    const SDL_AudioDeviceID last = device.exchange(0);
+    if (last) SDL_CloseAudioDevice(last);
+}
+
+// True while a device plays (or, lost, is being replaced). The first call opens it and starts
+// the keeper; later calls never wait for an open.
+bool ensureDevice() {
+    if (device.load()) return true;
+    std::lock_guard<std::mutex> guard(firstOpenMutex);
+    if (firstOpenTried) return device.load() != 0;
+    firstOpenTried = true;
+    if (!sdl2::ensureSubsystem(SDL_INIT_AUDIO)) return false;  // no sound at all in this run
+    device = openDefaultDevice();
+    keeper = std::thread(keepDevice);
     std::atexit(closeDeviceAtExit);
-    SDL_PauseAudioDevice(device, 0);
-    return true;
+    return device.load() != 0;
 }
 
 bool voicePlaying() {
-    SDL_LockAudioDevice(device);
-    bool active = voice.active;
-    SDL_UnlockAudioDevice(device);
-    return active;
+    std::lock_guard<std::mutex> mix(mixMutex);
+    return voice.active;
 }
 
-// Replaces the voice's sound (an empty one stops it); the old samples are freed outside the lock.
-void setVoice(std::vector<Uint8> samples, bool loop) {
-    SDL_LockAudioDevice(device);
+// Replaces the voice's sound (null stops it); the old samples are released outside the lock.
+void setVoice(WaveSamples samples, bool loop) {
+    std::lock_guard<std::mutex> mix(mixMutex);
     voice.samples.swap(samples);
     voice.position = 0;
     voice.loop = loop;
-    voice.active = !voice.samples.empty();
-    SDL_UnlockAudioDevice(device);
+    voice.active = voice.samples != nullptr;
 }
 
-// Reads a WAV file converted to the device format; empty when it cannot be read or converted.
-std::vector<Uint8> loadWave(const char* path) {
-    std::vector<Uint8> converted;
-    SDL_AudioSpec fileFormat;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(path, &fileFormat, &buffer, &length)) return converted;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
-                          AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) >= 0) {
-        converted.assign(static_cast<size_t>(length) * std::max(cvt.len_mult, 1), 0);
-        std::memcpy(converted.data(), buffer, length);
-        cvt.buf = converted.data();
+struct WavFreer {
+    void operator()(Uint8* buffer) const { SDL_FreeWAV(buffer); }
+};
+
+// Reads a WAV file through the file door and converts it to the device format; null when it
+// cannot be read, is too large, or cannot be converted. Never throws.
+WaveSamples convertWave(const char* path) {
+    try {
+        const UserFile file = readUserFile(path, LARGEST_WAVE_FILE);
+        if (file.problem != FileProblem::None || file.bytes.empty()) return nullptr;
+        SDL_RWops* source = SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size()));
+        SDL_AudioSpec fileFormat;
+        Uint8* buffer = nullptr;
+        Uint32 length = 0;
+        if (!source || !SDL_LoadWAV_RW(source, 1, &fileFormat, &buffer, &length)) return nullptr;
+        const std::unique_ptr<Uint8, WavFreer> wav(buffer);
+        SDL_AudioCVT cvt;
+        if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
+                              AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) < 0)
+            return nullptr;
+        const uint64_t room = uint64_t(length) * uint64_t(std::max(cvt.len_mult, 1));
+        if (room > LARGEST_CONVERTED_WAVE) return nullptr;
+        auto converted = std::make_shared<std::vector<Uint8>>(static_cast<size_t>(room));
+        std::memcpy(converted->data(), buffer, length);
+        cvt.buf = converted->data();
         cvt.len = static_cast<int>(length);
-        if (SDL_ConvertAudio(&cvt) == 0) {
-            converted.resize(static_cast<size_t>(cvt.len_cvt) / DEVICE_FRAME_BYTES * DEVICE_FRAME_BYTES);
-        } else {
-            converted.clear();
-        }
+        if (SDL_ConvertAudio(&cvt) != 0) return nullptr;
+        converted->resize(static_cast<size_t>(cvt.len_cvt) / DEVICE_FRAME_BYTES * DEVICE_FRAME_BYTES);
+        if (converted->empty()) return nullptr;
+        converted->shrink_to_fit();
+        return converted;
+    } catch (const std::exception&) {  // out of memory: the sound cannot be played
+        return nullptr;
     }
-    SDL_FreeWAV(buffer);
-    return converted;
+}
+
+// The samples of a wave file, read and converted the first time it is asked for.
+WaveSamples waveSamples(const char* path) {
+    std::lock_guard<std::mutex> guard(keptMutex);
+    const bool keepable = std::strlen(path) < KEPT_PATH_BYTES;
+    if (keepable)
+        for (const KeptWave& kept : keptWaves)
+            if (kept.used && std::strcmp(kept.path, path) == 0) return kept.samples;
+    WaveSamples samples = convertWave(path);
+    if (keepable) {
+        KeptWave& slot = keptWaves[nextKeptSlot];
+        nextKeptSlot = (nextKeptSlot + 1) % KEPT_WAVES;
+        std::strcpy(slot.path, path);
+        slot.samples = samples;
+        slot.used = true;
+    }
+    return samples;
 }
 }  // namespace
 
@@ -198,15 +296,16 @@ std::unique_ptr<SoundRing> openSoundRing(bool stereo) {
     if (!ensureDevice()) return nullptr;
     auto ring = std::make_unique<DeviceRing>(stereo);
     bool placed = false;
-    SDL_LockAudioDevice(device);
-    for (DeviceRing*& slot : rings) {
-        if (!slot) {
-            slot = ring.get();
-            placed = true;
-            break;
+    {
+        std::lock_guard<std::mutex> mix(mixMutex);
+        for (DeviceRing*& slot : rings) {
+            if (!slot) {
+                slot = ring.get();
+                placed = true;
+                break;
+            }
         }
     }
-    SDL_UnlockAudioDevice(device);
     if (!placed) return nullptr;
     return ring;
 }
@@ -214,13 +313,13 @@ std::unique_ptr<SoundRing> openSoundRing(bool stereo) {
 bool playWave(const char* path, unsigned flags) {
     if (!ensureDevice()) return false;
     if (!path) {
-        setVoice({}, false);
+        setVoice(nullptr, false);
         return true;
     }
     if ((flags & WAVE_NOSTOP) && voicePlaying()) return false;
-    std::vector<Uint8> samples = loadWave(path);
-    if (samples.empty()) {
-        setVoice({}, false);  // the new sound replaces the old one even when it cannot play
+    WaveSamples samples = waveSamples(path);
+    if (!samples) {
+        setVoice(nullptr, false);  // the new sound replaces the old one even when it cannot play
         return false;
     }
     bool loop = (flags & WAVE_LOOP) != 0;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Starts the real game on its own 800 x 600 X screen, taps F1 (a match), 7 (split screen),
-# Escape (back to the title) and F12 (quit) with real key events, checks from the screen that
-# the split screen showed its divider, and expects exit status 0.
+# Starts the real game on its own 800 x 600 X screen, taps F1 (a match), P (pause: the picture
+# stays under a dark band while W is held), P again, 7 (split screen), Escape (back to the title)
+# and F12 (quit) with real key events, checks the screen, and expects exit status 0.
 # Usage: end_to_end.sh path/to/tarvex [screenshot-dir]   (run from the source root)
 set -euo pipefail
 game=$(realpath "$1")
@@ -25,6 +25,12 @@ clear_colour_at() {
   set -- $rgb
   [ $(( ($1-51)*($1-51) + ($2-153)*($2-153) + ($3-204)*($3-204) )) -le 12 ]
 }
+# Whether the pixel at x,y of the last screenshot is dark (the paused mark).
+dark_at() {
+  local sum
+  sum=$(convert "$screen" -format "%[fx:int(255*(p{$1,$2}.r+p{$1,$2}.g+p{$1,$2}.b))]" info:)
+  [ "$sum" -lt 200 ]
+}
 alive() { kill -0 "$pid" 2>/dev/null; }
 fail() { echo "$1"; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
 
@@ -35,11 +41,21 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" | head 
 xprop -id "$wid" WM_CLASS | grep -q "\"Tarvex\"" || fail "the window class is not Tarvex"
 sleep 1.5; shot title
 clear_colour_at 400 300 && fail "the title screen is not drawn over the whole window"
-for step in F1:match 7:split Escape:title-again; do
+for step in F1:match p:paused p:resumed 7:split Escape:title-again; do
   key=${step%%:*}
   alive || fail "game ended before $key"
   xdotool key "$key"
   sleep 1.5; shot "${step#*:}"
+  if [ "${step#*:}" = paused ]; then
+    dark_at 5 300 || fail "no paused mark across the middle"
+    cp "$screen" "$screen.before"
+    xdotool keydown w; sleep 1; shot paused-w-held; xdotool keyup w
+    [ "$(compare -metric AE "$screen.before" "$screen" null: 2>&1)" = 0 ] || fail "the paused picture changed"
+    rm -f "$screen.before"
+  fi
+  if [ "${step#*:}" = resumed ]; then
+    dark_at 5 300 && fail "the paused mark stayed after the second P"
+  fi
   if [ "$key" = 7 ]; then
     for y in 100 300 500; do
       clear_colour_at 399 $y && clear_colour_at 400 $y || fail "no split-screen divider at row $y"

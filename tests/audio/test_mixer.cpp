@@ -4,6 +4,7 @@
 
 #include "audio/mixer.h"
 #include "tests/music/music_fixture.h"
+#include "tests/support/failing_allocations.h"
 
 using namespace testmusic;
 
@@ -263,6 +264,9 @@ TEST(MixerBlocks, NoChannelsMeansNoBlock) {
     EXPECT_FALSE(mixer.renderBlock());
     EXPECT_TRUE(sink.blocks.empty());
     EXPECT_FALSE(mixer.startNote(0, 1, 1000, 10));
+    FailLargeAllocations outOfMemory(1000);  // the 1764-byte block cannot be had
+    EXPECT_FALSE(mixer.openChannels(4, true));
+    EXPECT_FALSE(mixer.renderBlock());
 }
 
 // The block loop works channel by channel; it must give exactly what per-frame mixing gives.

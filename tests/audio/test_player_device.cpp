@@ -161,6 +161,10 @@ TEST(MusicHandoff, FileProblemsAreReportedAndTheGameGoesOnWithoutMusic) {
     const std::string directory = diskDevice().directory;
     writeFile(directory + "/empty", {});
     writeFile(directory + "/text", std::vector<uint8_t>(700, 'x'));
+    writeFile(directory + "/huge", {});
+    ASSERT_EQ(truncate((directory + "/huge").c_str(), 200 << 20), 0);  // sparse
+    unlink((directory + "/pipe").c_str());
+    ASSERT_EQ(mkfifo((directory + "/pipe").c_str(), 0600), 0);
     const struct {
         std::string path;
         const char* message;
@@ -169,6 +173,8 @@ TEST(MusicHandoff, FileProblemsAreReportedAndTheGameGoesOnWithoutMusic) {
         {directory, "Could not open file"},  // a folder is not a file
         {directory + "/empty", "Empty file"},
         {directory + "/text", "No ZQ module"},
+        {directory + "/pipe", "Could not open file"},
+        {directory + "/huge", "Illegal filesize"},  // far larger than any module
     };
     for (const auto& problem : cases) {
         SCOPED_TRACE(problem.path);

@@ -47,6 +47,7 @@ void GameTest::SetUp() {
     gameMode = Regular;
     viewMode = 0;
     matchRunning = false;
+    matchPaused = false;
     hitCountdown = -1;
     hitPlayer = -1;
     engineWanted = false;

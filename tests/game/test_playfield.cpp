@@ -1,8 +1,12 @@
 // Reading the arena file: conversion, dropped and skipped text, and the failure messages.
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "tests/game/game_fixture.h"
 #include "tests/game/recording_platform.h"
+#include "tests/support/failing_allocations.h"
 
 namespace {
 
@@ -89,13 +93,38 @@ TEST_F(PlayfieldFile, MissingFileIsReportedAndLeavesNoWalls) {
     EXPECT_EQ(recording::messages[0].icon, platform::MessageIcon::None);
 }
 
-TEST_F(PlayfieldFile, DirectoriesAndDevicesCannotBeOpened) {
-    for (const std::string& path : {testing::TempDir(), std::string("/dev/zero")}) {
+TEST_F(PlayfieldFile, FoldersPipesDevicesAndOversizedFilesCannotBeOpened) {
+    const std::string pipe = writeTempFile("pipe", "");
+    unlink(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string huge = writeTempFile("huge", "");
+    ASSERT_EQ(truncate(huge.c_str(), 200 << 20), 0);  // sparse
+    for (const std::string& path : {testing::TempDir(), std::string("/dev/zero"), pipe, huge}) {
         recording::clear();
         loadPlayfield(path.c_str());
         EXPECT_EQ(playfield.blockCount, 0);
         ASSERT_EQ(recording::messages.size(), 1u) << path;
         EXPECT_EQ(recording::messages[0].text, "Cannot open playfield file");
+    }
+    unlink(pipe.c_str());
+    unlink(huge.c_str());
+}
+
+TEST_F(PlayfieldFile, RunningOutOfMemoryIsReportedNotThrown) {
+    std::string text;
+    for (int r = 0; r < 10; ++r) text += "1,2,3,4,5,6,7\n";  // 140 bytes of text, 280 of blocks
+    // 200: the text fits but the blocks do not; 100: not even the text.
+    for (size_t largest : {200, 100}) {
+        SCOPED_TRACE(largest);
+        const std::string path = writeTempFile("arena.txt", text);
+        recording::clear();
+        {
+            FailLargeAllocations outOfMemory(largest);
+            loadPlayfield(path.c_str());
+        }
+        EXPECT_EQ(playfield.blockCount, 0);
+        ASSERT_EQ(recording::messages.size(), 1u);
+        EXPECT_EQ(recording::messages[0].text, "Cannot allocate playfield memory");
     }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -58,16 +59,21 @@ TEST_F(BmpLoad, FilesThatCannotBeOpenedNameTheirPath) {
     EXPECT_EQ(messages[2].text, "Failed to open DIB file " + ::testing::TempDir() + ".\n");
 }
 
-TEST_F(BmpLoad, PipesAndDevicesAreRefusedWithoutBlockingOrReadingForever) {
+TEST_F(BmpLoad, PipesDevicesAndHugeFilesAreRefusedWithoutBlockingOrReadingForever) {
     const std::string pipe = path("pipe.bmp");
     std::remove(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);  // opening it for reading would wait for a writer
     EXPECT_FALSE(loadDibImage(pipe.c_str()));
     EXPECT_FALSE(loadDibImage("/dev/zero"));  // endless
+    ASSERT_TRUE(writeFileBytes(path("huge.bmp"), {}));
+    ASSERT_EQ(truncate(path("huge.bmp").c_str(), 200 << 20), 0);  // sparse: far above any picture
+    EXPECT_FALSE(loadDibImage(path("huge.bmp").c_str()));
     std::remove(pipe.c_str());
-    ASSERT_EQ(messages.size(), 2u);
+    std::remove(path("huge.bmp").c_str());
+    ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0].text, "Failed to open DIB file " + pipe + ".\n");
     EXPECT_EQ(messages[1].text, "Failed to open DIB file /dev/zero.\n");
+    EXPECT_EQ(messages[2].text, DIB_OUT_OF_MEMORY);
 }
 
 TEST_F(BmpLoad, EachFaultyFileShowsExactlyOneMessage) {

@@ -13,6 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 std::string tempPath(const char* name) {
@@ -194,6 +197,30 @@ TEST(WavePlayer, MissingOrBrokenFilesPlayNothingAndStopTheOldSound) {
     platform::playWave(nullptr, 0);
     std::remove(loop.c_str());
     std::remove(broken.c_str());
+}
+
+TEST(WavePlayer, EachFileIsReadOnceAndPipesOrHugeFilesPlayNothing) {
+    const std::string shot = writeWave("once.wav", 64, 441);
+    ASSERT_TRUE(platform::playWave(shot.c_str(), platform::WAVE_ASYNC));
+    std::remove(shot.c_str());  // read and converted already: later plays need no file
+    EXPECT_TRUE(platform::playWave(shot.c_str(), platform::WAVE_ASYNC));
+
+    const std::string pipe = tempPath("pipe.wav");
+    std::remove(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);  // nobody writes: reading it would wait for ever
+    EXPECT_FALSE(platform::playWave(pipe.c_str(), platform::WAVE_ASYNC));
+    // 50 MB of sound (sparse) would take gigabytes once converted: no effect is that long.
+    const std::string huge = writeWave("huge.wav", 128, 0);
+    {
+        std::fstream header(huge, std::ios::in | std::ios::out | std::ios::binary);
+        const uint32_t frames = 50u << 20;
+        header.seekp(40);
+        header.write(reinterpret_cast<const char*>(&frames), 4);
+    }
+    ASSERT_EQ(truncate(huge.c_str(), 44 + (50 << 20)), 0);
+    EXPECT_FALSE(platform::playWave(huge.c_str(), platform::WAVE_ASYNC));
+    std::remove(pipe.c_str());
+    std::remove(huge.c_str());
 }
 
 TEST(WavePlayer, SynchronousPlayReturnsAfterTheSound) {

@@ -122,6 +122,34 @@ TEST(SongErrors, EachMistakeIsReportedWithItsLine) {
     }
 }
 
+TEST(SongErrors, LengthsTheModuleCannotKeepAreRefused) {
+    // The module keeps lengths in bytes in 16 bits: 65534 is the largest even length.
+    const struct {
+        std::vector<std::string> lines;  // appended to the mini song from line 27
+        int line;
+        const char* expected;
+    } cases[] = {
+        {{"instrument 2 sample \"s\"", "  generate sine length 70000"}, 28,
+         "instrument 2 has 70000 sample bytes; at most 65534 fit"},
+        {{"instrument 2 sample \"s\"", "  generate sine length 65534", "  loop 0 65536"}, 29,
+         "instrument 2: the loop ends at byte 65536"},
+        {{"instrument 2 synth", "  wave 0 length 70000"}, 28,
+         "instrument 2: the wave length is 70000 bytes; at most 65534 fit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::vector<std::string> lines = miniSong();
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        std::vector<song::Diagnostic> problems = problemsOf(lines);
+        ASSERT_FALSE(problems.empty());
+        EXPECT_EQ(problems[0].line, c.line);
+        EXPECT_NE(problems[0].message.find(c.expected), std::string::npos) << problems[0].message;
+    }
+    std::vector<std::string> longest = miniSong();
+    longest.insert(longest.end(), {"instrument 2 sample \"s\"", "  generate sine length 65534"});
+    EXPECT_TRUE(problemsOf(longest).empty());
+}
+
 TEST(SongErrors, APatternOfSeventeenRowsIsReportedAtTheExtraRow) {
     std::vector<std::string> lines = miniSong();
     lines.insert(lines.begin() + 24, "  --- .. ...");  // becomes line 25, the 17th row
@@ -164,9 +192,13 @@ TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
     EXPECT_FALSE(song::readSongText(head + "  wav \"bad.wav\"\n", dir, s, problems));
     EXPECT_EQ(problems.back().line, 2);
     EXPECT_FALSE(song::readSongText(head + "  wav \"missing.wav\"\n", dir, s, problems));
-    EXPECT_NE(problems.back().message.find("cannot open"), std::string::npos);
-    // A file that never ends is not read for ever.
+    EXPECT_NE(problems.back().message.find("cannot be opened"), std::string::npos);
+    // A file that never ends is not read for ever, nor one far larger than a sample.
     EXPECT_FALSE(song::readSongText(head + "  wav \"/dev/zero\"\n", dir, s, problems));
+    EXPECT_NE(problems.back().message.find("not a regular file"), std::string::npos);
+    std::ofstream(dir + "/huge.wav");
+    ASSERT_EQ(truncate((dir + "/huge.wav").c_str(), 17 << 20), 0);
+    EXPECT_FALSE(song::readSongText(head + "  wav \"huge.wav\"\n", dir, s, problems));
     EXPECT_NE(problems.back().message.find("larger than 16 MiB"), std::string::npos);
 }
 

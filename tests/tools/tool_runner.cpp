@@ -149,7 +149,8 @@ std::string writeFile(const std::string& name, const std::string& text) {
 ToolRun runTool(const std::vector<std::string>& args) {
     const std::string outPath = tempPath("out.txt");
     const std::string errPath = tempPath("err.txt");
-    std::string command = quote(TARVEX_TOOL_PATH);
+    // A tool that hangs fails its test instead of holding up the whole run.
+    std::string command = "timeout 60 " + quote(TARVEX_TOOL_PATH);
     for (const std::string& arg : args) command += " " + quote(arg);
     command += " >" + quote(outPath) + " 2>" + quote(errPath);
     ToolRun run;

@@ -49,12 +49,17 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const Instrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
     const long waveBytes = 2L * readU16(&r[rec::WAVE_LENGTH]);
-    if (waveBytes <= 2)
+    if (waveBytes > LONGEST_LENGTH)
+        diagnostics.push_back({lineOf(ins, "wave"), instrumentLabel(k) + ": the wave length is " +
+                                                        std::to_string(waveBytes) + " bytes; at most " +
+                                                        std::to_string(LONGEST_LENGTH) + " fit"});
+    else if (waveBytes <= 2)
         diagnostics.push_back({lineOf(ins, "wave"), instrumentLabel(k) + ": the wave length is " +
                                                         std::to_string(waveBytes) +
                                                         " bytes; a looping wave needs at least 4"});
     // Every note start copies the wave's first 32 bytes into the voice's working buffer.
-    checkTableRead(song, k, "wave", "wave", r[rec::WAVE_TABLE], std::max(waveBytes, 32L), diagnostics);
+    if (waveBytes <= LONGEST_LENGTH)
+        checkTableRead(song, k, "wave", "wave", r[rec::WAVE_TABLE], std::max(waveBytes, 32L), diagnostics);
     if (r[rec::VOLUME] > 64)
         diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
                                                           std::to_string(r[rec::VOLUME]) + " is out of 0..64"});
@@ -82,6 +87,10 @@ void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
     const long length = 2L * readU16(&r[rec::SAMPLE_LENGTH]);
     const long loopStart = readU16(&r[rec::LOOP_START]);
     const long loopLength = 2L * readU16(&r[rec::LOOP_LENGTH]);
+    if (length > LONGEST_LENGTH)
+        diagnostics.push_back({lineOf(ins, "data"), instrumentLabel(k) + ": the sample is " +
+                                                        std::to_string(length) + " bytes; at most " +
+                                                        std::to_string(LONGEST_LENGTH) + " fit"});
     if (readU16(&r[rec::SAMPLE_VOLUME]) > 64)
         diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
                                                           std::to_string(readU16(&r[rec::SAMPLE_VOLUME])) +

@@ -83,7 +83,7 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
     size_t needed = samplesAt;
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
         const uint8_t* record = &bytes[32 + k * RECORD_SIZE];
-        if (record[0] != 0xFF) needed += 2u * readU16(&record[rec::SAMPLE_LENGTH]);
+        if (record[0] != 0xFF) needed += bytesOfWords(readU16(&record[rec::SAMPLE_LENGTH]));
     }
     if (bytes.size() < needed) {
         song.cutTo = static_cast<long>(bytes.size());
@@ -99,7 +99,8 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
         readInstrument(bytes, song, k);
         Instrument& ins = song.instruments[k - 1];
         if (!ins.defined || ins.record[0] == 0xFF) continue;
-        const size_t size = 2u * readU16(&ins.record[rec::SAMPLE_LENGTH]);
+        // As many bytes as the game gives the instrument (a raw record's length may wrap).
+        const size_t size = bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
         if (bytes.size() - cursor < size) {
             error = "the sample data of instrument " + std::to_string(k) + " runs past the end of the file";
             return false;

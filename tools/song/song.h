@@ -28,6 +28,11 @@ constexpr int TITLE_SIZE = 26;
 constexpr int HEADER_SIZE = int(MODULE_HEADER_BYTES);
 constexpr int POSITION_SIZE = int(POSITION_ENTRY_BYTES);
 constexpr int VOICES = 4;
+// Records give sample, loop and wave lengths in 2-byte words, but the game keeps each length in
+// bytes in 16 bits: a longer one would wrap round and shift every later sample.
+constexpr long LONGEST_LENGTH = 65534;
+// The byte count the game reads from a record's length in words.
+inline long bytesOfWords(uint16_t words) { return static_cast<uint16_t>(words * 2); }
 
 // Offsets inside a synthetic record of the current layout.
 namespace rec {

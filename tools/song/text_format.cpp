@@ -563,17 +563,18 @@ private:
         Instrument& ins = *instrument_;
         const int line = ins.fieldLines.count("data") ? ins.fieldLines["data"] : ins.line;
         if (kind_ == Kind::Raw) {
-            size_t want = ins.record[0] == 0xFF ? 0 : 2u * readU16(&ins.record[rec::SAMPLE_LENGTH]);
+            // Raw records are taken as stored: their data is what the game reads for them.
+            size_t want = ins.record[0] == 0xFF ? 0 : bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
             if (ins.sampleData.size() != want)
                 error("raw instrument " + std::to_string(instrumentNumber_) + " declares " +
                       std::to_string(want) + " sample bytes but its data holds " +
                       std::to_string(ins.sampleData.size()), line);
         } else if (kind_ == Kind::Sample) {
             if (ins.sampleData.size() % 2) ins.sampleData.push_back(0);  // whole words only
-            if (ins.sampleData.size() > 131070)
+            if (ins.sampleData.size() > static_cast<size_t>(LONGEST_LENGTH))
                 return error("instrument " + std::to_string(instrumentNumber_) + " has " +
-                             std::to_string(ins.sampleData.size()) +
-                             " sample bytes; at most 131070 fit", line);
+                             std::to_string(ins.sampleData.size()) + " sample bytes; at most " +
+                             std::to_string(LONGEST_LENGTH) + " fit", line);
             writeU16(&ins.record[rec::SAMPLE_LENGTH], static_cast<uint16_t>(ins.sampleData.size() / 2));
         }
     }

@@ -2,7 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+
+#include "platform/file_read.h"
 
 namespace song {
 
@@ -113,22 +114,19 @@ uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 }  // namespace
 
 bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open WAV file \"" + path + "\"";
-        return false;
-    }
-    // A sampled instrument holds at most 131070 bytes; a WAV file many times that size is not
-    // meant as one (and a device file would never end).
-    constexpr size_t MAX_WAV_BYTES = 16u << 20;
-    std::vector<uint8_t> bytes;
-    char chunk[65536];
-    while (bytes.size() <= MAX_WAV_BYTES && file.read(chunk, sizeof chunk).gcount() > 0)
-        bytes.insert(bytes.end(), chunk, chunk + file.gcount());
-    if (bytes.size() > MAX_WAV_BYTES) {
+    // A sampled instrument holds at most 65534 bytes; a WAV file many times that size is not
+    // meant as one.
+    constexpr uint64_t MAX_WAV_BYTES = 16u << 20;
+    const platform::UserFile file = platform::readUserFile(path.c_str(), MAX_WAV_BYTES);
+    if (file.problem == platform::FileProblem::TooLarge) {
         error = "\"" + path + "\" is larger than 16 MiB";
         return false;
     }
+    if (file.problem != platform::FileProblem::None) {
+        error = "WAV file \"" + path + "\" " + platform::fileProblemText(file.problem);
+        return false;
+    }
+    const std::vector<uint8_t>& bytes = file.bytes;
     if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
         std::string(bytes.begin() + 8, bytes.begin() + 12) != "WAVE") {
         error = "\"" + path + "\" is not a WAV file";
