@@ -27,8 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     if (song::readWavSamples(path, samples, error) && samples.size() > size) std::abort();
 
-    const std::string text =
-        "instrument 1 sample \"w\"\n  wav \"in.wav\"\npattern 1\n  C-3 01 ...\npositions\n  1\n";
+    static const std::string text = [] {
+        std::string song = "instrument 1 sample \"w\"\n  wav \"in.wav\"\npattern 1\n  C-3 01 ...\n";
+        for (int row = 1; row < 16; ++row) song += "  ---\n";
+        return song + "positions\n  1 -- -- --\n";
+    }();
     song::Song song;
     std::vector<song::Diagnostic> diagnostics;
     std::vector<uint8_t> module;

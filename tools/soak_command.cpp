@@ -18,10 +18,6 @@ namespace {
 constexpr float ARENA_X = 43, ARENA_Y = 32;
 constexpr float MIN_CENTRE_DISTANCE_SQUARED = 23.04f;  // the spacing tryMove keeps
 
-const int PLAYER_KEYS[] = {
-    vk::letter('A'), vk::letter('D'), vk::letter('Q'), vk::letter('E'), vk::letter('W'),
-    vk::letter('S'), vk::letter('X'), vk::numpad(4),   vk::numpad(6),   vk::numpad(7),
-    vk::numpad(9),   vk::numpad(8),   vk::numpad(5),   vk::numpad(2)};
 const int VIEW_KEYS[] = {vk::digit(1), vk::digit(2), vk::digit(3), vk::digit(4), vk::digit(5),
                          vk::digit(6), vk::digit(7), vk::letter('Z'), vk::numpad(1)};
 const int VARIANT_KEYS[] = {vk::F1, vk::F2, vk::F3};
@@ -89,12 +85,14 @@ int runSoakCommand(int argc, char** argv) {
             // Every powerup reset draws from a fresh, reproducible seed.
             setFixedRandomSeed(true, static_cast<uint32_t>(random()));
             KeyState[VARIANT_KEYS[variant]] = !matchRunning && hitCountdown < 0;
-            for (int key : PLAYER_KEYS) {
-                if (chance(20)) held[key] = !held[key];
-                // A press, then the keyboard's auto-repeat; a release clears the entry.
-                if (!held[key]) KeyState[key] = 0;
-                else if (chance(300)) KeyState[key] = 1;
-            }
+            for (const TankKeys& keys : PLAYER_KEYS)
+                for (int key : {keys.hullLeft, keys.hullRight, keys.turretLeft, keys.turretRight,
+                                keys.forward, keys.backward, keys.fire}) {
+                    if (chance(20)) held[key] = !held[key];
+                    // A press, then the keyboard's auto-repeat; a release clears the entry.
+                    if (!held[key]) KeyState[key] = 0;
+                    else if (chance(300)) KeyState[key] = 1;
+                }
             if (chance(3)) KeyState[VIEW_KEYS[random() % 9]] = 1;
             const bool wasRunning = matchRunning;
             const bool powerupThere = powerup.life > 0;

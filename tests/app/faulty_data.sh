@@ -22,6 +22,8 @@ failures=0
 
 # The message boxes each case shows, by caption, in order ("-" for none), and the status of
 # tarvex-tool on the file. A missing bitmap is passed over in silence; sounds never complain.
+# Cut in half, an arena keeps its whole records, a WAV file its whole frames and a module its
+# song (the cut samples and tables play shorter): all are used without a word.
 expected() {
   local file=$1 damage=$2
   case "$file:$damage" in
@@ -31,6 +33,7 @@ expected() {
     *.bmp:*) echo "Error 1" ;;
     *.wav:truncated) echo "- 0" ;;
     *.wav:*) echo "- 1" ;;
+    music:truncated) echo "- 0" ;;
     music:*) echo "ERROR 1" ;;
   esac
 }
@@ -55,7 +58,9 @@ tool_reads() {
   case $1 in
     playfield.txt) "$TARVEX_TOOL_BIN" playfield data/playfield.txt ;;
     *.bmp) "$TARVEX_TOOL_BIN" bmp "data/$1" out.ppm ;;
-    *.wav) printf "instrument 1 sample \"s\"\n  wav \"data/%s\"\npattern 1\n  C-3 01 ...\npositions\n  1\n" "$1" >song.txt
+    *.wav) { printf "instrument 1 sample \"s\"\n  wav \"data/%s\"\npattern 1\n  C-3 01 ...\n" "$1"
+             for row in $(seq 15); do echo "  ---"; done
+             printf "positions\n  1 -- -- --\n"; } >song.txt
            "$TARVEX_TOOL_BIN" song compile song.txt out.module ;;
     music) "$TARVEX_TOOL_BIN" music info data/music ;;
   esac
@@ -130,7 +135,8 @@ run_case() {  # run_case FILE DAMAGE: empty output when all went well, else what
   local ms=$(( ($(date +%s%N) - start) / 1000000 ))
   [ $status -eq "$want_status" ] || { echo "tarvex-tool status $status, expected $want_status: $(head -c 200 tool.err)"; return; }
   [ $ms -le 1000 ] || { echo "tarvex-tool took $ms ms"; return; }
-  [ $status -eq 0 ] || [ -s tool.err ] || echo "tarvex-tool gave no message"
+  [ $status -eq 0 ] || [ -s tool.err ] || grep -q "messages\":\[\"" tool.out ||
+    echo "tarvex-tool gave no message"
 }
 
 for file in $TARVEX_FILES; do
