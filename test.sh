@@ -38,11 +38,13 @@ echo "== fuzz targets, ${fuzz_seconds}s each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF \
   -DTARVEX_TESTS=OFF -DTARVEX_BENCH=OFF -DTARVEX_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzzers
-echo "-- inputs that once found a fault"
+echo "== fuzz inputs that once found a fault (fuzz/regressions)"
 for folder in fuzz/regressions/*/; do
   [ -d "$folder" ] || continue
   name=$(basename "$folder")
-  build-fuzz/fuzz/fuzz_"$name" -rss_limit_mb=2048 -timeout=20 "$folder"* 2>&1 | tail -n 1
+  out=$(build-fuzz/fuzz/fuzz_"$name" -rss_limit_mb=2048 -timeout=20 "$folder"* 2>&1) ||
+    { echo "$out" | tail -n 40; exit 1; }
+  echo "-- $name: $(echo "$out" | grep -c '^Executed') inputs replayed"
 done
 for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
