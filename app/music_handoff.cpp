@@ -3,6 +3,7 @@
 // a match update runs, and a new one starts the song from its beginning on the next title frame.
 // Everything here runs on the main thread.
 #include "app/app.h"
+#include "app/music_file.h"
 
 #include "audio/player.h"
 #include "music/module.h"
@@ -10,8 +11,6 @@
 #include <memory>
 #include <new>
 #include <vector>
-
-#include "platform/file_read.h"
 
 namespace {
 
@@ -34,49 +33,15 @@ int startNewPlayer() {
     return musicPlayer->start();
 }
 
-// The largest module the format can describe is about 5 MB; anything larger is not one.
-constexpr uint64_t LARGEST_MODULE_FILE = uint64_t(16) << 20;
-
-// Reads the music file into image; false after reporting why not.
-bool readMusicFile(const char* path, std::vector<uint8_t>& image) {
-    platform::UserFile file = platform::readUserFile(path, LARGEST_MODULE_FILE);
-    const char* problem = nullptr;
-    switch (file.problem) {
-    case platform::FileProblem::None:
-        if (file.bytes.empty()) problem = "Empty file";
-        break;
-    case platform::FileProblem::SizeUnknown: problem = "Cannot determine filesize"; break;
-    case platform::FileProblem::TooLarge: problem = "Illegal filesize"; break;
-    case platform::FileProblem::OutOfMemory: problem = "Could not allocate memory"; break;
-    case platform::FileProblem::ReadFailed: problem = "Failed to read the complete file"; break;
-    default: problem = "Could not open file"; break;  // missing, a folder, a pipe or a device
-    }
-    if (problem) {
-        platform::errorBox(problem);
-        return false;
-    }
-    image.swap(file.bytes);
-    return true;
-}
-
 }  // namespace
 
 void loadMusic(const char* path) {
     releaseMusic();
 
-    std::vector<uint8_t> image;
-    if (!readMusicFile(path, image)) return;
-    std::unique_ptr<MusicModule> module(new (std::nothrow) MusicModule(image.data(), image.size()));
-    if (!module) {
-        platform::errorBox("Could not allocate memory");
-        return;
-    }
-    if (module->parse() != 0) {
-        platform::errorBox("No ZQ module");
-        return;  // the module, then its image, are freed here
-    }
-    musicImage.swap(image);  // the bytes stay where the module points
-    musicModule = std::move(module);
+    MusicFile music = readMusicFile(path);
+    if (!music.module) return;
+    musicImage.swap(music.image);  // the bytes stay where the module points
+    musicModule = std::move(music.module);
 
     if (startNewPlayer() > 0) {
         // The player stays; the next match update or releaseMusic stops and destroys it.

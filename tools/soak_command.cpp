@@ -1,7 +1,10 @@
 // soak [--playfield FILE] [--frames N] [--seed S]: N frames of each variant (F1, F2, F3 in
 // turn) with random keys for both players, through the game's own frame rules, checking the
 // game's invariants after every frame. Prints a summary; status 1 at the first broken rule.
+#include <CLI/CLI.hpp>
+
 #include <cmath>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,25 +58,16 @@ std::string brokenRule(bool wasRunning) {
     return {};
 }
 
-int usage() {
-    std::fprintf(stderr, "usage: tarvex-tool soak [--playfield FILE] [--frames N] [--seed S]\n");
-    return 2;
-}
+struct SoakOptions {
+    std::string playfield = "data/playfield.txt";
+    uint64_t frames = 100000;
+    uint64_t seed = 1;
+};
 
-}  // namespace
-
-int runSoakCommand(int argc, char** argv) {
-    std::string playfieldPath = "data/playfield.txt";
-    long long frames = 100000;
-    unsigned long seed = 1;
-    for (int a = 0; a + 1 < argc; a += 2) {
-        if (!std::strcmp(argv[a], "--playfield")) playfieldPath = argv[a + 1];
-        else if (!std::strcmp(argv[a], "--frames")) frames = std::atoll(argv[a + 1]);
-        else if (!std::strcmp(argv[a], "--seed")) seed = std::strtoul(argv[a + 1], nullptr, 10);
-        else return usage();
-    }
-    if (argc % 2 || frames <= 0) return usage();
-
+int soak(const SoakOptions& options) {
+    const long long frames = static_cast<long long>(options.frames);
+    const unsigned long seed = static_cast<unsigned long>(options.seed);
+    const std::string& playfieldPath = options.playfield;
     std::mt19937 random(static_cast<uint32_t>(seed));
     auto chance = [&random](int inThousand) { return int(random() % 1000) < inThousand; };
     std::memset(KeyState, 0, sizeof KeyState);
@@ -123,4 +117,20 @@ int runSoakCommand(int argc, char** argv) {
                 frames, matches, hits, collected);
     releaseGame();
     return 0;
+}
+
+}  // namespace
+
+void addSoakCommand(CLI::App& tool, CommandAction& chosen) {
+    auto options = std::make_shared<SoakOptions>();
+    CLI::App* command = tool.add_subcommand(
+        "soak",
+        "Play N frames of each variant (F1, F2, F3) with random keys for both players and check the "
+        "game's rules after every frame; status 1 at the first broken one.");
+    command->add_option("--playfield", options->playfield, "The arena file.")->capture_default_str();
+    command->add_option("--frames", options->frames, "Frames per variant.")
+        ->check(wholeNumber(1ull << 40));
+    command->add_option("--seed", options->seed, "Seed of the random keys.")
+        ->check(wholeNumber(0xFFFFFFFFull));
+    command->callback([&chosen, options] { chosen = [options] { return soak(*options); }; });
 }

@@ -13,7 +13,6 @@
 //
 // Each wave file is read and converted to the device format once, the first time it is played,
 // and kept for the rest of the run: a play is then only a hand-over of the kept samples.
-#include "platform/file_read.h"
 #include "platform/platform.h"
 #include "platform/sdl2/sdl2_internal.h"
 
@@ -32,14 +31,10 @@
 namespace platform {
 
 namespace {
+using sdl2::DEVICE_CHANNELS;
+using sdl2::DEVICE_FRAME_BYTES;
 constexpr int MAX_RINGS = 4;
-constexpr int DEVICE_CHANNELS = 2;
-constexpr int DEVICE_FRAME_BYTES = DEVICE_CHANNELS * 2;  // signed 16-bit stereo
 
-// Sound effects are short: a file above this is not one, and its samples converted to the
-// device format (up to 96 times the file's size) must stay within the second limit.
-constexpr uint64_t LARGEST_WAVE_FILE = uint64_t(16) << 20;
-constexpr uint64_t LARGEST_CONVERTED_WAVE = uint64_t(64) << 20;  // about six minutes
 constexpr int KEPT_WAVES = 16;
 constexpr size_t KEPT_PATH_BYTES = 256;
 
@@ -237,37 +232,12 @@ void setVoice(WaveSamples samples, bool loop) {
     voice.active = voice.samples != nullptr;
 }
 
-struct WavFreer {
-    void operator()(Uint8* buffer) const { SDL_FreeWAV(buffer); }
-};
-
-// Reads a WAV file through the file door and converts it to the device format; null when it
-// cannot be read, is too large, or cannot be converted. Never throws.
+// A WAV file in the device format, or null when it cannot be played. Never throws.
 WaveSamples convertWave(const char* path) {
     try {
-        const UserFile file = readUserFile(path, LARGEST_WAVE_FILE);
-        if (file.problem != FileProblem::None || file.bytes.empty()) return nullptr;
-        SDL_RWops* source = SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size()));
-        SDL_AudioSpec fileFormat;
-        Uint8* buffer = nullptr;
-        Uint32 length = 0;
-        if (!source || !SDL_LoadWAV_RW(source, 1, &fileFormat, &buffer, &length)) return nullptr;
-        const std::unique_ptr<Uint8, WavFreer> wav(buffer);
-        SDL_AudioCVT cvt;
-        if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
-                              AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) < 0)
-            return nullptr;
-        const uint64_t room = uint64_t(length) * uint64_t(std::max(cvt.len_mult, 1));
-        if (room > LARGEST_CONVERTED_WAVE) return nullptr;
-        auto converted = std::make_shared<std::vector<Uint8>>(static_cast<size_t>(room));
-        std::memcpy(converted->data(), buffer, length);
-        cvt.buf = converted->data();
-        cvt.len = static_cast<int>(length);
-        if (SDL_ConvertAudio(&cvt) != 0) return nullptr;
-        converted->resize(static_cast<size_t>(cvt.len_cvt) / DEVICE_FRAME_BYTES * DEVICE_FRAME_BYTES);
-        if (converted->empty()) return nullptr;
-        converted->shrink_to_fit();
-        return converted;
+        std::vector<Uint8> converted = sdl2::loadWave(path);
+        if (converted.empty()) return nullptr;
+        return std::make_shared<const std::vector<Uint8>>(std::move(converted));
     } catch (const std::exception&) {  // out of memory: the sound cannot be played
         return nullptr;
     }

@@ -213,9 +213,9 @@ TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {
     std::remove(out.c_str());
 
     auto run = [](std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        return runSongCommand(static_cast<int>(argv.size()), argv.data());
+        std::vector<const char*> argv = {"tarvex-tool", "song"};
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        return runToolCommandLine(static_cast<int>(argv.size()), argv.data());
     };
     EXPECT_EQ(run({"compile", bad, out}), 1);
     EXPECT_FALSE(std::ifstream(out).good()) << "nothing written for a faulty song";
@@ -275,6 +275,23 @@ TEST(SongErrors, AWrongBlockHeaderIsReportedOnceNotForEachOfItsLines) {
     problems = problemsOf(lines);
     ASSERT_EQ(problems.size(), 1u) << song::formatDiagnostics("mini", problems);
     EXPECT_EQ(problems[0].line, 8);
+}
+
+TEST(SongWarnings, ASampleLongerThanThePlayerKeepsIsRefusedAndTheLongestIsNotNamed) {
+    for (const auto& [bytes, kept] : {std::pair{65534, true}, std::pair{70000, false}}) {
+        std::vector<std::string> lines = miniSong();
+        lines.insert(lines.begin() + 7, {"instrument 2 sample \"long\"",
+                                         "  generate noise length " + std::to_string(bytes)});
+        song::Song s;
+        std::vector<song::Diagnostic> problems;
+        EXPECT_EQ(song::readSongText(join(lines), "", s, problems), kept);
+        if (kept) {
+            EXPECT_TRUE(song::songWarnings(s).empty());
+        } else {
+            ASSERT_EQ(problems.size(), 1u);
+            EXPECT_NE(problems[0].message.find("at most 65534 fit"), std::string::npos);
+        }
+    }
 }
 
 TEST(SongWarnings, LikelyMistakesAreNamedWithTheirRowsLine) {
