@@ -13,6 +13,9 @@
 
 namespace platform {
 
+using sdl2::DEVICE_CHANNELS;
+using sdl2::DEVICE_FRAME_BYTES;
+
 namespace {
 
 // Sound effects are short: a file above this is not one, and its samples converted to the
