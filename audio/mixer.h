@@ -29,24 +29,31 @@ public:
     void setOverlay(const uint8_t* buffer, uint16_t start, uint16_t length);
     // The channel's contribution to one output frame, then one step of its position.
     void renderSample(uint8_t& first, uint8_t& second);
-    // renderSample over `frames` frames, adding (byte - 128) of each frame's first and second
-    // byte to firstSums[i] and secondSums[i]: the same results, without per-frame overhead.
-    void renderRun(int32_t* firstSums, int32_t* secondSums, int frames);
+    // renderSample over `frames` frames, as changes: adds to deltas[i] how much the channel's
+    // output byte less 128 at frame i differs from frame i - 1 (from 0 before the first frame
+    // and after the sound ends). The same results, stepping whole bytes at a time where the
+    // phase allows.
+    void renderRun(int32_t* deltas, int frames);
 
-    const uint8_t* sample = nullptr;
-    const uint8_t* overlay = nullptr;
-    uint16_t overlayStart = 0;
-    uint16_t overlayLength = 0;  // 0 = overlay off
-    uint16_t length = 0;
-    uint16_t loopStart = 0;
-    uint16_t loopLength = 0;  // 2 or less: one-shot
-    int32_t volume = 0;       // 0..64
-    bool leftSide = true;
-    uint16_t position = 0;
-    bool active = false;
-    double phase = 0.0;  // output frames since the position last moved
-    double step = 0.0;   // output frames per source byte, 44100 / rate
-    uint32_t readable = 0;
+    const uint8_t* sample = nullptr;   // unsigned bytes, 128 = silence; null = nothing to play
+    const uint8_t* overlay = nullptr;  // overlayLength bytes that replace sample's in the window
+    uint16_t overlayStart = 0;         // first position of the window, 0..65535
+    uint16_t overlayLength = 0;        // bytes, 0 = overlay off
+    uint16_t length = 0;               // bytes; a one-shot sound ends at this position
+    uint16_t loopStart = 0;            // position the loop returns to
+    uint16_t loopLength = 0;           // bytes; 2 or less: one-shot
+    int32_t volume = 0;                // 0..64, 64 = full scale
+    bool leftSide = true;              // first (left) output, else second (right)
+    uint16_t position = 0;             // byte now playing, 0..65535
+    bool active = false;               // the channel sounds
+    double phase = 0.0;  // output frames since the position last moved, 0 or more
+    double step = 0.0;   // output frames per source byte, 44100 / rate (rate at least 1)
+    uint32_t readable = 0;  // bytes of sample that may be read, 0..65536; past them: silence
+
+private:
+    // renderRun's table of what each byte value adds at scaledVolume (INT32_MIN: none yet).
+    int32_t scaledVolume = INT32_MIN;
+    int8_t scaledBytes[256] = {};
 };
 
 // Receives each rendered block (offline rendering, tests).
@@ -95,16 +102,16 @@ public:
 
     const MusicModule* module;
     void* window;
-    int16_t channelCount = 0;
-    bool stereo = false;
+    int16_t channelCount = 0;  // 1 or more once open (four in the game); 0 before
+    bool stereo = false;       // two bytes per frame (left, right), else one
     std::unique_ptr<MixerChannel[]> channels;
-    std::unique_ptr<uint8_t[]> block;
+    std::unique_ptr<uint8_t[]> block;  // BLOCK_BYTES: the last block mixed, blockSize() used
     BlockSink* blockSink = nullptr;
 
     // Output state (audio/mixer_output.cpp).
     StreamFormat format;
     std::unique_ptr<platform::SoundRing> ring;  // null: no output, or a device that plays nothing
-    uint32_t writeOffset = 0;                   // where the next block goes in the ring
+    uint32_t writeOffset = 0;                   // bytes into the ring where the next block goes
     SoundOpener soundOpener = openPlatformSound;  // tests hand the mixer a ring of their own
     platform::Event* stopEvent = nullptr;  // when signalled, a wait for room in the ring gives up
 

@@ -16,31 +16,33 @@ constexpr int WAVE_BUFFER_BYTES = 32;
 constexpr uint32_t PERIOD_RATE_CONSTANT = 3506176;  // rate = constant / period
 
 struct VoiceState {
-    int8_t note;        // last note started or changed (after transposition); 0 before any
-    uint8_t instrument;
-    uint16_t period;    // the channel's rate is PERIOD_RATE_CONSTANT / period
-    uint8_t effect;     // effect and parameter of the last row read
-    uint8_t parameter;
-    int8_t slide;       // period change per tick; 0 = off
-    uint8_t arpeggio;   // held arpeggio parameter; 0 = off
-    uint8_t vibrato;    // vibrato divisor; 0 = off
-    uint8_t volume;
-    uint16_t volumeEnvelopePos;
+    int8_t note;        // semitone after transposition, 1..48 in normal songs (table entry 35 +
+                        // note); 0 before any
+    uint8_t instrument;  // 1..15; 0 none; above 15 (after transposition) starts nothing
+    uint16_t period;     // period units, 57..6848 from the table; the channel's rate is
+                         // PERIOD_RATE_CONSTANT / period bytes per second, 0 for period 0
+    uint8_t effect;      // 0..15, of the last row read
+    uint8_t parameter;   // 0..255, of the last row read
+    int8_t slide;        // period units added per tick, -128..127; 0 = off
+    uint8_t arpeggio;    // held arpeggio, semitones in two nibbles (low: phase 1, high: 2); 0 = off
+    uint8_t vibrato;     // divisor 1..255 of the vibrato table's +-128 period units; 0 = off
+    uint8_t volume;      // 0..64 in normal songs (the mixer stores more as 64)
+    uint16_t volumeEnvelopePos;     // the four units: byte index into their table, 0..length - 1
     uint16_t inversionEnvelopePos;
     uint16_t tailModulationPos;
     uint16_t pitchModulationPos;
-    uint8_t volumeEnvelopeCounter;
+    uint8_t volumeEnvelopeCounter;  // the five units: ticks until they next act, 1..255; 0 = 256
     uint8_t inversionEnvelopeCounter;
     uint8_t tailModulationCounter;
     uint8_t pitchModulationCounter;
     uint8_t waveEffectCounter;
-    uint8_t volumeEnvelopeControl;
+    uint8_t volumeEnvelopeControl;  // the four units: 0 off, 1 once through the table, else repeat
     uint8_t pitchModulationControl;
     uint8_t inversionEnvelopeControl;
     uint8_t tailModulationControl;
-    uint8_t waveEffectType;
-    bool retrigger;  // the instrument restarts on this row
-    bool newNote;    // the row carried a note
+    uint8_t waveEffectType;  // 0 off, 1 average, 2..5 morph, 6..255 only hand the buffer over
+    bool retrigger;          // the instrument restarts on this row
+    bool newNote;            // the row carried a note
 };
 
 struct WaveBuffer {

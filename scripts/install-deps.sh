@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config clang libclang-rt-14-dev
           libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
           libcli11-dev nlohmann-json3-dev
-          libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file
+          libgtest-dev libbenchmark-dev libxmp-dev desktop-file-utils appstream dpkg-dev file
           xvfb xauth xdotool imagemagick sox python3 python3-pil x11-utils)
 if [ "${1:-}" = "--play" ]; then
   packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri

@@ -269,14 +269,23 @@ TEST(MixerBlocks, NoChannelsMeansNoBlock) {
     EXPECT_FALSE(mixer.renderBlock());
 }
 
-// The block loop works channel by channel; it must give exactly what per-frame mixing gives.
+// Steps of rates the sequencer gives (holds of 1 to 2, 3 to 4, 7 to 8 frames, whose longer hold
+// reaches the next power of two), rates above 44100, rate 1, and any rate at all.
+static double stepOfRate(std::mt19937& random) {
+    const double rates[] = {1, 4096, 8192, 16574, 44100, 61511, 20000.5, 29218, 12259, 5800};
+    size_t pick = random() % 12;
+    return 44100.0 / (pick < 10 ? rates[pick] : double(1 + random() % 70000));
+}
+
+// The block loop works channel by channel and steps whole bytes; it must give exactly what
+// per-frame mixing gives.
 TEST(MixerBlocks, BlockMixingEqualsFrameByFrameMixing) {
     std::mt19937 random(1234);
     std::vector<uint8_t> data(700);
     for (uint8_t& b : data) b = uint8_t(random());
     std::vector<uint8_t> overlay(32);
     for (uint8_t& b : overlay) b = uint8_t(random());
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 300; ++round) {
         int16_t count = int16_t(1 + random() % 5);
         bool stereo = random() % 4 != 0;
         Mixer mixer(nullptr, nullptr);
@@ -291,9 +300,8 @@ TEST(MixerBlocks, BlockMixingEqualsFrameByFrameMixing) {
             if (random() % 3 == 0) channel.setOverlay(overlay.data(), uint16_t(random() % 8), 32);
             channel.volume = int32_t(random() % 70);
             channel.leftSide = !(stereo && random() % 2);
-            const double rates[] = {1, 4096, 8192, 16574, 44100, 61511, 20000.5};
-            channel.step = 44100.0 / rates[random() % 7];
-            channel.phase = (random() % 100) / 50.0;
+            channel.step = stepOfRate(random);
+            channel.phase = random() % 2 ? 0.0 : (random() % 100) / 50.0;
             channel.position = uint16_t(random() % 200);
             channel.active = random() % 6 != 0;
             mixer.channels[c] = channel;
@@ -301,7 +309,11 @@ TEST(MixerBlocks, BlockMixingEqualsFrameByFrameMixing) {
         }
         CollectSink sink;
         mixer.setBlockSink(&sink);
-        for (int block = 0; block < 3; ++block) {
+        for (int block = 0; block < 4; ++block) {
+            if (block == 2) {  // a rate change keeps the phase reached
+                int16_t c = int16_t(random() % count);
+                mixer.channels[c].step = reference[size_t(c)].step = stepOfRate(random);
+            }
             mixer.renderBlock();
             int32_t left = 0, right = 0;
             std::vector<uint8_t> expected;
