@@ -106,7 +106,9 @@ void matchUpdate() {
 
 void hitTank(int j) {
     hitCountdown = HIT_COUNTDOWN_START;
-    players[j].lives -= 1;
+    // Two hits in one update (a double-speed bullet, or both bullets) take two lives, but never
+    // more than are left: a count below zero would be shown as nine lives.
+    if (players[j].lives > 0) players[j].lives -= 1;
     hitPlayer = j;
     playExplosionSound();
 }

@@ -27,6 +27,7 @@ int runToolCommandLine(int argc, const char* const* argv) {
     CommandAction chosen;
     addPlayfieldCommand(tool, chosen);
     addSimulateCommand(tool, chosen);
+    addSoakCommand(tool, chosen);
     addMusicCommand(tool, chosen);
     addSongCommand(tool, chosen);
     addBmpCommand(tool, chosen);

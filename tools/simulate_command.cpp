@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "game/frame_rules.h"
 #include "game/game.h"
 #include "platform/keys.h"
 #include "tools/commands.h"
+#include "tools/frame_step.h"
 #include "tools/json_text.h"
 #include "tools/read_file.h"
 
@@ -158,9 +158,7 @@ int simulate(const SimulateOptions& options) {
                 return 0;
             }
         }
-        if (hitCountdown >= 0) hitCountdownStep();  // run by the frame's first scene draw
-        runFrameRules();
-        endFrame();
+        runGameFrame();
         const std::string line = stateLine(frame);
         std::fwrite(line.data(), 1, line.size(), stdout);
     }

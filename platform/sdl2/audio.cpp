@@ -114,6 +114,7 @@ DeviceRing::~DeviceRing() {
 
 bool DeviceRing::write(uint32_t offset, const uint8_t* data, uint32_t size) {
     if (offset >= SOUND_RING_BYTES || size > SOUND_RING_BYTES || (size > 0 && !data)) return false;
+    if (size == 0) return true;  // nothing to copy (and memcpy must not see a null source)
     uint32_t first = std::min(size, SOUND_RING_BYTES - offset);
     std::lock_guard<std::mutex> mix(mixMutex);
     std::memcpy(bytes_ + offset, data, first);

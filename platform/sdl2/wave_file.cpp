@@ -13,6 +13,9 @@
 
 namespace platform {
 
+using sdl2::DEVICE_CHANNELS;
+using sdl2::DEVICE_FRAME_BYTES;
+
 namespace {
 
 using sdl2::DEVICE_CHANNELS;

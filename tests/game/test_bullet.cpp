@@ -58,6 +58,12 @@ TEST_F(Bullets, BulletSpeedDoubleStepTakesTwoLivesAfterTenSafeSteps) {
     EXPECT_EQ(players[0].lives, 5);
     matchUpdate();
     EXPECT_EQ(players[0].lives, 3);
+    // On the last life the second hit finds none left to take.
+    players[0].lives = 1;
+    hitCountdown = -1;
+    parkBulletInOwnTank(150);
+    matchUpdate();
+    EXPECT_EQ(players[0].lives, 0);
 }
 
 TEST_F(Bullets, RapidFireBulletIsSafeFor405Updates) {

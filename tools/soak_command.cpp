@@ -1,0 +1,136 @@
+// soak [--playfield FILE] [--frames N] [--seed S]: N frames of each variant (F1, F2, F3 in
+// turn) with random keys for both players, through the game's own frame rules, checking the
+// game's invariants after every frame. Prints a summary; status 1 at the first broken rule.
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <memory>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "game/game.h"
+#include "platform/keys.h"
+#include "tools/commands.h"
+#include "tools/frame_step.h"
+
+namespace {
+
+constexpr float ARENA_X = 43, ARENA_Y = 32;
+constexpr float MIN_CENTRE_DISTANCE_SQUARED = 23.04f;  // the spacing tryMove keeps
+
+const int ViewKeys[] = {vk::digit(1), vk::digit(2), vk::digit(3), vk::digit(4), vk::digit(5),
+                         vk::digit(6), vk::digit(7), vk::letter('Z'), vk::numpad(1)};
+const int VariantKeys[] = {vk::F1, vk::F2, vk::F3};
+
+bool inside(float x, float y) {
+    return std::isfinite(x) && std::isfinite(y) && std::fabs(x) <= ARENA_X && std::fabs(y) <= ARENA_Y;
+}
+
+// The first broken rule after a frame, or an empty text.
+std::string brokenRule(bool wasRunning) {
+    for (int p = 0; p < playerCount; ++p) {
+        const Player& player = players[p];
+        if (!inside(player.x, player.y) || !std::isfinite(player.heading) ||
+            !std::isfinite(player.turretAngle))
+            return "tank " + std::to_string(p) + " left the arena";
+        if (player.lives < 0 || player.lives > START_LIVES)
+            return "player " + std::to_string(p) + " has " + std::to_string(player.lives) + " lives";
+        const Bullet& bullet = bullets[p];
+        if (bullet.life > 600) return "bullet " + std::to_string(p) + " lives too long";
+        if (bullet.life >= 0 && !inside(bullet.x, bullet.y))
+            return "bullet " + std::to_string(p) + " left the arena";
+        for (int q = p + 1; q < playerCount; ++q) {
+            const float dx = player.x - players[q].x, dy = player.y - players[q].y;
+            if (dx * dx + dy * dy < MIN_CENTRE_DISTANCE_SQUARED) return "tanks overlap";
+        }
+    }
+    if (powerup.life > 0 &&
+        (powerupOverlapsBlock(powerup.x, powerup.y) || !inside(powerup.x, powerup.y)))
+        return "powerup on a wall";
+    bool someoneOut = false;
+    for (int p = 0; p < playerCount; ++p) someoneOut |= players[p].lives <= 0;
+    // A hit shows first: the match ends at the countdown's first step, the frame after the hit.
+    if (matchRunning && someoneOut && hitCountdown != 150) return "match runs on without lives";
+    if (wasRunning && !matchRunning && !someoneOut) return "match ended with lives left";
+    return {};
+}
+
+struct SoakOptions {
+    std::string playfield = "data/playfield.txt";
+    uint64_t frames = 100000;
+    uint64_t seed = 1;
+};
+
+int soak(const SoakOptions& options) {
+    const long long frames = static_cast<long long>(options.frames);
+    const unsigned long seed = static_cast<unsigned long>(options.seed);
+    const std::string& playfieldPath = options.playfield;
+    std::mt19937 random(static_cast<uint32_t>(seed));
+    auto chance = [&random](int inThousand) { return int(random() % 1000) < inThousand; };
+    std::memset(KeyState, 0, sizeof KeyState);
+    initGame(playfieldPath.c_str());
+    bool held[256] = {};
+    long long matches = 0, hits = 0, collected = 0;
+    for (int variant = 0; variant < 3; ++variant) {
+        for (long long frame = 0; frame < frames; ++frame) {
+            // Every powerup reset draws from a fresh, reproducible seed.
+            setFixedRandomSeed(true, static_cast<uint32_t>(random()));
+            KeyState[VariantKeys[variant]] = !matchRunning && hitCountdown < 0;
+            for (const TankKeys& keys : PlayerKeys)
+                for (int key : {keys.hullLeft, keys.hullRight, keys.turretLeft, keys.turretRight,
+                                keys.forward, keys.backward, keys.fire}) {
+                    if (chance(20)) held[key] = !held[key];
+                    // A press, then the keyboard's auto-repeat; a release clears the entry.
+                    if (!held[key]) KeyState[key] = 0;
+                    else if (chance(300)) KeyState[key] = 1;
+                }
+            if (chance(3)) KeyState[ViewKeys[random() % 9]] = 1;
+            const bool wasRunning = matchRunning;
+            const bool powerupThere = powerup.life > 0;
+            const int hitBefore = hitCountdown;
+            runGameFrame();
+            matches += !wasRunning && matchRunning;
+            hits += hitCountdown == 150 && hitBefore != 150;
+            for (int p = 0; p < playerCount; ++p)
+                collected += powerupThere && players[p].powerupTimer == 1000;
+            const std::string broken = brokenRule(wasRunning);
+            if (!broken.empty()) {
+                std::fprintf(stderr, "soak: variant F%d, frame %lld (seed %lu): %s\n", variant + 1,
+                             frame, seed, broken.c_str());
+                releaseGame();
+                return 1;
+            }
+        }
+        // The next variant starts from the title screen: leave the match after its countdown.
+        KeyState[VariantKeys[variant]] = 0;
+        std::memset(held, 0, sizeof held);
+        while (matchRunning || hitCountdown >= 0) {
+            KeyState[vk::ESCAPE] = 1;
+            runGameFrame();
+        }
+    }
+    std::printf("soak: %lld frames of each variant, %lld matches, %lld hits, %lld powerups "
+                "collected: every rule held\n",
+                frames, matches, hits, collected);
+    releaseGame();
+    return 0;
+}
+
+}  // namespace
+
+void addSoakCommand(CLI::App& tool, CommandAction& chosen) {
+    auto options = std::make_shared<SoakOptions>();
+    CLI::App* command = tool.add_subcommand(
+        "soak",
+        "Play N frames of each variant (F1, F2, F3) with random keys for both players and check the "
+        "game's rules after every frame; status 1 at the first broken one.");
+    command->add_option("--playfield", options->playfield, "The arena file.")->capture_default_str();
+    command->add_option("--frames", options->frames, "Frames per variant.")
+        ->check(wholeNumber(1ull << 40));
+    command->add_option("--seed", options->seed, "Seed of the random keys.")
+        ->check(wholeNumber(0xFFFFFFFFull));
+    command->callback([&chosen, options] { chosen = [options] { return soak(*options); }; });
+}
