@@ -1,9 +1,10 @@
 // The message loop: SDL events become the window procedure's calls, and a 10 ms frame tick is
 // delivered on this (the main) thread between them.
+#include "platform/frame_tick.h"
 #include "platform/platform.h"
-#include "platform/sdl2/frame_tick.h"
 #include "platform/sdl2/key_translation.h"
 #include "platform/sdl2/sdl2_internal.h"
+#include "platform/tap_keeper.h"
 
 #include <atomic>
 
@@ -15,7 +16,7 @@ constexpr uint64_t FRAME_PERIOD_MICROS = 10000;
 std::atomic<bool> quitPosted{false};
 std::atomic<int> quitCode{0};
 bool minimised = false;
-sdl2::TapKeeper tapKeeper;
+TapKeeper tapKeeper;
 
 uint64_t nowMicros() {
     static const uint64_t frequency = SDL_GetPerformanceFrequency();
@@ -82,7 +83,7 @@ void dispatch(const SDL_Event& event, WindowEvents& events) {
 int runMessageLoop(WindowEvents& events) {
     if (!sdl2::ensureSubsystem(SDL_INIT_EVENTS)) return quitCode.load();
     SDL_StopTextInput();  // key messages only; no text input or input method
-    sdl2::FrameTicker ticker(nowMicros(), FRAME_PERIOD_MICROS);
+    FrameTicker ticker(nowMicros(), FRAME_PERIOD_MICROS);
     while (!quitPosted.load()) {
         uint64_t wait = ticker.microsUntilTick(nowMicros());
         int timeoutMs = static_cast<int>((wait + 999) / 1000);
