@@ -7,10 +7,11 @@ int main() {
     fullScreen = true;
     initGame();  // reports its own failures and goes on
     if (!createGLWindow(WINDOW_TITLE, 800, 600, 16, fullScreen)) return 0;
+    ShellWindow windowProcedure;
+    platform::attachWindowEvents(&windowProcedure);  // frames run behind the music's message boxes
     platform::raiseProcessPriority();
     loadMusic("data/music");
 
-    ShellWindow windowProcedure;
     int quitCode = platform::runMessageLoop(windowProcedure);
 
     killGLWindow();

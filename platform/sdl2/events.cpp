@@ -102,6 +102,9 @@ int runMessageLoop(WindowEvents& events) {
     return quitCode.load();
 }
 
+// SDL's message boxes stop the window until they are answered: nothing to hand over early.
+void attachWindowEvents(WindowEvents*) {}
+
 void postQuit(int code) {
     quitCode = code;
     quitPosted = true;
