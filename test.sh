@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: unit and GL tests under Xvfb, the thread tests under
-# ThreadSanitizer, and each fuzz target for a bounded time (installs missing Debian packages first).
+# Builds everything and runs every test: unit and GL tests under Xvfb, the Windows build under
+# Wine, the thread tests under ThreadSanitizer, and each fuzz target for a bounded time (installs
+# missing Debian packages first).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -15,6 +16,9 @@ echo "== tests (Xvfb, Mesa llvmpipe)"
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s "-screen 0 800x600x24" \
   ctest --test-dir build --output-on-failure -j"$jobs" -LE threads
+
+echo "== Windows build under Wine (cross-built with mingw-w64)"
+tests/windows/windows_stage.sh build/tools/tarvex-tool
 
 echo "== thread tests under ThreadSanitizer"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_GAME=OFF -DTARVEX_BENCH=OFF \

@@ -4,9 +4,12 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config clang libclang-rt-14-dev
           libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
           libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool imagemagick sox python3 python3-pil x11-utils)
+          xvfb xauth xdotool imagemagick sox python3 python3-pil x11-utils
+          g++-mingw-w64-x86-64 googletest zip wine)
 if [ "${1:-}" = "--play" ]; then
   packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri)
+elif [ "${1:-}" = "--windows" ]; then
+  packages=(cmake make g++-mingw-w64-x86-64 zip)
 fi
 missing=()
 for p in "${packages[@]}"; do

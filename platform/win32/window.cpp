@@ -88,8 +88,12 @@ bool createWindow(const std::string& title, int width, int height, bool fullScre
     DWORD style = useFullScreen ? WS_POPUPWINDOW : WS_OVERLAPPEDWINDOW;
     RECT area{0, 0, width, height};
     AdjustWindowRectEx(&area, style, FALSE, extendedStyle);
+    // Full screen, the popup's one-pixel border goes just off the screen, so that the drawing
+    // covers the screen from its first pixel; a window with a caption starts at the corner.
+    int left = useFullScreen ? area.left : 0;
+    int top = useFullScreen ? area.top : 0;
     theWindow = CreateWindowExA(extendedStyle, className.c_str(), title.c_str(),
-                                style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, area.right - area.left,
+                                style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left, top, area.right - area.left,
                                 area.bottom - area.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     return theWindow != nullptr;
 }
