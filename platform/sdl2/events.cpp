@@ -5,6 +5,7 @@
 #include "platform/sdl2/key_translation.h"
 #include "platform/sdl2/sdl2_internal.h"
 #include "platform/tap_keeper.h"
+#include "platform/tick_log.h"
 
 #include <atomic>
 
@@ -93,7 +94,8 @@ int runMessageLoop(WindowEvents& events) {
             while (!quitPosted.load() && SDL_PollEvent(&event)) dispatch(event, events);
         }
         if (quitPosted.load()) break;
-        if (ticker.takeTick(nowMicros())) {
+        if (uint64_t now = nowMicros(); ticker.takeTick(now)) {
+            recordTick(now);
             events.frameTick();
             tapKeeper.afterTick([&events](int code) { events.keyUp(code); });
         }

@@ -6,6 +6,7 @@
 #include "platform/frame_tick.h"
 #include "platform/platform.h"
 #include "platform/tap_keeper.h"
+#include "platform/tick_log.h"
 #include "platform/win32/win32_internal.h"
 
 #include <mmsystem.h>
@@ -39,7 +40,9 @@ uint64_t nowMicros() {
 // One frame when the grid says one is due. A frame that shows a message box does not get
 // another frame from inside that box.
 void tickIfDue() {
-    if (!current || inTick || !ticker || !ticker->takeTick(nowMicros())) return;
+    uint64_t now = nowMicros();
+    if (!current || inTick || !ticker || !ticker->takeTick(now)) return;
+    recordTick(now);
     inTick = true;
     current->frameTick();
     if (current) tapKeeper.afterTick([](int code) { current->keyUp(code); });

@@ -25,7 +25,10 @@ if ! timeout 300 wine wineboot -i >"$work/wineboot.log" 2>&1; then
   echo "FAILED: Wine cannot prepare a prefix (wine wineboot -i), the Windows build cannot be tested"
   exit 1
 fi
-wineserver -p  # stays up for the whole stage instead of restarting for every program
+wineserver -w
+# Stays up for the whole stage instead of restarting for every program. Wine's background
+# programs keep the output they were started with open, so no Wine program writes into a pipe.
+wineserver -p </dev/null >/dev/null 2>&1
 
 echo "-- cross build"
 TARVEX_WINDOWS_TESTS=ON scripts/build-windows.sh
@@ -38,8 +41,9 @@ for name in "${unit_tests[@]}"; do
   # The sound device's test gets a device: ALSA's file plugin over the null device.
   mkdir -p "$work/home"
   printf 'pcm.!default { type file; slave.pcm "null"; file "/dev/null"; format "raw" }\n' > "$work/home/.asoundrc"
-  HOME=$work/home wine "$exe" --gtest_brief=1 2>&1 | grep -v '^ALSA lib' ||
-    { echo "FAILED: $name under Wine"; exit 1; }
+  HOME=$work/home wine "$exe" --gtest_brief=1 >"$work/$name.log" 2>&1 && status=0 || status=$?
+  grep -v '^ALSA lib' "$work/$name.log" | grep -v '^Running main' || true
+  [ "$status" = 0 ] || { echo "FAILED: $name under Wine (status $status)"; exit 1; }
 done
 
 echo "-- tarvex-tool.exe writes what the Linux tool writes"
@@ -65,5 +69,7 @@ done
 echo "$checked files give the same bytes"
 
 echo "-- the game from the unpacked zip"
+# Wine's desktop started without a display for the tests above; the game's display gets a new one.
+wineserver -k; wineserver -w
 "$linux_tool" music render data/music "$work/song.wav" >/dev/null
 tests/windows/wine_game.sh "$game" "$work/song.wav" "${TARVEX_WINDOWS_SHOTS:-}"
