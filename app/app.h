@@ -17,17 +17,43 @@ constexpr double FAR_PLANE = 150.0;
 extern bool windowActive;  // frames run only while the window is not minimised
 extern bool fullScreen;    // true when the display mode was changed and must be restored
 
-// The window procedure: key messages into KeyState, F12 and close quit, sizes, activation, and
-// one frame plus a buffer swap per frame tick.
+// The window procedure: key messages and pads into KeyState, F12 and close quit, F11 and
+// Alt+Enter switch full screen, sizes, activation, and one frame plus a buffer swap per tick.
 class ShellWindow final : public platform::WindowEvents {
 public:
     void keyDown(int virtualKey) override;
     void keyUp(int virtualKey) override;
+    void systemKeyDown(int virtualKey) override;
+    void padControl(int pad, platform::PadControl control, bool down) override;
     void resized(int width, int height) override;
     void activated(bool minimised) override;
     void closeRequested() override;
     void frameTick() override;
+
+private:
+    int padKeys_[platform::MAX_PADS][platform::PAD_CONTROLS] = {};  // the key each held control pressed
+    bool altEnterHeld_ = false;
 };
+
+// Says once, when most of 100 buffer swaps in a row took longer than a frame, that the display
+// holds the frames back; true for the swap after which it was said.
+class SwapWatch {
+public:
+    bool swapTook(double milliseconds);
+
+private:
+    int swaps_ = 0, slow_ = 0;
+    bool said_ = false;
+};
+
+// ---- Input sources -----------------------------------------------------------------------------
+// Sources that hold a key in KeyState; a key is down while any of them holds it.
+enum KeySource : unsigned { KEYBOARD = 1, LAPTOP_KEYS = 2, FIRST_PAD = 4 };  // pad n: FIRST_PAD << n
+void pressKey(int key, unsigned source);
+void releaseKey(int key, unsigned source);
+void releaseAllKeys();  // forgets every source (KeyState itself is left as it is)
+int laptopAlternative(int key);  // player 2's keypad key that a laptop key stands for, or 0
+int padKey(int pad, platform::PadControl control);  // the key a pad control stands for now, or 0
 
 void resizeGL(int width, int height);
 // Viewport and projection of view index (0 left or only, 1 right) of a layout of views (1 or 2).
@@ -37,6 +63,7 @@ void renderFrame();
 // ---- GL window ---------------------------------------------------------------------------------
 bool createGLWindow(const char* title, int width, int height, int bits, bool fullScreenFlag);
 void killGLWindow();
+void toggleFullScreen();  // between a window and full screen at the desktop's resolution
 bool initGL();
 
 // ---- Mouse -------------------------------------------------------------------------------------

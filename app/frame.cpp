@@ -10,15 +10,38 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <chrono>
+#include <cstdio>
+
 bool windowActive = true;
 
 void ShellWindow::keyDown(int virtualKey) {
-    if (virtualKey > 0 && virtualKey < 256) KeyState[virtualKey] = 1;
+    if (virtualKey == vk::F11 && !KeyState[vk::F11]) toggleFullScreen();  // not again on auto-repeat
+    pressKey(virtualKey, KEYBOARD);
+    pressKey(laptopAlternative(virtualKey), LAPTOP_KEYS);
     if (KeyState[vk::F12]) platform::postQuit(0);
 }
 
 void ShellWindow::keyUp(int virtualKey) {
-    if (virtualKey > 0 && virtualKey < 256) KeyState[virtualKey] = 0;
+    releaseKey(virtualKey, KEYBOARD);
+    releaseKey(laptopAlternative(virtualKey), LAPTOP_KEYS);
+    if (virtualKey == vk::RETURN) altEnterHeld_ = false;
+}
+
+// Alt+Enter: Enter with Alt held is a system key.
+void ShellWindow::systemKeyDown(int virtualKey) {
+    if (virtualKey != vk::RETURN || altEnterHeld_) return;
+    altEnterHeld_ = true;
+    toggleFullScreen();
+}
+
+void ShellWindow::padControl(int pad, platform::PadControl control, bool down) {
+    const int c = static_cast<int>(control);
+    if (pad < 0 || pad >= platform::MAX_PADS || c < 0 || c >= platform::PAD_CONTROLS) return;
+    int& key = padKeys_[pad][c];
+    if (key) releaseKey(key, FIRST_PAD << pad);
+    key = down ? padKey(pad, control) : 0;
+    pressKey(key, FIRST_PAD << pad);
 }
 
 void ShellWindow::resized(int width, int height) { resizeGL(width, height); }
@@ -30,7 +53,27 @@ void ShellWindow::closeRequested() { platform::postQuit(0); }
 void ShellWindow::frameTick() {
     if (!windowActive) return;
     renderFrame();
+    static SwapWatch watch;
+    const auto start = std::chrono::steady_clock::now();
     platform::swapBuffers();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    if (watch.swapTook(took.count()))
+        std::fprintf(stderr,
+                     "TARVEX 3D: swapping the buffers keeps taking longer than a frame (%.1f ms; a frame is 10 ms),\n"
+                     "so the game runs slower than it should. Either the display makes every frame wait for its\n"
+                     "refresh (switch vertical sync off for the game; with Mesa: vblank_mode=0), or drawing is too\n"
+                     "slow for this window size.\n",
+                     took.count());
+}
+
+bool SwapWatch::swapTook(double milliseconds) {
+    constexpr int RUN = 100;
+    if (said_) return false;
+    slow_ += milliseconds > 10.0;
+    if (++swaps_ < RUN) return false;
+    said_ = slow_ > RUN / 2;
+    swaps_ = slow_ = 0;
+    return said_;
 }
 
 namespace {
@@ -89,6 +132,10 @@ void renderFrame() {
         stopTitleMusic();
         break;
     case FrameBranch::Countdown:  // neither advances; the music goes on unchanged
+        break;
+    case FrameBranch::Paused:  // over the whole window, split screen or not
+        applyViewLayout(0, 1);
+        drawPausedMark();
         break;
     }
     endFrame();

@@ -63,6 +63,15 @@ void killGLWindow() {
     releaseTextureImage();
 }
 
+// The full screen of this switch keeps the desktop's mode; fullScreen stays true while it shows
+// so that shut-down gives the cursor back.
+void toggleFullScreen() {
+    const bool on = !platform::isFullScreen();
+    if (!platform::setFullScreen(on)) return;
+    fullScreen = on;
+    platform::showCursor(!on);
+}
+
 bool initGL() {
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);

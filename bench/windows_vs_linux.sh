@@ -26,7 +26,7 @@ ticks() { cut -d" " -f14,15 /proc/$1/stat | tr " " "+" | bc; }
 # CPU ticks (1/100 s) of our own wine server, 0 for the Linux build.
 server_ticks() {
   local p
-  for p in $(pgrep -x wineserver || true); do
+  for p in $(pgrep -x "wineserver(64)?" || true); do
     if tr "\0" "\n" < /proc/$p/environ 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then ticks $p; return; fi
   done
   echo 0

@@ -19,9 +19,11 @@ int frameViews(int cameras[2]) {
 }
 
 FrameBranch runFrameRules() {
-    if (hitCountdown >= 0) return FrameBranch::Countdown;
+    pauseKeys();
+    if (hitCountdown >= 0) return matchPaused ? FrameBranch::Paused : FrameBranch::Countdown;
     startMatchKeys();
     if (leaveMatchKey()) return FrameBranch::Title;
+    if (matchPaused) return FrameBranch::Paused;
     if (matchRunning) {
         matchUpdate();
         return FrameBranch::Match;
@@ -29,4 +31,6 @@ FrameBranch runFrameRules() {
     return FrameBranch::Title;
 }
 
-void endFrame() { frameTime += 0.01f; }
+void endFrame() {
+    if (!matchPaused) frameTime += 0.01f;
+}

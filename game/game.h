@@ -67,6 +67,7 @@ extern Playfield playfield;
 extern GameMode gameMode;
 extern int32_t viewMode;
 extern bool matchRunning;
+extern bool matchPaused;         // the P or Pause key stopped the running match
 extern int32_t hitCountdown;     // -1 when no hit is being shown
 extern int32_t hitPlayer;
 extern bool engineWanted;
@@ -86,6 +87,9 @@ void restartPlay();
 void releaseGame();        // frees the arrays and the playfield at shut-down
 void startMatchKeys();     // F1, F2, F3: the first held key starts a match
 bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
+// P and Pause: each new press during a match stops or resumes it (the title screen ignores them).
+// While paused nothing of the match advances, the hit countdown included.
+void pauseKeys();
 void matchUpdate();
 void hitCountdownStep();   // run by every scene draw while hitCountdown >= 0
 void hitTank(int j);       // a hit without shield: the countdown starts and player j loses a life
@@ -99,6 +103,7 @@ bool powerupOverlapsBlock(float x, float y);
 
 // ---- Tanks, bullets, powerups, sound -----------------------------------------------------------
 struct TankKeys { int hullLeft, hullRight, turretLeft, turretRight, forward, backward, fire; };
+extern const TankKeys PLAYER_KEYS[2];  // player 0: A D Q E W S X; player 1: keypad 4 6 7 9 8 5 2
 void controlTank(int p, const TankKeys& keys);
 void stepBullet(int i);
 bool bulletHitsTank(int j, int i);

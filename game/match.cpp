@@ -8,14 +8,13 @@ namespace {
 
 constexpr int HIT_COUNTDOWN_START = 150;
 
-const TankKeys PLAYER0_KEYS = {vk::letter('A'), vk::letter('D'), vk::letter('Q'), vk::letter('E'),
-                               vk::letter('W'), vk::letter('S'), vk::letter('X')};
-const TankKeys PLAYER1_KEYS = {vk::numpad(4), vk::numpad(6), vk::numpad(7), vk::numpad(9),
-                               vk::numpad(8), vk::numpad(5), vk::numpad(2)};
+const int PAUSE_KEYS[2] = {vk::letter('P'), vk::PAUSE};
+bool pauseKeyWasDown[2] = {false, false};
 
 void startMatch(GameMode mode) {
     gameMode = mode;
     matchRunning = true;
+    matchPaused = false;
     for (int i = 0; i < playerCount; ++i) players[i].lives = START_LIVES;
     restartPlay();
 }
@@ -54,6 +53,11 @@ void controlPlayer(int p, const TankKeys& keys) {
 
 }  // namespace
 
+const TankKeys PLAYER_KEYS[2] = {
+    {vk::letter('A'), vk::letter('D'), vk::letter('Q'), vk::letter('E'), vk::letter('W'), vk::letter('S'),
+     vk::letter('X')},
+    {vk::numpad(4), vk::numpad(6), vk::numpad(7), vk::numpad(9), vk::numpad(8), vk::numpad(5), vk::numpad(2)}};
+
 void startMatchKeys() {
     if (hitCountdown >= 0) return;
     const int keys[3] = {vk::F1, vk::F2, vk::F3};
@@ -65,15 +69,33 @@ void startMatchKeys() {
 bool leaveMatchKey() {
     if (hitCountdown >= 0 || !takeKey(vk::ESCAPE)) return false;
     matchRunning = false;
+    matchPaused = false;
     return true;
+}
+
+// Only a new press counts: a held key (auto-repeat sets its entry again) toggles once.
+void pauseKeys() {
+    bool pressed = false;
+    for (int k = 0; k < 2; ++k) {
+        const bool down = KeyState[PAUSE_KEYS[k]] != 0;
+        pressed |= down && !pauseKeyWasDown[k];
+        pauseKeyWasDown[k] = down;
+    }
+    if (!matchRunning) {
+        matchPaused = false;
+        return;
+    }
+    if (!pressed) return;
+    matchPaused = !matchPaused;
+    if (matchPaused) engineLoopOff();  // the engine is silent until the match drives again
 }
 
 void matchUpdate() {
     stepBullets();
     engineWanted = false;
     handleViewKeys();
-    controlPlayer(0, PLAYER0_KEYS);
-    controlPlayer(1, PLAYER1_KEYS);
+    controlPlayer(0, PLAYER_KEYS[0]);
+    controlPlayer(1, PLAYER_KEYS[1]);
     if (engineWanted)
         engineLoopOn();
     else
@@ -89,7 +111,7 @@ void hitTank(int j) {
 }
 
 void hitCountdownStep() {
-    if (hitCountdown < 0) return;
+    if (hitCountdown < 0 || matchPaused) return;
     if (hitPlayer >= 0 && hitPlayer < playerCount) players[hitPlayer].turretAngle += 6.0f;
     if (hitCountdown == 0) restartPlay();
     hitCountdown -= 1;

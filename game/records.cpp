@@ -13,6 +13,7 @@ Playfield playfield;
 GameMode gameMode = Regular;
 int32_t viewMode = 0;
 bool matchRunning = false;
+bool matchPaused = false;
 int32_t hitCountdown = -1;
 int32_t hitPlayer = -1;
 bool engineWanted = false;

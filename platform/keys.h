@@ -2,7 +2,14 @@
 #pragma once
 
 namespace vk {
+constexpr int RETURN = 0x0D;
+constexpr int CONTROL = 0x11;
+constexpr int PAUSE = 0x13;
 constexpr int ESCAPE = 0x1B;
+constexpr int LEFT = 0x25;
+constexpr int UP = 0x26;
+constexpr int RIGHT = 0x27;
+constexpr int DOWN = 0x28;
 constexpr int KEY_0 = 0x30;  // '0'..'9' are 0x30..0x39
 constexpr int KEY_A = 0x41;  // 'A'..'Z' are 0x41..0x5A
 constexpr int NUMPAD0 = 0x60;  // keypad digits 0x60..0x69
@@ -10,7 +17,11 @@ constexpr int F1 = 0x70;       // F1..F12 are 0x70..0x7B
 constexpr int F2 = 0x71;
 constexpr int F3 = 0x72;
 constexpr int F10 = 0x79;
+constexpr int F11 = 0x7A;
 constexpr int F12 = 0x7B;
+constexpr int RCONTROL = 0xA3;    // the right Ctrl key on its own
+constexpr int OEM_PERIOD = 0xBE;  // the key that types '.' on a US keyboard
+constexpr int OEM_2 = 0xBF;       // the key that types '/' on a US keyboard
 
 constexpr int digit(int d) { return KEY_0 + d; }
 constexpr int letter(char upper) { return KEY_A + (upper - 'A'); }

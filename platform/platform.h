@@ -51,14 +51,28 @@ void destroyGLContext();
 void showWindow();
 void showCursor(bool visible);
 void swapBuffers();  // never waits for the display's refresh
+// Switches the shown window between full screen at the desktop's own resolution and a window
+// (a display mode set by changeDisplayMode is given back); false when the switch failed.
+bool setFullScreen(bool on);
+bool isFullScreen();
 
-// ---- Key events and the frame tick -----------------------------------------------------------
+// ---- Key events, gamepads and the frame tick ------------------------------------------------
+// A gamepad's controls as switches: the left stick and the D-pad give the four directions, the
+// right stick and the shoulder buttons aim, the south button and the right trigger fire.
+enum class PadControl { Left, Right, Up, Down, AimLeft, AimRight, Fire, Start, Back };
+constexpr int PAD_CONTROLS = 9;
+constexpr int MAX_PADS = 2;  // pads are numbered 0 and 1 in the order they are plugged in
+
 // What the window procedure receives. Key codes are Windows virtual-key codes (platform/keys.h).
 class WindowEvents {
 public:
     virtual ~WindowEvents() = default;
     virtual void keyDown(int virtualKey) = 0;  // auto-repeat delivers repeated key-downs
     virtual void keyUp(int virtualKey) = 0;
+    // A system key went down (F10, Alt, Alt with another key): not a keyDown; its key-up is.
+    virtual void systemKeyDown(int) {}
+    // Pad 0 or 1 switched a control on or off. A pad that goes away switches its controls off.
+    virtual void padControl(int, PadControl, bool) {}
     virtual void resized(int width, int height) = 0;
     virtual void activated(bool minimised) = 0;
     virtual void closeRequested() = 0;

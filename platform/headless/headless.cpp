@@ -26,6 +26,8 @@ void destroyGLContext() {}
 void showWindow() {}
 void showCursor(bool) {}
 void swapBuffers() {}
+bool setFullScreen(bool) { return false; }
+bool isFullScreen() { return false; }
 
 namespace {
 bool quitPosted = false;

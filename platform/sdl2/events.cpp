@@ -2,6 +2,7 @@
 // delivered on this (the main) thread between them.
 #include "platform/frame_tick.h"
 #include "platform/platform.h"
+#include "platform/sdl2/gamepads.h"
 #include "platform/sdl2/key_translation.h"
 #include "platform/sdl2/sdl2_internal.h"
 #include "platform/tap_keeper.h"
@@ -18,6 +19,19 @@ std::atomic<bool> quitPosted{false};
 std::atomic<int> quitCode{0};
 bool minimised = false;
 TapKeeper tapKeeper;
+sdl2::Gamepads gamepads;
+TapKeeper padTapKeeper;  // pad controls, numbered by padTapCode
+
+int padTapCode(int pad, PadControl control) { return 1 + pad * PAD_CONTROLS + static_cast<int>(control); }
+
+// Pad controls go through their own tap keeper, as keys do through theirs.
+sdl2::Gamepads::Report padReport(WindowEvents& events) {
+    return [&events](int pad, PadControl control, bool down) {
+        int code = padTapCode(pad, control);
+        if (down) padTapKeeper.keyDown(code);
+        if (down || padTapKeeper.keyUp(code)) events.padControl(pad, control, down);
+    };
+}
 
 uint64_t nowMicros() {
     static const uint64_t frequency = SDL_GetPerformanceFrequency();
@@ -46,8 +60,12 @@ void handleWindowEvent(const SDL_WindowEvent& event, WindowEvents& events) {
         minimised = false;
         events.activated(false);
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_FOCUS_LOST:
+        // SDL sends no pad events to an unfocused window, so nothing would switch them off.
+        gamepads.releaseAll(padReport(events));
+        events.activated(minimised);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
         events.activated(minimised);
         break;
     case SDL_WINDOWEVENT_CLOSE:
@@ -61,7 +79,10 @@ void handleWindowEvent(const SDL_WindowEvent& event, WindowEvents& events) {
 void dispatch(const SDL_Event& event, WindowEvents& events) {
     switch (event.type) {
     case SDL_KEYDOWN:  // repeated key-downs while a key is held come here too
-        if (int code = sdl2::keyDownCode(event.key.keysym)) {
+        if (sdl2::isSystemKeyDown(event.key.keysym.sym, event.key.keysym.mod)) {
+            if (int code = sdl2::virtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode))
+                events.systemKeyDown(code);
+        } else if (int code = sdl2::keyDownCode(event.key.keysym)) {
             tapKeeper.keyDown(code);
             events.keyDown(code);
         }
@@ -76,6 +97,7 @@ void dispatch(const SDL_Event& event, WindowEvents& events) {
         events.closeRequested();
         break;
     default:
+        gamepads.handle(event, padReport(events));
         break;
     }
 }
@@ -84,6 +106,7 @@ void dispatch(const SDL_Event& event, WindowEvents& events) {
 int runMessageLoop(WindowEvents& events) {
     if (!sdl2::ensureSubsystem(SDL_INIT_EVENTS)) return quitCode.load();
     SDL_StopTextInput();  // key messages only; no text input or input method
+    sdl2::ensureSubsystem(SDL_INIT_GAMECONTROLLER);  // without it: no pads, the keys still work
     FrameTicker ticker(nowMicros(), FRAME_PERIOD_MICROS);
     while (!quitPosted.load()) {
         uint64_t wait = ticker.microsUntilTick(nowMicros());
@@ -98,6 +121,9 @@ int runMessageLoop(WindowEvents& events) {
             recordTick(now);
             events.frameTick();
             tapKeeper.afterTick([&events](int code) { events.keyUp(code); });
+            padTapKeeper.afterTick([&events](int code) {
+                events.padControl((code - 1) / PAD_CONTROLS, static_cast<PadControl>((code - 1) % PAD_CONTROLS), false);
+            });
         }
     }
     quitPosted = false;

@@ -28,7 +28,8 @@ int otherKey(SDL_Keycode symbol) {
     case SDLK_TAB: return 0x09;
     case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
     case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
-    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
+    case SDLK_LCTRL: return vk::CONTROL;
+    case SDLK_RCTRL: return vk::RCONTROL;  // its own code: player 2's fire key beside the arrows
     case SDLK_LALT: case SDLK_RALT: return 0x12;
     case SDLK_PAUSE: return 0x13;
     case SDLK_SPACE: return 0x20;
@@ -59,6 +60,9 @@ int virtualKeyFor(SDL_Keycode symbol, SDL_Scancode scancode) {
     if (symbol >= SDLK_0 && symbol <= SDLK_9) return vk::digit(symbol - SDLK_0);
     if (symbol >= SDLK_F1 && symbol <= SDLK_F12) return vk::F1 + (symbol - SDLK_F1);
     if (int code = otherKey(symbol)) return code;
+    // The two keys left of the right Shift, whatever they type (player 2's turret keys).
+    if (scancode == SDL_SCANCODE_PERIOD) return vk::OEM_PERIOD;
+    if (scancode == SDL_SCANCODE_SLASH) return vk::OEM_2;
     if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
         return vk::letter(static_cast<char>('A' + (scancode - SDL_SCANCODE_A)));
     if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return vk::digit(1 + (scancode - SDL_SCANCODE_1));

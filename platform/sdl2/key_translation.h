@@ -8,7 +8,9 @@ namespace platform::sdl2 {
 // The virtual-key code for a key, or 0 when the key has none that the program knows.
 // Letters and digits follow the keyboard layout (the key symbol), falling back to the key's
 // position for layouts without Latin letters; keypad digits follow the position, so they are
-// VK_NUMPAD0..9 whether or not Num Lock is on.
+// VK_NUMPAD0..9 whether or not Num Lock is on. The keys that type '.' and '/' on a US keyboard
+// are VK_OEM_PERIOD and VK_OEM_2 by position, unless the layout puts a letter or digit there;
+// the right Ctrl key is VK_RCONTROL.
 int virtualKeyFor(SDL_Keycode symbol, SDL_Scancode scancode);
 
 // System keys (F10, Alt and Alt combinations) do not arrive as key-downs, as on Windows.

@@ -18,6 +18,7 @@ SDL_Window* theWindow = nullptr;
 SDL_GLContext theContext = nullptr;
 bool modeChosen = false;
 SDL_DisplayMode chosenMode{};
+int windowedWidth = 0, windowedHeight = 0;  // the window's size to return to from full screen
 }  // namespace
 
 bool ensureSubsystem(Uint32 flags) {
@@ -28,15 +29,12 @@ bool ensureSubsystem(Uint32 flags) {
 SDL_Window* window() { return theWindow; }
 
 namespace {
-// Without a window manager SDL gives a shown window the keyboard focus with "revert to none":
-// once that window is gone no window gets keys any more, not even ours when a short-lived
-// window came and went. Reverting to the window under the pointer instead keeps the keyboard
-// usable. With a window manager, focus is the manager's business and nothing is changed.
-void makeFocusRevertToPointer(SDL_Window* shown) {
 #ifdef TARVEX_HAVE_X11
+// The window's X display when it is on X11 and no window manager runs; null otherwise.
+Display* unmanagedDisplay(SDL_Window* window, ::Window* xWindow) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(shown, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
     Display* display = info.info.x11.display;
     Atom managerCheck = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
     if (managerCheck != None) {
@@ -47,8 +45,21 @@ void makeFocusRevertToPointer(SDL_Window* shown) {
         XGetWindowProperty(display, DefaultRootWindow(display), managerCheck, 0, 1, False, AnyPropertyType,
                            &type, &format, &count, &remaining, &value);
         if (value) XFree(value);
-        if (type != None) return;  // a window manager runs
+        if (type != None) return nullptr;  // a window manager runs
     }
+    if (xWindow) *xWindow = info.info.x11.window;
+    return display;
+}
+#endif
+
+// Without a window manager SDL gives a shown window the keyboard focus with "revert to none":
+// once that window is gone no window gets keys any more, not even ours when a short-lived
+// window came and went. Reverting to the window under the pointer instead keeps the keyboard
+// usable. With a window manager, focus is the manager's business and nothing is changed.
+void makeFocusRevertToPointer(SDL_Window* shown) {
+#ifdef TARVEX_HAVE_X11
+    Display* display = unmanagedDisplay(shown, nullptr);
+    if (!display) return;
     ::Window focus = 0;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
@@ -58,6 +69,22 @@ void makeFocusRevertToPointer(SDL_Window* shown) {
     }
 #else
     (void)shown;
+#endif
+}
+
+// SDL asks the window manager to make a window full screen; without one the window is moved
+// over the whole display here.
+void coverDisplayWithoutManager(SDL_Window* window) {
+#ifdef TARVEX_HAVE_X11
+    ::Window xWindow = 0;
+    Display* display = unmanagedDisplay(window, &xWindow);
+    SDL_Rect bounds;
+    if (!display || SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0) return;
+    XMoveResizeWindow(display, xWindow, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+                      static_cast<unsigned>(bounds.h));
+    XFlush(display);
+#else
+    (void)window;
 #endif
 }
 }  // namespace
@@ -116,9 +143,12 @@ bool createWindow(const std::string& title, int width, int height, bool fullScre
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     bool useFullScreen = fullScreen && sdl2::modeChosen;
-    if (useFullScreen) flags |= SDL_WINDOW_FULLSCREEN;
+    // A window can be resized and maximised like any other; the frame follows its size.
+    flags |= useFullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
     theWindow = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
     if (!theWindow) return false;
+    sdl2::windowedWidth = width;
+    sdl2::windowedHeight = height;
     if (useFullScreen) SDL_SetWindowDisplayMode(theWindow, &sdl2::chosenMode);
     return true;
 }
@@ -163,5 +193,22 @@ void showCursor(bool visible) {
 void swapBuffers() {
     if (theWindow && theContext) SDL_GL_SwapWindow(theWindow);
 }
+
+// Full screen at the desktop's own mode leaves other monitors and windows as they are.
+bool setFullScreen(bool on) {
+    if (!theWindow) return false;
+    if (on && !isFullScreen()) SDL_GetWindowSize(theWindow, &sdl2::windowedWidth, &sdl2::windowedHeight);
+    if (SDL_SetWindowFullscreen(theWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    sdl2::modeChosen = false;  // the desktop's mode is back, whichever way
+    if (on) sdl2::coverDisplayWithoutManager(theWindow);
+    if (!on) {
+        SDL_SetWindowResizable(theWindow, SDL_TRUE);  // also a window that started full screen
+        // Without a window manager nobody else gives the window its size back.
+        SDL_SetWindowSize(theWindow, sdl2::windowedWidth, sdl2::windowedHeight);
+    }
+    return true;
+}
+
+bool isFullScreen() { return theWindow && (SDL_GetWindowFlags(theWindow) & SDL_WINDOW_FULLSCREEN); }
 
 }  // namespace platform

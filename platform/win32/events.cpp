@@ -97,6 +97,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_KEYUP:
         releaseKey(virtualKeyFor(wParam, lParam));
         return 0;
+    case WM_SYSKEYDOWN:  // F10, Alt and Alt combinations: not key-downs
+        if (int code = virtualKeyFor(wParam, lParam); code && current) current->systemKeyDown(code);
+        break;
     case WM_SYSKEYUP:
         // System keys (Alt, F10, Alt combinations) are not key-downs, but every key-up is
         // delivered: a key held while Alt went down must not stay set.

@@ -16,6 +16,19 @@ HDC deviceContext = nullptr;
 HGLRC renderingContext = nullptr;
 bool modeChanged = false;
 bool cursorHidden = false;
+bool fullScreenNow = false;
+RECT windowedArea{};  // the window's place and size to return to from full screen
+
+constexpr DWORD WINDOWED_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr DWORD WINDOWED_EXTENDED_STYLE = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+
+// Changes the window's styles and puts it at area, shown.
+void placeWindow(DWORD style, DWORD extendedStyle, HWND order, const RECT& area) {
+    SetWindowLongPtrA(theWindow, GWL_STYLE, static_cast<LONG_PTR>(style | WS_VISIBLE));
+    SetWindowLongPtrA(theWindow, GWL_EXSTYLE, static_cast<LONG_PTR>(extendedStyle));
+    SetWindowPos(theWindow, order, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
 
 // Asks for a display mode; only the fields flagged in dmFields are looked at.
 bool switchToMode(DWORD width, DWORD height, DWORD bits) {
@@ -84,10 +97,14 @@ void restoreDisplayMode() {
 bool createWindow(const std::string& title, int width, int height, bool fullScreen) {
     if (theWindow || !registerClass()) return false;
     bool useFullScreen = fullScreen && modeChanged;
-    DWORD extendedStyle = useFullScreen ? WS_EX_APPWINDOW | WS_EX_TOPMOST : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    DWORD extendedStyle = useFullScreen ? WS_EX_APPWINDOW | WS_EX_TOPMOST : WINDOWED_EXTENDED_STYLE;
     DWORD style = useFullScreen ? WS_POPUPWINDOW : WS_OVERLAPPEDWINDOW;
     RECT area{0, 0, width, height};
     AdjustWindowRectEx(&area, style, FALSE, extendedStyle);
+    windowedArea = RECT{0, 0, width, height};
+    AdjustWindowRectEx(&windowedArea, WINDOWED_STYLE, FALSE, WINDOWED_EXTENDED_STYLE);
+    OffsetRect(&windowedArea, -windowedArea.left, -windowedArea.top);
+    fullScreenNow = useFullScreen;
     // Full screen, the popup's one-pixel border goes just off the screen, so that the drawing
     // covers the screen from its first pixel; a window with a caption starts at the corner.
     int left = useFullScreen ? area.left : 0;
@@ -104,6 +121,7 @@ void destroyWindow() {
     deviceContext = nullptr;
     if (theWindow) DestroyWindow(theWindow);
     theWindow = nullptr;
+    fullScreenNow = false;
     if (classRegistered) UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
     classRegistered = false;
 }
@@ -161,5 +179,27 @@ void showCursor(bool visible) {
 void swapBuffers() {
     if (deviceContext && renderingContext) SwapBuffers(deviceContext);
 }
+
+// Full screen keeps the desktop's own mode (a mode set by changeDisplayMode is given back) and
+// covers the monitor the window is on; windowed, the window returns to where it was.
+bool setFullScreen(bool on) {
+    if (!theWindow) return false;
+    if (on == fullScreenNow) return true;
+    restoreDisplayMode();
+    if (on) {
+        GetWindowRect(theWindow, &windowedArea);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!GetMonitorInfoA(MonitorFromWindow(theWindow, MONITOR_DEFAULTTONEAREST), &monitor)) return false;
+        placeWindow(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_APPWINDOW | WS_EX_TOPMOST, HWND_TOPMOST,
+                    monitor.rcMonitor);
+    } else {
+        placeWindow(WINDOWED_STYLE, WINDOWED_EXTENDED_STYLE, HWND_NOTOPMOST, windowedArea);
+    }
+    fullScreenNow = on;
+    return true;
+}
+
+bool isFullScreen() { return fullScreenNow; }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Starts the real game on its own 800 x 600 X screen, taps F1 (a match), 7 (split screen),
-# Escape (back to the title) and F12 (quit) with real key events, checks from the screen that
-# the split screen showed its divider, and expects exit status 0.
+# Starts the real game on its own 800 x 600 X screen, taps F1 (a match), P (pause: the picture
+# stays under a dark band while W is held), P again, 7 (split screen), Escape (back to the title)
+# and F12 (quit) with real key events, checks the screen, and expects exit status 0.
 # Usage: end_to_end.sh path/to/tarvex [screenshot-dir]   (run from the source root)
 set -euo pipefail
 game=$(realpath "$1")
@@ -23,11 +23,21 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" | head 
 xprop -id "$wid" WM_CLASS | grep -q "\"Tarvex\"" || fail "the window class is not Tarvex"
 sleep 1.5; shot title
 clear_colour_at 400 300 && fail "the title screen is not drawn over the whole window"
-for step in F1:match 7:split Escape:title-again; do
+for step in F1:match p:paused p:resumed 7:split Escape:title-again; do
   key=${step%%:*}
   alive || fail "game ended before $key"
   xdotool key "$key"
   sleep 1.5; shot "${step#*:}"
+  if [ "${step#*:}" = paused ]; then
+    dark_at 5 300 || fail "no paused mark across the middle"
+    cp "$screen" "$screen.before"
+    xdotool keydown w; sleep 1; shot paused-w-held; xdotool keyup w
+    [ "$(compare -metric AE "$screen.before" "$screen" null: 2>&1)" = 0 ] || fail "the paused picture changed"
+    rm -f "$screen.before"
+  fi
+  if [ "${step#*:}" = resumed ]; then
+    dark_at 5 300 && fail "the paused mark stayed after the second P"
+  fi
   if [ "$key" = 7 ]; then
     check_split_divider
   fi

@@ -12,6 +12,12 @@ clear_colour_at() {
   set -- $rgb
   [ $(( ($1-51)*($1-51) + ($2-153)*($2-153) + ($3-204)*($3-204) )) -le 12 ]
 }
+# Whether the pixel at x,y of the last screenshot is dark (the paused mark).
+dark_at() {
+  local sum
+  sum=$(convert "$screen" -format "%[fx:int(255*(p{$1,$2}.r+p{$1,$2}.g+p{$1,$2}.b))]" info:)
+  [ "$sum" -lt 200 ]
+}
 alive() { kill -0 "$pid" 2>/dev/null; }
 fail() { echo "$1"; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
 # The split screen: the two middle columns keep the clear colour, the left half is drawn.

@@ -2,6 +2,7 @@
 #include "shell_fixture.h"
 
 #include "game/game.h"
+#include "platform/keys.h"
 #include "render/render.h"
 
 #include <GL/gl.h>
@@ -113,6 +114,42 @@ TEST_F(FrameTest, SplitScreenFrameKeepsTheDividerInTheClearColour) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[0], 401);  // the right view was drawn last
     matchRunning = false;
+    releaseGame();
+}
+
+// Darkness of the middle of the window's left edge, where the paused mark has no letters.
+int brightnessAtLeftMiddle(int height) {
+    unsigned char p[3];
+    glReadBuffer(GL_BACK);
+    glReadPixels(4, height / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return p[0] + p[1] + p[2];
+}
+
+TEST_F(FrameTest, PausedFramesKeepThePictureUnderAMarkAcrossBothViews) {
+    openWindow(400, 300);
+    initGame();
+    matchRunning = true;
+    viewMode = SplitView;
+    hitCountdown = -1;
+    renderFrame();
+    const int running = brightnessAtLeftMiddle(300);
+    const float x = players[0].x, time = frameTime;
+    KeyState[vk::letter('P')] = 1;
+    KeyState[vk::letter('W')] = 1;
+    renderFrame();
+    renderFrame();
+    EXPECT_TRUE(matchPaused);
+    EXPECT_EQ(players[0].x, x);
+    EXPECT_EQ(frameTime, time);
+    EXPECT_LT(brightnessAtLeftMiddle(300), running * 2 / 3);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 400);  // the mark spans the whole window
+    KeyState[vk::letter('P')] = 0;
+    KeyState[vk::letter('W')] = 0;
+    matchRunning = false;
+    renderFrame();
+    EXPECT_FALSE(matchPaused);
     releaseGame();
 }
 

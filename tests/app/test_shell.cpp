@@ -174,6 +174,30 @@ TEST_F(WindowProcedureTest, KeysFillKeyStateAndF12Quits) {
     std::memset(KeyState, 0, sizeof KeyState);
 }
 
+TEST_F(WindowProcedureTest, F11AndAltEnterSwitchFullScreenOncePerPress) {
+    openWindow(320, 240);
+    ShellWindow procedure;
+    std::memset(KeyState, 0, sizeof KeyState);
+    procedure.keyDown(vk::F11);
+    EXPECT_TRUE(platform::isFullScreen());
+    EXPECT_TRUE(fullScreen);  // shut-down shows the cursor again
+    procedure.keyDown(vk::F11);  // auto-repeat
+    EXPECT_TRUE(platform::isFullScreen());
+    procedure.keyUp(vk::F11);
+    procedure.systemKeyDown(vk::RETURN);
+    EXPECT_FALSE(platform::isFullScreen());
+    procedure.systemKeyDown(vk::RETURN);
+    EXPECT_FALSE(platform::isFullScreen());
+    procedure.keyUp(vk::RETURN);
+    procedure.systemKeyDown(vk::F10);
+    procedure.systemKeyDown(vk::RETURN);
+    EXPECT_TRUE(platform::isFullScreen());
+    procedure.keyDown(vk::F11);
+    EXPECT_FALSE(platform::isFullScreen());
+    EXPECT_FALSE(fullScreen);
+    std::memset(KeyState, 0, sizeof KeyState);
+}
+
 TEST_F(WindowProcedureTest, CloseQuitsAndFramesStopWhileMinimised) {
     openWindow(320, 240);
     initGame();

@@ -50,6 +50,7 @@ void GameTest::SetUp() {
     gameMode = Regular;
     viewMode = 0;
     matchRunning = false;
+    matchPaused = false;
     hitCountdown = -1;
     hitPlayer = -1;
     engineWanted = false;

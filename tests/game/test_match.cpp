@@ -62,6 +62,61 @@ TEST_F(MatchFlow, EscapeLeavesTheMatchAndFreezesTheField) {
     EXPECT_FLOAT_EQ(players[0].x, -37.5f);
 }
 
+// P or Pause, each new press: the match with its timers and the hit countdown stops, and goes on
+// from the same state; held keys toggle once; the title screen ignores both; Escape still leaves.
+TEST_F(MatchFlow, PauseStopsEverythingOfTheMatchUntilPressedAgain) {
+    press(vk::letter('P'));
+    runFrame();
+    release(vk::letter('P'));
+    startMatch();
+    EXPECT_FALSE(matchPaused);
+    press(vk::letter('W'));
+    runFrame();
+    ASSERT_FALSE(recording::wavePlays.empty());  // the engine runs
+    const Player before = players[0];
+    for (int key : {vk::letter('P'), vk::PAUSE}) {
+        const int spawn = spawnTimer;
+        const float time = frameTime, spin = powerupSpin;
+        press(key);
+        for (int f = 0; f < 20; ++f) {
+            press(key);  // auto-repeat
+            EXPECT_EQ(runFrameRules(), FrameBranch::Paused);
+            runFrame();
+        }
+        EXPECT_TRUE(matchPaused);
+        ASSERT_FALSE(recording::wavePlays.empty());
+        EXPECT_TRUE(recording::wavePlays.back().path.empty());  // the engine stopped
+        EXPECT_EQ(players[0].x, before.x);
+        EXPECT_EQ(spawnTimer, spawn);
+        EXPECT_EQ(frameTime, time);
+        EXPECT_EQ(powerupSpin, spin);
+        release(key);
+        runFrame();
+        press(key);  // resume
+        runFrame();
+        release(key);
+        EXPECT_FALSE(matchPaused);
+        EXPECT_GT(players[0].x, before.x);
+        recording::clear();
+        players[0] = before;
+    }
+    hitPlayerOneNextUpdate();
+    runFrame();
+    ASSERT_EQ(hitCountdown, 150);
+    press(vk::PAUSE);
+    for (int f = 0; f < 10; ++f) runFrame();
+    EXPECT_EQ(runFrameRules(), FrameBranch::Paused);
+    EXPECT_EQ(hitCountdown, 149);  // one step in the frame that saw the key
+    release(vk::PAUSE);
+    press(vk::ESCAPE);
+    runFrame();
+    EXPECT_TRUE(matchRunning);  // not during the countdown
+    hitCountdown = -1;
+    runFrame();
+    EXPECT_FALSE(matchRunning);
+    EXPECT_FALSE(matchPaused);
+}
+
 TEST_F(MatchFlow, EscapeOnTheTitleScreenIsClearedWithoutEffect) {
     press(vk::ESCAPE);
     EXPECT_EQ(runFrameRules(), FrameBranch::Title);

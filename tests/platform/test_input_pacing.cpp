@@ -52,6 +52,24 @@ TEST(KeyTranslation, KeypadDigitsWithAndWithoutNumLock) {
     EXPECT_EQ(keyDownCode(key(SDLK_UP, SDL_SCANCODE_UP)), 0x26);
 }
 
+// Player 2's laptop keys: right Ctrl apart from left Ctrl, and the two keys left of the right
+// Shift by position unless the layout types a letter there.
+TEST(KeyTranslation, LaptopKeysBesideTheArrows) {
+    struct Case { SDL_Keycode symbol; SDL_Scancode scancode; int code; };
+    const Case cases[] = {
+        {SDLK_RCTRL, SDL_SCANCODE_RCTRL, vk::RCONTROL},
+        {SDLK_LCTRL, SDL_SCANCODE_LCTRL, vk::CONTROL},
+        {SDLK_PERIOD, SDL_SCANCODE_PERIOD, vk::OEM_PERIOD},
+        {SDLK_SLASH, SDL_SCANCODE_SLASH, vk::OEM_2},
+        {SDLK_COLON, SDL_SCANCODE_PERIOD, vk::OEM_PERIOD},  // French layout
+        {SDLK_MINUS, SDL_SCANCODE_SLASH, vk::OEM_2},        // German layout
+        {SDLK_z, SDL_SCANCODE_SLASH, vk::letter('Z')},      // Dvorak keeps its Z
+        {SDLK_PAUSE, SDL_SCANCODE_PAUSE, vk::PAUSE},
+        {SDLK_F11, SDL_SCANCODE_F11, vk::F11},
+    };
+    for (const Case& c : cases) EXPECT_EQ(keyDownCode(key(c.symbol, c.scancode)), c.code) << c.symbol;
+}
+
 TEST(KeyTranslation, SystemKeysAreNotKeyDownsButAlwaysRelease) {
     EXPECT_EQ(keyDownCode(key(SDLK_F10, SDL_SCANCODE_F10)), 0);
     EXPECT_EQ(keyDownCode(key(SDLK_x, SDL_SCANCODE_X, KMOD_LALT)), 0);

@@ -21,6 +21,7 @@ class RecordingEvents final : public platform::WindowEvents {
 public:
     void keyDown(int code) override { seen.push_back("down " + std::to_string(code)); }
     void keyUp(int code) override { seen.push_back("up " + std::to_string(code)); }
+    void systemKeyDown(int code) override { seen.push_back("system " + std::to_string(code)); }
     void resized(int width, int height) override {
         seen.push_back("size " + std::to_string(width) + "x" + std::to_string(height));
     }
@@ -55,7 +56,7 @@ TEST(Win32WindowProcedure, MessagesReachTheShellAndTapsWaitForTheNextTick) {
     windowProcedure(nullptr, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
     windowProcedure(nullptr, WM_KEYDOWN, VK_F1, 0);
     windowProcedure(nullptr, WM_KEYUP, VK_F1, 0);  // a tap: held back until a frame saw it
-    windowProcedure(nullptr, WM_SYSKEYDOWN, VK_F10, 0);  // system keys are not key-downs
+    windowProcedure(nullptr, WM_SYSKEYDOWN, VK_F10, 0);  // a system key, not a key-down
     Sleep(15);
     windowProcedure(nullptr, WM_TIMER, 9999, 0);
     windowProcedure(nullptr, WM_TIMER, 9999, 0);  // within the same period: no second frame
@@ -64,7 +65,8 @@ TEST(Win32WindowProcedure, MessagesReachTheShellAndTapsWaitForTheNextTick) {
     EXPECT_EQ(windowProcedure(nullptr, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
     EXPECT_EQ(windowProcedure(nullptr, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);
     platform::attachWindowEvents(nullptr);
-    std::vector<std::string> expected{"size 800x600", "minimised", "active", "down 112", "tick", "up 112", "close"};
+    std::vector<std::string> expected{"size 800x600", "minimised", "active", "down 112",
+                                      "system 121", "tick", "up 112", "close"};
     EXPECT_EQ(events.seen, expected);
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #ifdef TARVEX_HAVE_X11
 #include <X11/Xlib.h>
@@ -122,6 +123,49 @@ TEST_F(WindowTest, FullScreenWindowCoversTheChosenMode) {
     EXPECT_EQ(viewport[2], 800);
     EXPECT_EQ(viewport[3], 600);
     platform::restoreDisplayMode();
+}
+
+// The size that the message loop reports last within a few frame ticks (0 x 0: none).
+std::pair<int, int> reportedSize() {
+    struct Sizes final : platform::WindowEvents {
+        std::pair<int, int> last{0, 0};
+        int ticks = 0;
+        void keyDown(int) override {}
+        void keyUp(int) override {}
+        void resized(int width, int height) override { last = {width, height}; }
+        void activated(bool) override {}
+        void closeRequested() override {}
+        void frameTick() override {
+            if (++ticks == 5) platform::postQuit(0);
+        }
+    } sizes;
+    platform::runMessageLoop(sizes);
+    return sizes.last;
+}
+
+TEST_F(WindowTest, WindowResizesAndSwitchesToFullScreenAtTheDesktopsSizeAndBack) {
+    ASSERT_TRUE(platform::createWindow("resize", 320, 240, false));
+    ASSERT_TRUE(platform::createGLContext());
+    platform::showWindow();
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
+    reportedSize();
+    SDL_SetWindowSize(window, 500, 400);  // as a user dragging the border
+    EXPECT_EQ(reportedSize(), std::make_pair(500, 400));
+
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    EXPECT_FALSE(platform::isFullScreen());
+    ASSERT_TRUE(platform::setFullScreen(true));
+    EXPECT_TRUE(platform::isFullScreen());
+    EXPECT_EQ(reportedSize(), std::make_pair(desktop.w, desktop.h));
+    ASSERT_TRUE(platform::setFullScreen(false));
+    EXPECT_FALSE(platform::isFullScreen());
+    EXPECT_EQ(reportedSize(), std::make_pair(500, 400));
+    EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
+    platform::destroyWindow();
+    EXPECT_FALSE(platform::setFullScreen(true));  // no window
 }
 
 #ifdef TARVEX_HAVE_X11
