@@ -60,6 +60,7 @@ int virtualKeyFor(WPARAM wParam, LPARAM lParam) {
     int code = static_cast<int>(wParam);
     if (code <= 0 || code > 255) return 0;
     bool extended = (lParam & (1L << 24)) != 0;
+    if (code == VK_CONTROL && extended) return VK_RCONTROL;  // its own code, as on Linux
     if (extended) return code;
     switch (code) {  // the keypad without Num Lock, or with Shift
     case VK_INSERT: return VK_NUMPAD0;

@@ -18,7 +18,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 // The virtual-key code that a key message delivers, from its wParam and lParam. Keypad digits
 // are VK_NUMPAD0..9 whether or not Num Lock is on (without Num Lock Windows reports the keypad's
-// navigation meaning, told apart from the arrow block by the extended-key bit).
+// navigation meaning, told apart from the arrow block by the extended-key bit); the right Ctrl
+// key is VK_RCONTROL.
 int virtualKeyFor(WPARAM wParam, LPARAM lParam);
 
 }  // namespace platform::win32

@@ -44,6 +44,8 @@ TEST(Win32Keys, NativeCodesWithKeypadDigitsWhetherOrNotNumLockIsOn) {
         {VK_DOWN, 0, VK_NUMPAD2}, {VK_INSERT, 0, VK_NUMPAD0}, {VK_DELETE, 0, VK_DECIMAL},
         // The arrow block has the extended bit and keeps its meaning.
         {VK_UP, EXTENDED, VK_UP}, {VK_HOME, EXTENDED, VK_HOME},
+        // The right Ctrl key is a key of its own (player 2's fire key beside the arrows).
+        {VK_CONTROL, 0, VK_CONTROL}, {VK_CONTROL, EXTENDED, VK_RCONTROL},
         {0, 0, 0}, {256, 0, 0}};
     for (const Case& c : cases) EXPECT_EQ(virtualKeyFor(c.key, c.flags), c.code) << c.key << " " << c.flags;
 }
