@@ -2,6 +2,7 @@
 // state and the three textures. Every failure is reported once in a message box.
 #include "app/app.h"
 
+#include "game/data_files.h"
 #include "render/render.h"
 
 #include <GL/gl.h>
@@ -82,8 +83,8 @@ bool initGL() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // blending stays off until a drawing step needs it
     glGenTextures(3, textureNames);
-    loadTexture("data/hetfont.bmp", FontTexture);
-    loadTexture("data/Filled.bmp", FilledTexture);
-    loadTexture("data/track.bmp", TrackTexture);
+    loadTexture(dataFile(FONT_BITMAP).c_str(), FontTexture);
+    loadTexture(dataFile(FILLED_BITMAP).c_str(), FilledTexture);
+    loadTexture(dataFile(TRACK_BITMAP).c_str(), TrackTexture);
     return true;
 }

@@ -81,7 +81,7 @@ extern float shieldPulseStep;
 extern int32_t mouseStep;        // -1, 0 or +1 from the start-up mouse reading
 
 // ---- Match flow --------------------------------------------------------------------------------
-void initGame();                            // reads the arena from "data/playfield.txt"
+void initGame();                            // reads the arena from the data folder's playfield.txt
 void initGame(const char* playfieldPath);   // the same with another arena file
 void restartPlay();
 void releaseGame();        // frees the arrays and the playfield at shut-down

@@ -1,5 +1,6 @@
 // The game's global records, start-up, restart from the start places, and release.
 #include "game/game.h"
+#include "game/data_files.h"
 
 #include <cstdlib>
 
@@ -60,7 +61,7 @@ T* allocateRecords(int32_t count, bool& ok) {
 
 }  // namespace
 
-void initGame() { initGame("data/playfield.txt"); }
+void initGame() { initGame(dataFile(PLAYFIELD_FILE).c_str()); }
 
 void initGame(const char* playfieldPath) {
     freeArrays();

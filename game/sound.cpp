@@ -1,14 +1,11 @@
 // Sound effects through the single-voice wave player: one sound at a time. The engine loop is
 // started with NOSTOP so that it never cuts off a shot or an explosion; it is retried in the next
 // driving update instead.
+#include "game/data_files.h"
 #include "game/game.h"
 #include "platform/platform.h"
 
 namespace {
-
-const char* const ENGINE_WAVE = "data/TankDrive.wav";
-const char* const SHOT_WAVE = "data/TankShoot.wav";
-const char* const EXPLOSION_WAVE = "data/TankExplosion.wav";
 
 bool engineLoopPlaying = false;  // true once this code started the loop and nothing replaced it
 
@@ -16,8 +13,8 @@ bool engineLoopPlaying = false;  // true once this code started the loop and not
 
 void engineLoopOn() {
     if (engineLoopPlaying) return;
-    if (platform::playWave(ENGINE_WAVE, platform::WAVE_ASYNC | platform::WAVE_LOOP | platform::WAVE_NOSTOP))
-        engineLoopPlaying = true;
+    const unsigned flags = platform::WAVE_ASYNC | platform::WAVE_LOOP | platform::WAVE_NOSTOP;
+    if (platform::playWave(dataFile(ENGINE_WAVE).c_str(), flags)) engineLoopPlaying = true;
 }
 
 void engineLoopOff() {
@@ -27,12 +24,12 @@ void engineLoopOff() {
 }
 
 void playShotSound() {
-    platform::playWave(SHOT_WAVE, platform::WAVE_ASYNC);
+    platform::playWave(dataFile(SHOT_WAVE).c_str(), platform::WAVE_ASYNC);
     engineLoopPlaying = false;
 }
 
 void playExplosionSound() {
-    platform::playWave(EXPLOSION_WAVE, platform::WAVE_ASYNC);
+    platform::playWave(dataFile(EXPLOSION_WAVE).c_str(), platform::WAVE_ASYNC);
     engineLoopPlaying = false;
 }
 

@@ -110,6 +110,9 @@ enum WaveFlags : unsigned {
 // Plays a WAV file; a null path stops what plays. A missing or unreadable file plays nothing and
 // is not reported. Returns whether the sound was started (or stopped).
 bool playWave(const char* path, unsigned flags);
+// Reads a WAV file as playWave would, without playing it; false with the reason when playWave
+// could not play it. Only the SDL2 backend (platform/sdl2/wave_file.cpp) provides it.
+bool waveFilePlayable(const char* path, std::string& reason);
 
 // ---- Mouse, priorities, time -----------------------------------------------------------------
 bool openRelativeMouse();
@@ -118,5 +121,7 @@ bool readMouseMotion(int& dx, int& dy);
 void raiseProcessPriority();        // best effort, silent when not permitted
 void raiseThreadToTimeCritical();   // the calling thread; best effort, silent
 void sleepMilliseconds(int ms);
+// The folder that holds the running program, ending in '/'; empty when it cannot be found.
+std::string executableFolder();
 
 }  // namespace platform

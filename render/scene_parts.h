@@ -26,7 +26,6 @@ void drawWalls();
 void drawBackdrop();
 
 // ---- Textures (textures.cpp) -------------------------------------------------------------------
-std::unique_ptr<RgbImage> loadImage(const char* path);
 const RgbImage* lastLoadedImage();  // the image kept from the most recent loadTexture, or null
 
 // ---- Bullets, shields, powerup (effects.cpp) ---------------------------------------------------

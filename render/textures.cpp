@@ -1,32 +1,15 @@
 // The three texture slots and the loading of their bitmaps.
 #include <GL/gl.h>
 
-#include <cstdio>
-#include <filesystem>
-
 #include "image/bmp.h"
 #include "render/render.h"
 #include "render/scene_parts.h"
+#include "render/texture_file.h"
 
 unsigned textureNames[3];
 
 namespace {
 std::unique_ptr<RgbImage> lastImage;  // the renderer never reads it again; freed at shut-down
-}
-
-std::unique_ptr<RgbImage> loadImage(const char* path) {
-    if (path == nullptr) return nullptr;
-    // A missing file is silently skipped; only a file that exists is handed to the loader,
-    // which reports its own failures. Anything but a regular file (a pipe would block the open)
-    // goes straight to the loader, which refuses it.
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return nullptr;
-    if (std::filesystem::is_regular_file(path, error)) {
-        std::FILE* probe = std::fopen(path, "r");
-        if (probe == nullptr) return nullptr;
-        std::fclose(probe);
-    }
-    return loadDibImage(path);
 }
 
 const RgbImage* lastLoadedImage() { return lastImage.get(); }

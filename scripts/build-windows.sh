@@ -7,8 +7,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --windows
 build=build-windows
+# The tool's header-only libraries come from the build system's packages; only their own folders
+# are put on the search path, so that no other header of the build system is seen.
+headers=$build/host-headers
+mkdir -p "$headers"
+ln -sfn /usr/include/CLI "$headers/CLI"
+ln -sfn /usr/include/nlohmann "$headers/nlohmann"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DTARVEX_TESTS="${TARVEX_WINDOWS_TESTS:-OFF}" -DTARVEX_BENCH=OFF >/dev/null
+  -DTARVEX_TESTS="${TARVEX_WINDOWS_TESTS:-OFF}" -DTARVEX_BENCH=OFF \
+  -DCLI11_INCLUDE_DIR="$PWD/$headers" -DNLOHMANN_JSON_INCLUDE_DIR="$PWD/$headers" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target tarvex tarvex-tool
 
 package=$build/package

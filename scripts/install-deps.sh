@@ -3,13 +3,15 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config clang libclang-rt-14-dev
           libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-          libgtest-dev libbenchmark-dev
+          libcli11-dev nlohmann-json3-dev
+          libgtest-dev libbenchmark-dev desktop-file-utils appstream dpkg-dev file
           xvfb xauth xdotool imagemagick sox python3 python3-pil x11-utils
           g++-mingw-w64-x86-64 googletest zip wine)
 if [ "${1:-}" = "--play" ]; then
-  packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri)
+  packages=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+            libcli11-dev nlohmann-json3-dev)
 elif [ "${1:-}" = "--windows" ]; then
-  packages=(cmake make g++-mingw-w64-x86-64 zip)
+  packages=(cmake make g++-mingw-w64-x86-64 zip libcli11-dev nlohmann-json3-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

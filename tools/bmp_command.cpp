@@ -1,9 +1,13 @@
 // bmp FILE OUT.ppm: decodes a bitmap with the game's loader and writes it as a binary PPM, top row
 // first, so that any image viewer can show what the game would upload as a texture.
-#include "image/bmp.h"
-#include "tools/commands.h"
+#include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
+#include <string>
+
+#include "image/bmp.h"
+#include "tools/commands.h"
 
 namespace {
 
@@ -17,19 +21,28 @@ bool writePpm(const RgbImage& image, const char* path) {
     return std::fclose(file) == 0 && ok;
 }
 
-}  // namespace
-
-int runBmpCommand(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tarvex-tool bmp FILE OUT.ppm\n");
-        return 2;
-    }
-    std::unique_ptr<RgbImage> image = loadDibImage(argv[0]);
+int convertBitmap(const std::string& input, const std::string& output) {
+    std::unique_ptr<RgbImage> image = loadDibImage(input.c_str());
     if (!image) return 1;  // the loader has shown its message
-    if (!writePpm(*image, argv[1])) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    if (!writePpm(*image, output.c_str())) {
+        std::fprintf(stderr, "cannot write %s\n", output.c_str());
         return 1;
     }
-    std::printf("%s: %d x %d\n", argv[0], image->width, image->height);
+    std::printf("%s: %d x %d\n", input.c_str(), image->width, image->height);
     return 0;
+}
+
+}  // namespace
+
+void addBmpCommand(CLI::App& tool, CommandAction& chosen) {
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    CLI::App* command = tool.add_subcommand(
+        "bmp",
+        "Decode a bitmap as the game does and write it as a PPM picture, or say why the game "
+        "refuses it.");
+    command->add_option("FILE", paths->first, "The bitmap.")->required();
+    command->add_option("OUT.ppm", paths->second, "The picture to write.")->required();
+    command->callback([&chosen, paths] {
+        chosen = [paths] { return convertBitmap(paths->first, paths->second); };
+    });
 }

@@ -1,10 +1,30 @@
-// The subcommands of tarvex-tool. Each receives the arguments after its own name and returns the
-// process exit status.
+// tarvex-tool's command line. Each command adds its subcommand, with its arguments, to the tool;
+// when the command line chooses it, the subcommand leaves in chosen the action that runs it.
 #pragma once
 
-int runPlayfieldCommand(int argc, char** argv);  // playfield FILE
-int runSimulateCommand(int argc, char** argv);   // simulate --playfield FILE --frames N ...
-int runMusicCommand(int argc, char** argv);      // music render|info ...
-int runSongCommand(int argc, char** argv);       // song compile|decompile ...
-int runBmpCommand(int argc, char** argv);        // bmp FILE OUT.ppm
-int runGenerateCommand(int argc, char** argv);   // generate sounds|bitmaps DIR
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace CLI {
+class App;
+class Validator;
+}  // namespace CLI
+
+using CommandAction = std::function<int()>;  // runs the command; the process exit status
+
+void addPlayfieldCommand(CLI::App& tool, CommandAction& chosen);  // playfield FILE
+void addSimulateCommand(CLI::App& tool, CommandAction& chosen);   // simulate --playfield FILE ...
+void addMusicCommand(CLI::App& tool, CommandAction& chosen);      // music render|info ...
+void addSongCommand(CLI::App& tool, CommandAction& chosen);       // song compile|decompile ...
+void addBmpCommand(CLI::App& tool, CommandAction& chosen);        // bmp FILE OUT.ppm
+void addGenerateCommand(CLI::App& tool, CommandAction& chosen);   // generate sounds|bitmaps DIR
+void addCheckCommand(CLI::App& tool, CommandAction& chosen);      // check [DATA_DIR]
+
+// Accepts a whole decimal number without sign, at most max.
+CLI::Validator wholeNumber(uint64_t max);
+
+// Parses the command line (argv[0] is the program's name) and runs the chosen command, returning
+// its status. --help on the tool or on any command prints that usage to standard output: 0.
+// Wrong usage prints what is wrong and the usage to standard error: 2.
+int runToolCommandLine(int argc, const char* const* argv);

@@ -1,32 +1,21 @@
-// Small helpers for the tools' JSON output.
+// The tools' one JSON writer.
 #pragma once
 
-#include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// A float printed so that it reads back as the same single-precision value; JSON has no
+#include <nlohmann/json.hpp>
+
+// Objects keep their keys in the order they were written. Floating-point values are single
+// precision and print in the shortest form that reads back as the same float; JSON has no
 // infinities or NaN, so those print as null.
-inline std::string jsonFloat(float value) {
-    if (!std::isfinite(value)) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
-}
+using ToolJson = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
+                                      std::int64_t, std::uint64_t, float>;
 
-inline std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
+// Bytes as JSON text, which must be UTF-8: valid UTF-8 passes unchanged and every other byte is
+// read as Latin-1 (the character set of old module names), so a lone 0xE9 becomes U+00E9.
+std::string utf8Text(const std::string& bytes);
+
+// value as one JSON document and a newline: on one line, or indented by indent spaces.
+std::string jsonDocument(const ToolJson& value, int indent = -1);

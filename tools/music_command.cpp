@@ -1,23 +1,25 @@
 // tarvex-tool music render MODULE OUT.wav [--ticks N | --seconds S]
 // tarvex-tool music info MODULE
-#include "tools/commands.h"
+#include <CLI/CLI.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/mixer_offline.h"
 #include "music/module.h"
+#include "tools/commands.h"
+#include "tools/json_text.h"
 #include "tools/read_file.h"
 #include "tools/wave_header.h"
 
 namespace {
 
 constexpr long TICKS_PER_SECOND = 50;
-constexpr long DEFAULT_SECONDS = 60;
+constexpr double DEFAULT_SECONDS = 60;
 
 class FileSink : public BlockSink {
 public:
@@ -29,38 +31,15 @@ public:
     bool failed = false;
 };
 
-bool parseCount(const char* text, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end != text && *end == 0 && value >= 0;
-}
+struct RenderOptions {
+    std::string module, output;
+    uint64_t ticks = 0;
+    double seconds = DEFAULT_SECONDS;
+    bool tickCount = false;  // --ticks was given
+};
 
-// Seconds of music: a non-negative decimal number, small enough to count in ticks.
-bool parseSeconds(const char* text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    return end != text && *end == 0 && value >= 0 && value < 1e9;
-}
-
-int renderUsage() {
-    std::fprintf(stderr, "usage: tarvex-tool music render MODULE OUT.wav [--ticks N | --seconds S]\n");
-    return 2;
-}
-
-int runRender(int argc, char** argv) {
-    if (argc != 2 && argc != 4) return renderUsage();
-    long ticks = DEFAULT_SECONDS * TICKS_PER_SECOND;
-    if (argc == 4) {
-        if (std::strcmp(argv[2], "--ticks") == 0) {
-            if (!parseCount(argv[3], ticks)) return renderUsage();
-        } else if (std::strcmp(argv[2], "--seconds") == 0) {
-            double seconds = 0;
-            if (!parseSeconds(argv[3], seconds)) return renderUsage();
-            ticks = std::lround(seconds * TICKS_PER_SECOND);
-        } else {
-            return renderUsage();
-        }
-    }
+int render(const RenderOptions& options) {
+    const long ticks = options.tickCount ? long(options.ticks) : std::lround(options.seconds * TICKS_PER_SECOND);
     // The data chunk size must fit the header's 32 bits.
     const long maxTicks = long((0xFFFFFFFFu - 36u) / BLOCK_BYTES);
     if (ticks > maxTicks) {
@@ -69,7 +48,7 @@ int runRender(int argc, char** argv) {
     }
 
     std::vector<uint8_t> image;
-    if (!readFile(argv[0], image)) {
+    if (!readFile(options.module, image)) {
         std::fprintf(stderr, "Could not open file\n");
         return 1;
     }
@@ -79,9 +58,9 @@ int runRender(int argc, char** argv) {
         return 1;
     }
 
-    std::FILE* out = std::fopen(argv[1], "wb");
+    std::FILE* out = std::fopen(options.output.c_str(), "wb");
     if (!out) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "cannot write %s\n", options.output.c_str());
         return 1;
     }
     // 8-bit unsigned stereo at the mixer's rate.
@@ -93,7 +72,7 @@ int runRender(int argc, char** argv) {
     bool failed = sink.failed;
     if (std::fclose(out) != 0) failed = true;
     if (failed) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "cannot write %s\n", options.output.c_str());
         return 1;
     }
     return 0;
@@ -101,102 +80,79 @@ int runRender(int argc, char** argv) {
 
 // ---- info ------------------------------------------------------------------------------------
 
-std::string jsonString(const char* text, size_t maxLength) {
-    std::string out = "\"";
-    for (size_t i = 0; i < maxLength && text[i] != 0; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);  // bytes read as Latin-1
-            out += escaped;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
+// A fixed-size text field of the module, up to its first zero byte.
+std::string moduleText(const char* text, size_t maxLength) {
+    size_t length = 0;
+    while (length < maxLength && text[length] != 0) ++length;
+    return utf8Text(std::string(text, length));
 }
 
-std::string field(const char* name, long value) {
-    return std::string("\"") + name + "\": " + std::to_string(value);
+// One modulation unit of a synthetic instrument; delay and depth only where the unit has them.
+ToolJson unitJson(uint8_t control, uint8_t table, uint16_t length, long delay, uint8_t speed,
+                  long depth) {
+    ToolJson unit = {{"control", control}, {"table", table}, {"length", length}};
+    if (delay >= 0) unit["delay"] = delay;
+    unit["speed"] = speed;
+    if (depth >= 0) unit["depth"] = depth;
+    return unit;
 }
 
-std::string unitJson(uint8_t control, uint8_t table, uint16_t length, long delay, uint8_t speed,
-                     long depth) {
-    std::string out = "{" + field("control", control) + ", " + field("table", table) + ", " +
-                      field("length", length);
-    if (delay >= 0) out += ", " + field("delay", delay);
-    out += ", " + field("speed", speed);
-    if (depth >= 0) out += ", " + field("depth", depth);
-    return out + "}";
+ToolJson instrumentJson(int number, const Instrument& in) {
+    if (in.kind == INSTRUMENT_SAMPLED)
+        return {{"number", number},
+                {"kind", "sampled"},
+                {"name", moduleText(in.name, sizeof in.name)},
+                {"length", in.length},
+                {"loopStart", in.loopStart},
+                {"loopLength", in.loopLength},
+                {"volume", in.volume}};
+    return {{"number", number},
+            {"kind", "synthetic"},
+            {"waveformTable", in.waveformTable},
+            {"waveformLength", in.waveformLength},
+            {"volume", in.volume},
+            {"volumeEnvelope", unitJson(in.volumeEnvelopeControl, in.volumeEnvelopeTable,
+                                        in.volumeEnvelopeLength, -1, in.volumeEnvelopeSpeed, -1)},
+            {"pitchModulation",
+             unitJson(in.pitchModulationControl, in.pitchModulationTable, in.pitchModulationLength,
+                      in.pitchModulationDelay, in.pitchModulationSpeed, in.pitchModulationDepth)},
+            {"inversionEnvelope",
+             unitJson(in.inversionEnvelopeControl, in.inversionEnvelopeTable,
+                      in.inversionEnvelopeLength, in.inversionEnvelopeDelay,
+                      in.inversionEnvelopeSpeed, -1)},
+            {"waveEffect",
+             {{"type", in.waveEffectType}, {"speed", in.waveEffectSpeed}, {"delay", in.waveEffectDelay}}},
+            {"tailModulation",
+             unitJson(in.tailModulationControl, in.tailModulationTable, in.tailModulationLength,
+                      in.tailModulationDelay, in.tailModulationSpeed, -1)}};
 }
 
-std::string instrumentJson(int number, const Instrument& in) {
-    std::string out = "    {" + field("number", number) + ", ";
-    if (in.kind == INSTRUMENT_SAMPLED) {
-        out += "\"kind\": \"sampled\", \"name\": " + jsonString(in.name, sizeof in.name) + ", " +
-               field("length", in.length) + ", " + field("loopStart", in.loopStart) + ", " +
-               field("loopLength", in.loopLength) + ", " + field("volume", in.volume) + "}";
-        return out;
-    }
-    out += "\"kind\": \"synthetic\", " + field("waveformTable", in.waveformTable) + ", " +
-           field("waveformLength", in.waveformLength) + ", " + field("volume", in.volume) +
-           ",\n     \"volumeEnvelope\": " +
-           unitJson(in.volumeEnvelopeControl, in.volumeEnvelopeTable, in.volumeEnvelopeLength, -1,
-                    in.volumeEnvelopeSpeed, -1) +
-           ",\n     \"pitchModulation\": " +
-           unitJson(in.pitchModulationControl, in.pitchModulationTable,
-                    in.pitchModulationLength, in.pitchModulationDelay, in.pitchModulationSpeed,
-                    in.pitchModulationDepth) +
-           ",\n     \"inversionEnvelope\": " +
-           unitJson(in.inversionEnvelopeControl, in.inversionEnvelopeTable,
-                    in.inversionEnvelopeLength, in.inversionEnvelopeDelay,
-                    in.inversionEnvelopeSpeed, -1) +
-           ",\n     \"waveEffect\": {" + field("type", in.waveEffectType) + ", " +
-           field("speed", in.waveEffectSpeed) + ", " + field("delay", in.waveEffectDelay) +
-           "},\n     \"tailModulation\": " +
-           unitJson(in.tailModulationControl, in.tailModulationTable, in.tailModulationLength,
-                    in.tailModulationDelay, in.tailModulationSpeed, -1) +
-           "}";
-    return out;
-}
-
-int runInfo(int argc, char** argv) {
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: tarvex-tool music info MODULE\n");
-        return 2;
-    }
+int info(const std::string& path) {
     std::vector<uint8_t> image;
-    if (!readFile(argv[0], image)) {
+    if (!readFile(path, image)) {
         std::fprintf(stderr, "Could not open file\n");
         return 1;
     }
     MusicModule module(image.data(), image.size());
-    bool valid = module.parse() == 0;
+    const bool valid = module.parse() == 0;
 
-    std::string out = "{\n  \"title\": " + jsonString(module.title(), 26) + ",\n";
-    out += "  \"signature\": " + jsonString(module.signature().c_str(), 4) + ",\n";
-    out += "  \"valid\": " + std::string(valid ? "true" : "false") + ",\n";
-    out += "  " + field("fileSize", long(image.size())) + ",\n";
+    ToolJson out = {{"title", moduleText(module.title(), 26)},
+                    {"signature", moduleText(module.signature().c_str(), 4)},
+                    {"valid", valid},
+                    {"fileSize", image.size()}};
     if (valid) {
-        out += "  " + field("songLength", module.songLength()) + ",\n";
-        out += "  " + field("patternCount", module.patternCount()) + ",\n";
-        out += "  " + field("synthTableCount", module.synthTableCount()) + ",\n";
-        out += "  \"instruments\": [\n";
-        for (int n = 1; n <= INSTRUMENT_COUNT; ++n) {
-            out += instrumentJson(n, *module.instrument(n));
-            out += n < INSTRUMENT_COUNT ? ",\n" : "\n";
-        }
-        out += "  ],\n";
+        out["songLength"] = module.songLength();
+        out["patternCount"] = module.patternCount();
+        out["synthTableCount"] = module.synthTableCount();
+        ToolJson instruments = ToolJson::array();
+        for (int n = 1; n <= INSTRUMENT_COUNT; ++n)
+            instruments.push_back(instrumentJson(n, *module.instrument(n)));
+        out["instruments"] = instruments;
     }
-    out += "  \"problems\": [";
-    const std::vector<std::string>& problems = module.problems();
-    for (size_t i = 0; i < problems.size(); ++i)
-        out += (i ? ", " : "") + jsonString(problems[i].c_str(), problems[i].size());
-    out += "]\n}\n";
-    std::fputs(out.c_str(), stdout);
+    ToolJson problems = ToolJson::array();
+    for (const std::string& problem : module.problems()) problems.push_back(utf8Text(problem));
+    out["problems"] = problems;
+    std::fputs(jsonDocument(out, 2).c_str(), stdout);
     if (!valid) {
         std::fprintf(stderr, "No ZQ module\n");
         return 1;
@@ -206,11 +162,37 @@ int runInfo(int argc, char** argv) {
 
 }  // namespace
 
-int runMusicCommand(int argc, char** argv) {
-    if (argc >= 1 && std::strcmp(argv[0], "render") == 0) return runRender(argc - 1, argv + 1);
-    if (argc >= 1 && std::strcmp(argv[0], "info") == 0) return runInfo(argc - 1, argv + 1);
-    std::fprintf(stderr,
-                 "usage: tarvex-tool music render MODULE OUT.wav [--ticks N | --seconds S]\n"
-                 "       tarvex-tool music info MODULE\n");
-    return 2;
+void addMusicCommand(CLI::App& tool, CommandAction& chosen) {
+    CLI::App* command = tool.add_subcommand("music", "Render or describe a music module.");
+    command->require_subcommand(1);
+
+    auto options = std::make_shared<RenderOptions>();
+    CLI::App* renderCommand = command->add_subcommand(
+        "render", "Render a module to a WAV file as the game plays it (8-bit stereo, 44100 Hz).");
+    renderCommand->add_option("MODULE", options->module, "The music module.")->required();
+    renderCommand->add_option("OUT.wav", options->output, "The WAV file to write.")->required();
+    CLI::Option* ticks =
+        renderCommand->add_option("--ticks", options->ticks, "Length in ticks of 20 ms.")
+            ->check(wholeNumber(UINT32_MAX));
+    renderCommand->add_option("--seconds", options->seconds, "Length in seconds (default 60).")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                // Not NaN, which every range test lets through.
+                char* end = nullptr;
+                const double value = std::strtod(text.c_str(), &end);
+                const bool ok = end != text.c_str() && *end == 0 && value >= 0 && value < 1e9;
+                return ok ? "" : "expected a number of seconds from 0 to 1e9";
+            },
+            "SECONDS"))
+        ->excludes(ticks);
+    renderCommand->callback([&chosen, options, ticks] {
+        options->tickCount = ticks->count() > 0;
+        chosen = [options] { return render(*options); };
+    });
+
+    auto path = std::make_shared<std::string>();
+    CLI::App* infoCommand = command->add_subcommand(
+        "info", "Print a module's header, its instruments and the problems found in it, as JSON.");
+    infoCommand->add_option("MODULE", *path, "The music module.")->required();
+    infoCommand->callback([&chosen, path] { chosen = [path] { return info(*path); }; });
 }

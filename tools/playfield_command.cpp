@@ -1,6 +1,9 @@
 // playfield FILE: reads FILE with the game's own reader and prints the blocks and the messages
 // the game would show, as one JSON object.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,38 +12,41 @@
 #include "tools/commands.h"
 #include "tools/json_text.h"
 
-int runPlayfieldCommand(int argc, char** argv) {
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: tarvex-tool playfield FILE\n");
-        return 2;
-    }
+namespace {
+
+int printPlayfield(const std::string& path) {
     std::vector<std::string> messages;
     platform::setMessageObserver([&](const platform::MessageRecord& message) {
         messages.push_back(message.text);
         return platform::MessageAnswer::Ok;
     });
-    loadPlayfield(argv[0]);
+    loadPlayfield(path.c_str());
     platform::setMessageObserver(nullptr);
     bool opened = true;
     for (const std::string& message : messages)
         if (message == "Cannot open playfield file") opened = false;
 
-    std::string out = "{\"blocks\":[";
+    ToolJson blocks = ToolJson::array();
     for (int b = 0; b < playfield.blockCount; ++b) {
         const PlayfieldBlock& block = playfield.blocks[b];
-        if (b) out += ',';
-        out += "{\"xMin\":" + jsonFloat(block.xMin) + ",\"yMin\":" + jsonFloat(block.yMin) +
-               ",\"xMax\":" + jsonFloat(block.xMax) + ",\"yMax\":" + jsonFloat(block.yMax) +
-               ",\"red\":" + jsonFloat(block.red) + ",\"green\":" + jsonFloat(block.green) +
-               ",\"blue\":" + jsonFloat(block.blue) + "}";
+        blocks.push_back({{"xMin", block.xMin}, {"yMin", block.yMin}, {"xMax", block.xMax},
+                          {"yMax", block.yMax}, {"red", block.red}, {"green", block.green},
+                          {"blue", block.blue}});
     }
-    out += "],\"messages\":[";
-    for (size_t m = 0; m < messages.size(); ++m) {
-        if (m) out += ',';
-        out += jsonString(messages[m]);
-    }
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    ToolJson texts = ToolJson::array();
+    for (const std::string& message : messages) texts.push_back(utf8Text(message));
+    const ToolJson document = {{"blocks", blocks}, {"messages", texts}};
+    std::fputs(jsonDocument(document).c_str(), stdout);
     releasePlayfield();
     return opened ? 0 : 1;
+}
+
+}  // namespace
+
+void addPlayfieldCommand(CLI::App& tool, CommandAction& chosen) {
+    auto path = std::make_shared<std::string>();
+    CLI::App* command = tool.add_subcommand(
+        "playfield", "Print the walls the game reads from an arena file, and its messages, as JSON.");
+    command->add_option("FILE", *path, "The arena file, e.g. data/playfield.txt.")->required();
+    command->callback([&chosen, path] { chosen = [path] { return printPlayfield(*path); }; });
 }

@@ -1,6 +1,8 @@
 // simulate --playfield FILE --frames N [--keys SCRIPT] [--seed S]: runs the game's frames without
 // drawing, delivering scripted key messages before each frame, and prints the game state after
 // every frame as one JSON object per line.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +53,8 @@ int keyCode(const std::string& name) {
     return -1;
 }
 
+constexpr uint64_t MAX_FRAME = uint64_t(1) << 40;
+
 // A whole decimal number without sign, within max.
 bool parseCount(const std::string& text, unsigned long long max, unsigned long long& value) {
     if (text.empty() || text.size() > 20) return false;
@@ -79,7 +84,7 @@ bool readScript(const char* path, std::vector<KeyEvent>& events) {
         words >> action >> keyName;
         unsigned long long frame = 0;
         int key = keyCode(keyName);
-        if (!parseCount(frameText, 1ull << 40, frame) || (action != "down" && action != "up") ||
+        if (!parseCount(frameText, MAX_FRAME, frame) || (action != "down" && action != "up") ||
             key < 0 || (words >> extra)) {
             std::fprintf(stderr,
                          "simulate: %s:%d: expected \"FRAME down|up KEY\" with a known key, got "
@@ -102,84 +107,50 @@ const char* gameModeName() {
     }
 }
 
-std::string boolText(bool value) { return value ? "true" : "false"; }
-
 std::string stateLine(long long frame) {
-    std::string out = "{\"frame\":" + std::to_string(frame) +
-                      ",\"matchRunning\":" + boolText(matchRunning) +
-                      ",\"hitCountdown\":" + std::to_string(hitCountdown) +
-                      ",\"hitPlayer\":" + std::to_string(hitPlayer) +
-                      ",\"viewMode\":" + std::to_string(viewMode) + ",\"gameMode\":\"" +
-                      gameModeName() + "\",\"engineWanted\":" + boolText(engineWanted) +
-                      ",\"players\":[";
+    ToolJson tanks = ToolJson::array(), shots = ToolJson::array();
     for (int i = 0; i < playerCount; ++i) {
         const Player& p = players[i];
-        if (i) out += ',';
-        out += "{\"x\":" + jsonFloat(p.x) + ",\"y\":" + jsonFloat(p.y) +
-               ",\"heading\":" + jsonFloat(p.heading) + ",\"turretAngle\":" + jsonFloat(p.turretAngle) +
-               ",\"lives\":" + std::to_string(p.lives) +
-               ",\"powerupKind\":" + std::to_string(p.powerupKind) +
-               ",\"powerupTimer\":" + std::to_string(p.powerupTimer) +
-               ",\"splitCamera\":" + std::to_string(p.splitCamera) +
-               ",\"leftTrackScroll\":" + jsonFloat(p.leftTrackScroll) +
-               ",\"rightTrackScroll\":" + jsonFloat(p.rightTrackScroll) + "}";
-    }
-    out += "],\"bullets\":[";
-    for (int i = 0; i < playerCount; ++i) {
+        tanks.push_back({{"x", p.x}, {"y", p.y}, {"heading", p.heading}, {"turretAngle", p.turretAngle},
+                         {"lives", p.lives}, {"powerupKind", p.powerupKind},
+                         {"powerupTimer", p.powerupTimer}, {"splitCamera", p.splitCamera},
+                         {"leftTrackScroll", p.leftTrackScroll},
+                         {"rightTrackScroll", p.rightTrackScroll}});
         const Bullet& b = bullets[i];
-        if (i) out += ',';
-        out += "{\"x\":" + jsonFloat(b.x) + ",\"y\":" + jsonFloat(b.y) + ",\"vx\":" + jsonFloat(b.vx) +
-               ",\"vy\":" + jsonFloat(b.vy) + ",\"heading\":" + jsonFloat(b.heading) +
-               ",\"life\":" + std::to_string(b.life) + "}";
+        shots.push_back({{"x", b.x}, {"y", b.y}, {"vx", b.vx}, {"vy", b.vy}, {"heading", b.heading},
+                         {"life", b.life}});
     }
-    out += "],\"powerup\":{\"life\":" + std::to_string(powerup.life) + ",\"x\":" + jsonFloat(powerup.x) +
-           ",\"y\":" + jsonFloat(powerup.y) + ",\"kind\":" + std::to_string(powerup.kind) +
-           "},\"spawnTimer\":" + std::to_string(spawnTimer) + "}\n";
-    return out;
+    const ToolJson state = {{"frame", frame},
+                            {"matchRunning", matchRunning},
+                            {"hitCountdown", hitCountdown},
+                            {"hitPlayer", hitPlayer},
+                            {"viewMode", viewMode},
+                            {"gameMode", gameModeName()},
+                            {"engineWanted", engineWanted},
+                            {"players", tanks},
+                            {"bullets", shots},
+                            {"powerup", {{"life", powerup.life}, {"x", powerup.x}, {"y", powerup.y},
+                                         {"kind", powerup.kind}}},
+                            {"spawnTimer", spawnTimer}};
+    return jsonDocument(state);
 }
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: tarvex-tool simulate --playfield FILE --frames N [--keys SCRIPT] [--seed S]\n");
-    return 2;
-}
+struct SimulateOptions {
+    std::string playfield, keys;
+    uint64_t frames = 0, seed = 0;
+    bool haveSeed = false;
+};
 
-}  // namespace
-
-int runSimulateCommand(int argc, char** argv) {
-    const char* playfieldPath = nullptr;
-    const char* scriptPath = nullptr;
-    unsigned long long frames = 0, seed = 0;
-    bool haveFrames = false, haveSeed = false;
-    for (int a = 0; a < argc; ++a) {
-        const std::string option = argv[a];
-        if (a + 1 >= argc) return usage();
-        const char* value = argv[++a];
-        if (option == "--playfield") {
-            playfieldPath = value;
-        } else if (option == "--keys") {
-            scriptPath = value;
-        } else if (option == "--frames") {
-            if (!parseCount(value, 1ull << 40, frames)) return usage();
-            haveFrames = true;
-        } else if (option == "--seed") {
-            if (!parseCount(value, 0xFFFFFFFFull, seed)) return usage();
-            haveSeed = true;
-        } else {
-            return usage();
-        }
-    }
-    if (!playfieldPath || !haveFrames) return usage();
-
+int simulate(const SimulateOptions& options) {
     std::vector<KeyEvent> events;
-    if (scriptPath && !readScript(scriptPath, events)) return 2;
+    if (!options.keys.empty() && !readScript(options.keys.c_str(), events)) return 2;
 
-    setFixedRandomSeed(haveSeed, static_cast<uint32_t>(seed));
+    setFixedRandomSeed(options.haveSeed, static_cast<uint32_t>(options.seed));
     std::memset(KeyState, 0, sizeof KeyState);
-    initGame(playfieldPath);
+    initGame(options.playfield.c_str());
 
     size_t next = 0;
-    for (long long frame = 0; frame < static_cast<long long>(frames); ++frame) {
+    for (long long frame = 0; frame < static_cast<long long>(options.frames); ++frame) {
         // The key messages of this frame arrive before its timer message.
         for (; next < events.size() && events[next].frame <= frame; ++next) {
             const KeyEvent& event = events[next];
@@ -200,4 +171,26 @@ int runSimulateCommand(int argc, char** argv) {
     }
     releaseGame();
     return 0;
+}
+
+}  // namespace
+
+void addSimulateCommand(CLI::App& tool, CommandAction& chosen) {
+    auto options = std::make_shared<SimulateOptions>();
+    CLI::App* command = tool.add_subcommand(
+        "simulate",
+        "Run the game's frames without drawing, with scripted key presses, and print the game state "
+        "after every frame as one JSON object per line.");
+    command->add_option("--playfield", options->playfield, "The arena file.")->required();
+    command->add_option("--frames", options->frames, "How many frames to run.")
+        ->required()
+        ->check(wholeNumber(MAX_FRAME));
+    command->add_option("--keys", options->keys,
+                        "Key script: lines of \"FRAME down|up KEY\"; # starts a comment.");
+    CLI::Option* seed = command->add_option("--seed", options->seed, "Seed of the random numbers.")
+                            ->check(wholeNumber(0xFFFFFFFFull));
+    command->callback([&chosen, options, seed] {
+        options->haveSeed = seed->count() > 0;
+        chosen = [options] { return simulate(*options); };
+    });
 }

@@ -1,7 +1,9 @@
 // tarvex-tool song compile|decompile: between the song text format and music modules.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
-#include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +14,6 @@
 #include "tools/song/text_format.h"
 
 namespace {
-
-const char* const USAGE =
-    "usage: tarvex-tool song compile SONG.txt OUT [--generation V.3|V.2|ZUNQ]\n"
-    "       tarvex-tool song decompile MODULE OUT.txt\n";
 
 // Writes through a temporary file so that a failed write leaves no half-written output.
 bool writeFile(const std::string& path, const char* data, size_t size) {
@@ -39,21 +37,16 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-int compile(int argc, char** argv) {
-    if (argc != 2 && argc != 4) {
-        std::fputs(USAGE, stderr);
-        return 2;
-    }
-    const std::string source = argv[0], output = argv[1];
-    bool override = false;
+struct CompileOptions {
+    std::string source, output, generationName;
+};
+
+int compile(const CompileOptions& options) {
+    const std::string& source = options.source;
+    const std::string& output = options.output;
+    const bool override = !options.generationName.empty();
     song::Generation generation = song::Generation::V3;
-    if (argc == 4) {
-        if (std::strcmp(argv[2], "--generation") != 0 || !song::generationFromName(argv[3], generation)) {
-            std::fputs(USAGE, stderr);
-            return 2;
-        }
-        override = true;
-    }
+    if (override) song::generationFromName(options.generationName, generation);  // checked by the parser
     std::string text;
     if (!readFile(source, text)) {
         std::fprintf(stderr, "%s: cannot read the song\n", source.c_str());
@@ -81,25 +74,21 @@ int compile(int argc, char** argv) {
     return 0;
 }
 
-int decompile(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs(USAGE, stderr);
-        return 2;
-    }
+int decompile(const std::string& input, const std::string& output) {
     std::vector<uint8_t> module;
-    if (!readFile(argv[0], module)) {
-        std::fprintf(stderr, "%s: cannot read the module\n", argv[0]);
+    if (!readFile(input, module)) {
+        std::fprintf(stderr, "%s: cannot read the module\n", input.c_str());
         return 1;
     }
     song::Song song;
     std::string error;
     if (!song::decompileModule(module, song, error)) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), error.c_str());
         return 1;
     }
     const std::string text = song::writeSongText(song);
-    if (!writeFile(argv[1], text.data(), text.size())) {
-        std::fprintf(stderr, "%s: cannot write the song text\n", argv[1]);
+    if (!writeFile(output, text.data(), text.size())) {
+        std::fprintf(stderr, "%s: cannot write the song text\n", output.c_str());
         return 1;
     }
     return 0;
@@ -107,9 +96,33 @@ int decompile(int argc, char** argv) {
 
 }  // namespace
 
-int runSongCommand(int argc, char** argv) {
-    if (argc >= 1 && std::strcmp(argv[0], "compile") == 0) return compile(argc - 1, argv + 1);
-    if (argc >= 1 && std::strcmp(argv[0], "decompile") == 0) return decompile(argc - 1, argv + 1);
-    std::fputs(USAGE, stderr);
-    return 2;
+void addSongCommand(CLI::App& tool, CommandAction& chosen) {
+    CLI::App* command =
+        tool.add_subcommand("song", "Turn song text into a music module and a module back into text.");
+    command->require_subcommand(1);
+
+    auto options = std::make_shared<CompileOptions>();
+    CLI::App* compileCommand = command->add_subcommand(
+        "compile", "Compile song text into a music module; nothing is written when the song has errors.");
+    compileCommand->add_option("SONG.txt", options->source, "The song text.")->required();
+    compileCommand->add_option("OUT", options->output, "The module to write.")->required();
+    compileCommand
+        ->add_option("--generation", options->generationName,
+                     "Module generation to write instead of the song's own.")
+        ->check(CLI::Validator(
+            [](std::string& name) -> std::string {
+                song::Generation generation;
+                return song::generationFromName(name, generation) ? "" : "expected V.3, V.2 or ZUNQ";
+            },
+            "V.3|V.2|ZUNQ"));
+    compileCommand->callback([&chosen, options] { chosen = [options] { return compile(*options); }; });
+
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    CLI::App* decompileCommand =
+        command->add_subcommand("decompile", "Turn any music module back into song text.");
+    decompileCommand->add_option("MODULE", paths->first, "The music module.")->required();
+    decompileCommand->add_option("OUT.txt", paths->second, "The song text to write.")->required();
+    decompileCommand->callback([&chosen, paths] {
+        chosen = [paths] { return decompile(paths->first, paths->second); };
+    });
 }

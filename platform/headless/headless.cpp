@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 namespace platform {
@@ -73,5 +74,13 @@ bool readMouseMotion(int& dx, int& dy) {
 void raiseProcessPriority() {}
 void raiseThreadToTimeCritical() {}
 void sleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Where the kernel shows the running program; elsewhere no folder is known.
+std::string executableFolder() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || !program.has_parent_path()) return "";
+    return program.parent_path().string() + "/";
+}
 
 }  // namespace platform

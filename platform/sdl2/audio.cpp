@@ -15,9 +15,9 @@
 namespace platform {
 
 namespace {
+using sdl2::DEVICE_CHANNELS;
+using sdl2::DEVICE_FRAME_BYTES;
 constexpr int MAX_RINGS = 4;
-constexpr int DEVICE_CHANNELS = 2;
-constexpr int DEVICE_FRAME_BYTES = DEVICE_CHANNELS * 2;  // signed 16-bit stereo
 
 class DeviceRing;
 
@@ -168,29 +168,6 @@ void setVoice(std::vector<Uint8> samples, bool loop) {
     SDL_UnlockAudioDevice(device);
 }
 
-// Reads a WAV file converted to the device format; empty when it cannot be read or converted.
-std::vector<Uint8> loadWave(const char* path) {
-    std::vector<Uint8> converted;
-    SDL_AudioSpec fileFormat;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(path, &fileFormat, &buffer, &length)) return converted;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
-                          AUDIO_S16SYS, DEVICE_CHANNELS, SOUND_RATE) >= 0) {
-        converted.assign(static_cast<size_t>(length) * std::max(cvt.len_mult, 1), 0);
-        std::memcpy(converted.data(), buffer, length);
-        cvt.buf = converted.data();
-        cvt.len = static_cast<int>(length);
-        if (SDL_ConvertAudio(&cvt) == 0) {
-            converted.resize(static_cast<size_t>(cvt.len_cvt) / DEVICE_FRAME_BYTES * DEVICE_FRAME_BYTES);
-        } else {
-            converted.clear();
-        }
-    }
-    SDL_FreeWAV(buffer);
-    return converted;
-}
 }  // namespace
 
 std::unique_ptr<SoundRing> openSoundRing(bool stereo) {
@@ -217,7 +194,7 @@ bool playWave(const char* path, unsigned flags) {
         return true;
     }
     if ((flags & WAVE_NOSTOP) && voicePlaying()) return false;
-    std::vector<Uint8> samples = loadWave(path);
+    std::vector<Uint8> samples = sdl2::loadWave(path);
     if (samples.empty()) {
         setVoice({}, false);  // the new sound replaces the old one even when it cannot play
         return false;

@@ -55,4 +55,12 @@ void raiseThreadToTimeCritical() {
 
 void sleepMilliseconds(int ms) { SDL_Delay(ms > 0 ? static_cast<Uint32>(ms) : 0); }
 
+std::string executableFolder() {
+    char* path = SDL_GetBasePath();  // needs no initialised subsystem
+    if (!path) return "";
+    std::string folder = path;
+    SDL_free(path);
+    return folder;
+}
+
 }  // namespace platform

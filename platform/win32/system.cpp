@@ -5,6 +5,8 @@
 #define DIRECTINPUT_VERSION 0x0500
 #include <dinput.h>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -44,5 +46,15 @@ void raiseProcessPriority() { SetPriorityClass(GetCurrentProcess(), HIGH_PRIORIT
 void raiseThreadToTimeCritical() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); }
 
 void sleepMilliseconds(int ms) { Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
+
+std::string executableFolder() {
+    char path[4 * MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return "";
+    std::string folder(path, length);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    size_t slash = folder.rfind('/');
+    return slash == std::string::npos ? "" : folder.substr(0, slash + 1);
+}
 
 }  // namespace platform

@@ -36,10 +36,10 @@ std::vector<uint8_t> readAll(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int runTool(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    return runMusicCommand(int(argv.size()), argv.data());
+int runTool(const std::vector<std::string>& args) {
+    std::vector<const char*> argv = {"tarvex-tool", "music"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    return runToolCommandLine(int(argv.size()), argv.data());
 }
 
 uint32_t little32(const std::vector<uint8_t>& b, size_t at) {

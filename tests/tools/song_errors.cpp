@@ -181,9 +181,9 @@ TEST(SongCommand, CompileWritesNothingOnErrorAndTheModuleOtherwise) {
     std::remove(out.c_str());
 
     auto run = [](std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        return runSongCommand(static_cast<int>(argv.size()), argv.data());
+        std::vector<const char*> argv = {"tarvex-tool", "song"};
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        return runToolCommandLine(static_cast<int>(argv.size()), argv.data());
     };
     EXPECT_EQ(run({"compile", bad, out}), 1);
     EXPECT_FALSE(std::ifstream(out).good()) << "nothing written for a faulty song";
@@ -243,6 +243,21 @@ TEST(SongErrors, AWrongBlockHeaderIsReportedOnceNotForEachOfItsLines) {
     problems = problemsOf(lines);
     ASSERT_EQ(problems.size(), 1u) << song::formatDiagnostics("mini", problems);
     EXPECT_EQ(problems[0].line, 8);
+}
+
+TEST(SongWarnings, ASampleLongerThanThePlayerKeepsIsNamed) {
+    for (const auto& [bytes, warned] : {std::pair{65534, false}, std::pair{70000, true}}) {
+        std::vector<std::string> lines = miniSong();
+        lines.insert(lines.begin() + 7, {"instrument 2 sample \"long\"",
+                                         "  generate noise length " + std::to_string(bytes)});
+        song::Song s;
+        std::vector<song::Diagnostic> problems;
+        ASSERT_TRUE(song::readSongText(join(lines), "", s, problems)) << song::formatDiagnostics("mini", problems);
+        std::vector<song::Diagnostic> warnings = song::songWarnings(s);
+        const bool found = !warnings.empty() && warnings[0].line == 8 &&
+                           warnings[0].message.find("plays only 4464 of its 70000") != std::string::npos;
+        EXPECT_EQ(found, warned) << song::formatDiagnostics("mini", warnings);
+    }
 }
 
 TEST(SongWarnings, LikelyMistakesAreNamedWithTheirRowsLine) {

@@ -184,6 +184,15 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
     for (const Position& position : song.positions)
         for (const VoiceEntry& entry : position.voices) transposes[entry.pattern].insert(entry.instrumentTranspose);
     std::vector<Diagnostic> warnings;
+    // The player keeps a sample's length in bytes in 16 bits.
+    for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
+        const Instrument& ins = song.instruments[k - 1];
+        const long length = 2L * readU16(&ins.record[rec::SAMPLE_LENGTH]);
+        if (ins.defined && !ins.synthetic() && length > 65534)
+            warnings.push_back({ins.line, instrumentLabel(k) + ": the game plays only " +
+                                              std::to_string(length - 65536) + " of its " +
+                                              std::to_string(length) + " sample bytes (at most 65534)"});
+    }
     for (const auto& [number, pattern] : song.patterns) {
         for (int r = 0; r < PATTERN_ROWS; ++r) {
             const uint8_t* row = &pattern.bytes[r * 3];

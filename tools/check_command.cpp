@@ -1,0 +1,140 @@
+// check [DATA_DIR]: reads every file the game reads, through the game's own readers, and says per
+// file either OK or the message the game would show and what the game then does.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/music_file.h"
+#include "game/data_files.h"
+#include "game/game.h"
+#include "platform/platform.h"
+#include "render/texture_file.h"
+#include "tools/commands.h"
+#include "tools/json_text.h"
+
+namespace {
+
+enum class Reader { Arena, Texture, Music, Wave };
+
+struct DataFile {
+    const char* name;
+    Reader reader;
+    const char* withoutIt;  // what the game does when the file cannot be used
+};
+
+const DataFile DATA_FILES[] = {
+    {PLAYFIELD_FILE, Reader::Arena, "plays in an open arena without walls"},
+    {FONT_BITMAP, Reader::Texture,
+     "draws the title screen's text and the powerup letters as plain white blocks"},
+    {FILLED_BITMAP, Reader::Texture, "draws the sides of the powerup box plain white"},
+    {TRACK_BITMAP, Reader::Texture, "draws the tank treads plain white"},
+    {MUSIC_FILE, Reader::Music, "shows the title screen without music"},
+    {ENGINE_WAVE, Reader::Wave, "drives without the engine sound"},
+    {SHOT_WAVE, Reader::Wave, "fires without the shot sound"},
+    {EXPLOSION_WAVE, Reader::Wave, "shows hits without the explosion sound"},
+};
+
+struct Finding {
+    bool usable = false;
+    std::string detail;  // what was read, or why nothing could be used when the game says nothing
+};
+
+Finding readArena(const std::string& path) {
+    loadPlayfield(path.c_str());
+    Finding finding;
+    finding.usable = playfield.blockCount > 0;
+    finding.detail = finding.usable ? std::to_string(playfield.blockCount) + " walls"
+                                    : "no line of seven numbers x1,y1,x2,y2,red,green,blue";
+    releasePlayfield();
+    return finding;
+}
+
+Finding readTexture(const std::string& path) {
+    std::unique_ptr<RgbImage> image = loadImage(path.c_str());
+    if (!image) return {false, "missing, or cannot be opened"};
+    return {true, std::to_string(image->width) + " x " + std::to_string(image->height) + " pixels"};
+}
+
+Finding readMusic(const std::string& path) {
+    MusicFile music = readMusicFile(path.c_str());
+    if (!music.module) return {false, ""};
+    const std::string title = utf8Text(music.module->title());
+    return {true, "\"" + title + "\", " + std::to_string(music.module->songLength()) + " positions"};
+}
+
+Finding readWave(const std::string& path) {
+#ifdef TARVEX_TOOL_READS_WAVES
+    std::string reason;
+    if (!platform::waveFilePlayable(path.c_str(), reason)) return {false, "cannot be played: " + reason};
+    return {true, "plays"};
+#else
+    (void)path;
+    return {true, "not checked: this build of the tool reads no WAV files"};
+#endif
+}
+
+Finding readWith(Reader reader, const std::string& path) {
+    switch (reader) {
+        case Reader::Arena: return readArena(path);
+        case Reader::Texture: return readTexture(path);
+        case Reader::Music: return readMusic(path);
+        case Reader::Wave: return readWave(path);
+    }
+    return {};
+}
+
+std::string withoutTrailingSpace(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+int checkDataFolder(const std::string& folder) {
+    bool allGood = true;
+    for (const DataFile& file : DATA_FILES) {
+        const std::string path = folder + file.name;
+        std::vector<platform::MessageRecord> shown;
+        platform::setMessageObserver([&shown](const platform::MessageRecord& message) {
+            shown.push_back(message);
+            return platform::MessageAnswer::Ok;
+        });
+        const Finding finding = readWith(file.reader, path);
+        platform::setMessageObserver(nullptr);
+
+        std::string line = path + ": ";
+        if (finding.usable && shown.empty()) {
+            line += "OK, " + finding.detail;
+        } else {
+            allGood = false;
+            for (const platform::MessageRecord& message : shown)
+                line += "message \"" + withoutTrailingSpace(message.text) + "\" (" + message.caption + "); ";
+            if (shown.empty()) line += finding.detail + ", no message; ";
+            line += "the game " + std::string(file.withoutIt);
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return allGood ? 0 : 1;
+}
+
+}  // namespace
+
+void addCheckCommand(CLI::App& tool, CommandAction& chosen) {
+    auto folder = std::make_shared<std::string>();
+    CLI::App* command = tool.add_subcommand(
+        "check",
+        "Read every file the game reads, as the game reads it, and say for each either OK or the "
+        "message the game would show and what it would then do. Status 1 when anything is wrong.");
+    command->add_option("DATA_DIR", *folder,
+                        "The data folder (default: the one the game would read: data/ in the "
+                        "working directory, or the installed one).");
+    command->callback([&chosen, folder] {
+        chosen = [folder] {
+            std::string path = *folder;
+            if (path.empty()) path = chooseDataFolder(platform::executableFolder());
+            if (path.back() != '/') path += '/';
+            return checkDataFolder(path);
+        };
+    });
+}
