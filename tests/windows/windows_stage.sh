@@ -43,6 +43,11 @@ for name in "${unit_tests[@]}"; do
   printf 'pcm.!default { type file; slave.pcm "null"; file "/dev/null"; format "raw" }\n' > "$work/home/.asoundrc"
   HOME=$work/home wine "$exe" --gtest_brief=1 >"$work/$name.log" 2>&1 && status=0 || status=$?
   grep -v '^ALSA lib' "$work/$name.log" | grep -v '^Running main' || true
+  if [ "$status" != 0 ]; then  # the player's timing tests may miss under a loaded machine: once more
+    echo "$name failed; running it once more"
+    HOME=$work/home wine "$exe" --gtest_brief=1 >"$work/$name.log" 2>&1 && status=0 || status=$?
+    grep -v '^ALSA lib' "$work/$name.log" | grep -v '^Running main' || true
+  fi
   [ "$status" = 0 ] || { echo "FAILED: $name under Wine (status $status)"; exit 1; }
 done
 
