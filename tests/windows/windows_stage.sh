@@ -58,7 +58,8 @@ mkdir "$game"
 same_output() {  # output file name, then the command and its input
   local out=$1; shift
   "$linux_tool" "$@" "$work/linux-$out" >/dev/null 2>&1 && linux=0 || linux=$?
-  wine "$game/tarvex-tool.exe" "$@" "$work/windows-$out" >/dev/null 2>&1 && windows=0 || windows=$?
+  # A Windows path: the tool takes arguments that begin with "/" for options, as Windows programs do.
+  wine "$game/tarvex-tool.exe" "$@" "Z:$work/windows-$out" >/dev/null 2>&1 && windows=0 || windows=$?
   [ "$linux" = "$windows" ] || { echo "FAILED: $*: status $windows on Windows, $linux on Linux"; exit 1; }
   if [ -e "$work/linux-$out" ] || [ -e "$work/windows-$out" ]; then
     cmp -s "$work/linux-$out" "$work/windows-$out" || { echo "FAILED: $* writes other bytes on Windows"; exit 1; }
