@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test: unit and GL tests under Xvfb (with
-# the game soak and the damaged-data matrix), the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the thread tests under ThreadSanitizer, the fuzz regressions and each
-# fuzz target for a bounded time (installs missing Debian packages first).
+# the game soak and the damaged-data matrix), the Windows build under Wine, the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the thread tests under ThreadSanitizer, the fuzz
+# regressions and each fuzz target for a bounded time (installs missing Debian packages first).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -18,6 +18,9 @@ echo "== tests (Xvfb, Mesa llvmpipe)"
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s "-screen 0 800x600x24" \
   ctest --test-dir build --output-on-failure -j"$jobs" -LE threads
+
+echo "== Windows build under Wine (cross-built with mingw-w64)"
+tests/windows/windows_stage.sh build/tools/tarvex-tool
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # Any report ends the test that made it with a failure.

@@ -9,10 +9,11 @@ int main() {
     setDataFolder(chooseDataFolder(platform::executableFolder()));
     initGame();  // reports its own failures and goes on
     if (!createGLWindow(WINDOW_TITLE, 800, 600, 16, fullScreen)) return 0;
+    ShellWindow windowProcedure;
+    platform::attachWindowEvents(&windowProcedure);  // frames run behind the music's message boxes
     platform::raiseProcessPriority();
     loadMusic(dataFile(MUSIC_FILE).c_str());
 
-    ShellWindow windowProcedure;
     int quitCode = platform::runMessageLoop(windowProcedure);
 
     killGLWindow();

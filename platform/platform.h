@@ -1,7 +1,7 @@
 // The seam between the game and the operating system. Everything the game, renderer, audio and
 // app code needs from a window system, sound device or OS goes through these functions, so that a
-// backend (SDL2 today, native Win32 later) can be swapped without touching game code.
-// Backends: platform/sdl2 (the game) and platform/headless (tools and tests: no window, no device).
+// backend can be swapped without touching game code. Backends: platform/sdl2 (the game on Linux),
+// platform/win32 (the game on Windows) and platform/headless (tools and tests: no window, no device).
 #pragma once
 
 #include <cstdint>
@@ -83,6 +83,10 @@ public:
 };
 // Runs until postQuit; returns the quit code.
 int runMessageLoop(WindowEvents& events);
+// Hands events the window's messages and frame ticks already before runMessageLoop (null: no
+// longer), for backends whose message boxes keep dispatching them: frames then run behind a
+// box that start-up shows. Where boxes stop the window, this changes nothing.
+void attachWindowEvents(WindowEvents* events);
 void postQuit(int code);
 
 // ---- Sound -----------------------------------------------------------------------------------

@@ -14,7 +14,12 @@ if [ "${1:-}" != "--play" ]; then
   # compare with.
   packages+=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev libxmp-dev
              desktop-file-utils appstream dpkg-dev file
-             xvfb xauth xdotool x11-utils imagemagick sox python3 python3-pil)
+             xvfb xauth xdotool x11-utils imagemagick sox python3 python3-pil
+             g++-mingw-w64-x86-64 googletest zip wine)
+fi
+if [ "${1:-}" = "--windows" ]; then
+  # Cross-building the Windows zip alone.
+  packages=(cmake make g++-mingw-w64-x86-64 zip libcli11-dev nlohmann-json3-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

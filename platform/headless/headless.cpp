@@ -39,6 +39,7 @@ int runMessageLoop(WindowEvents&) {
     quitPosted = false;
     return quitCode;
 }
+void attachWindowEvents(WindowEvents*) {}
 void postQuit(int code) {
     quitPosted = true;
     quitCode = code;

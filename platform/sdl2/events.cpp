@@ -1,10 +1,12 @@
 // The message loop: SDL events become the window procedure's calls, and a 10 ms frame tick is
 // delivered on this (the main) thread between them.
+#include "platform/frame_tick.h"
 #include "platform/platform.h"
-#include "platform/sdl2/frame_tick.h"
 #include "platform/sdl2/gamepads.h"
 #include "platform/sdl2/key_translation.h"
 #include "platform/sdl2/sdl2_internal.h"
+#include "platform/tap_keeper.h"
+#include "platform/tick_log.h"
 
 #include <atomic>
 
@@ -16,9 +18,9 @@ constexpr uint64_t FRAME_PERIOD_MICROS = 10000;
 std::atomic<bool> quitPosted{false};
 std::atomic<int> quitCode{0};
 bool minimised = false;
-sdl2::TapKeeper tapKeeper;
+TapKeeper tapKeeper;
 sdl2::Gamepads gamepads;
-sdl2::TapKeeper padTapKeeper;  // pad controls, numbered by padTapCode
+TapKeeper padTapKeeper;  // pad controls, numbered by padTapCode
 
 int padTapCode(int pad, PadControl control) { return 1 + pad * PAD_CONTROLS + static_cast<int>(control); }
 
@@ -105,7 +107,7 @@ int runMessageLoop(WindowEvents& events) {
     if (!sdl2::ensureSubsystem(SDL_INIT_EVENTS)) return quitCode.load();
     SDL_StopTextInput();  // key messages only; no text input or input method
     sdl2::ensureSubsystem(SDL_INIT_GAMECONTROLLER);  // without it: no pads, the keys still work
-    sdl2::FrameTicker ticker(nowMicros(), FRAME_PERIOD_MICROS);
+    FrameTicker ticker(nowMicros(), FRAME_PERIOD_MICROS);
     while (!quitPosted.load()) {
         uint64_t wait = ticker.microsUntilTick(nowMicros());
         int timeoutMs = static_cast<int>((wait + 999) / 1000);
@@ -115,7 +117,8 @@ int runMessageLoop(WindowEvents& events) {
             while (!quitPosted.load() && SDL_PollEvent(&event)) dispatch(event, events);
         }
         if (quitPosted.load()) break;
-        if (ticker.takeTick(nowMicros())) {
+        if (uint64_t now = nowMicros(); ticker.takeTick(now)) {
+            recordTick(now);
             events.frameTick();
             tapKeeper.afterTick([&events](int code) { events.keyUp(code); });
             padTapKeeper.afterTick([&events](int code) {
@@ -126,6 +129,9 @@ int runMessageLoop(WindowEvents& events) {
     quitPosted = false;
     return quitCode.load();
 }
+
+// SDL's message boxes stop the window until they are answered: nothing to hand over early.
+void attachWindowEvents(WindowEvents*) {}
 
 void postQuit(int code) {
     quitCode = code;

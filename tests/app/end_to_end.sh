@@ -8,31 +8,13 @@ game=$(realpath "$1")
 shots=${2:-}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export LIBGL_ALWAYS_SOFTWARE=1
-export TARVEX_GAME_BIN=$game TARVEX_SHOTS=$shots
+export TARVEX_GAME_BIN=$game TARVEX_SHOTS=$shots TARVEX_CHECKS=$(dirname "$(realpath "$0")")/screen_checks.sh
 
 exec xvfb-run -a -s "-screen 0 800x600x24" bash -c '
 set -u
 screen=$(mktemp --suffix=.png)
 trap "rm -f $screen" EXIT
-shot() {
-  import -window root "$screen" 2>/dev/null
-  if [ -n "$TARVEX_SHOTS" ]; then cp "$screen" "$TARVEX_SHOTS/$1.png"; fi
-}
-# Whether the pixel at x,y of the last screenshot has the clear colour (51, 153, 204).
-clear_colour_at() {
-  local rgb
-  rgb=$(convert "$screen" -format "%[fx:int(255*p{$1,$2}.r)] %[fx:int(255*p{$1,$2}.g)] %[fx:int(255*p{$1,$2}.b)]" info:)
-  set -- $rgb
-  [ $(( ($1-51)*($1-51) + ($2-153)*($2-153) + ($3-204)*($3-204) )) -le 12 ]
-}
-# Whether the pixel at x,y of the last screenshot is dark (the paused mark).
-dark_at() {
-  local sum
-  sum=$(convert "$screen" -format "%[fx:int(255*(p{$1,$2}.r+p{$1,$2}.g+p{$1,$2}.b))]" info:)
-  [ "$sum" -lt 200 ]
-}
-alive() { kill -0 "$pid" 2>/dev/null; }
-fail() { echo "$1"; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
+. "$TARVEX_CHECKS"
 
 "$TARVEX_GAME_BIN" &
 pid=$!
@@ -57,10 +39,7 @@ for step in F1:match p:paused p:resumed 7:split Escape:title-again; do
     dark_at 5 300 && fail "the paused mark stayed after the second P"
   fi
   if [ "$key" = 7 ]; then
-    for y in 100 300 500; do
-      clear_colour_at 399 $y && clear_colour_at 400 $y || fail "no split-screen divider at row $y"
-    done
-    clear_colour_at 200 300 && fail "the left half is not drawn"
+    check_split_divider
   fi
 done
 clear_colour_at 400 300 && fail "the title screen did not come back in one view"

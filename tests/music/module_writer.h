@@ -188,7 +188,7 @@ inline std::vector<int8_t> noiseBurst(size_t length, uint32_t seed) {
 inline std::array<int8_t, 64> sineTable(int amplitude, int cycles) {
     std::array<int8_t, 64> out;
     for (int i = 0; i < 64; ++i)
-        out[i] = int8_t(std::lround(amplitude * std::sin(2 * M_PI * cycles * i / 64.0)));
+        out[i] = int8_t(std::lround(amplitude * std::sin(2 * 3.14159265358979323846 * cycles * i / 64.0)));
     return out;
 }
 inline std::array<int8_t, 64> rampTable(int from, int to) {

@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/tools/song_support.h"
@@ -48,7 +48,7 @@ std::string join(const std::vector<std::string>& lines) {
 // A folder of this process's own, so that tests running side by side do not share files.
 std::string scratchDir() {
     const std::string dir = testing::TempDir() + "/song_tests_" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
+    std::filesystem::create_directories(dir);
     return dir;
 }
 

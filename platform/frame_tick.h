@@ -1,9 +1,10 @@
-// The pacing of the 10 ms frame tick, kept apart from the clock so it can be checked directly.
+// The pacing of the 10 ms frame tick, kept apart from the clock so it can be checked directly;
+// every backend's message loop paces its ticks with it.
 #pragma once
 
 #include <cstdint>
 
-namespace platform::sdl2 {
+namespace platform {
 
 // Ticks fall on a fixed grid (start + n * period) of a monotonic clock. When the program falls
 // behind by several periods, the missed ticks merge into one, as a window timer's messages do,
@@ -26,4 +27,4 @@ private:
     uint64_t period_;
 };
 
-}  // namespace platform::sdl2
+}  // namespace platform

@@ -1,6 +1,6 @@
-#include "platform/sdl2/frame_tick.h"
+#include "platform/frame_tick.h"
 
-namespace platform::sdl2 {
+namespace platform {
 
 bool FrameTicker::takeTick(uint64_t nowMicros) {
     if (nowMicros < next_) return false;
@@ -9,4 +9,4 @@ bool FrameTicker::takeTick(uint64_t nowMicros) {
     return true;
 }
 
-}  // namespace platform::sdl2
+}  // namespace platform

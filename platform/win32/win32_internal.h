@@ -1,0 +1,25 @@
+// State that the Win32 backend's files share: the program's window and the window procedure's
+// key translation.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace platform::win32 {
+
+HWND window();  // the program's window, or null
+// The window that owns the sound device and message boxes: the program's window, else the desktop.
+HWND ownerWindow();
+
+// The window procedure that createWindow registers with the window class.
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The virtual-key code that a key message delivers, from its wParam and lParam. Keypad digits
+// are VK_NUMPAD0..9 whether or not Num Lock is on (without Num Lock Windows reports the keypad's
+// navigation meaning, told apart from the arrow block by the extended-key bit); the right Ctrl
+// key is VK_RCONTROL.
+int virtualKeyFor(WPARAM wParam, LPARAM lParam);
+
+}  // namespace platform::win32
