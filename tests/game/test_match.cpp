@@ -274,7 +274,7 @@ TEST_F(MatchFlow, OrbitClockKeepsItsPaceForDays) {
     double previous = frameTime;
     for (long frame = 1; frame <= 100L * 360000; ++frame) {
         endFrame();
-        const double step = std::remainder(double(frameTime) - previous, 2 * M_PI);
+        const double step = std::remainder(double(frameTime) - previous, 2 * 3.14159265358979);
         if (step < 0.0097 || step > 0.011) {
             FAIL() << "frame " << frame << " turned " << step;
         }

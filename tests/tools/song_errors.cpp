@@ -194,8 +194,10 @@ TEST(SongErrors, WavFilesAreReadOrRefusedWithTheirLine) {
     EXPECT_FALSE(song::readSongText(head + "  wav \"missing.wav\"\n", dir, s, problems));
     EXPECT_NE(problems.back().message.find("cannot be opened"), std::string::npos);
     // A file that never ends is not read for ever, nor one far larger than a sample.
+#ifndef _WIN32
     EXPECT_FALSE(song::readSongText(head + "  wav \"/dev/zero\"\n", dir, s, problems));
     EXPECT_NE(problems.back().message.find("not a regular file"), std::string::npos);
+#endif
     std::ofstream(dir + "/huge.wav");
     ASSERT_EQ(truncate((dir + "/huge.wav").c_str(), 17 << 20), 0);
     EXPECT_FALSE(song::readSongText(head + "  wav \"huge.wav\"\n", dir, s, problems));
