@@ -25,21 +25,21 @@ void checkReadBack(const song::Song& song, const std::vector<uint8_t>& module) {
             uint8_t(song.tables[i] + 128))
             std::abort();
     for (int k = 1; k <= song::INSTRUMENT_COUNT; ++k) {
-        const song::Instrument& ins = song.instruments[k - 1];
+        const song::SongInstrument& ins = song.instruments[k - 1];
         if (!ins.defined) continue;
         const uint8_t* record = ins.record.data();
         if (ins.synthetic()) {
             WaveformQuery wave;
             if (!parsed.waveform(k, wave)) std::abort();
-            if (!ins.raw && wave.length != 2L * song::readU16(record + song::rec::WAVE_LENGTH)) std::abort();
+            if (!ins.raw && wave.length != 2L * song::readU16(record + rec::WAVE_LENGTH)) std::abort();
             continue;
         }
         SampleQuery sample;
         if (!parsed.sample(k, sample) || sample.length != ins.sampleData.size()) std::abort();
         for (size_t i = 0; i < ins.sampleData.size(); ++i)
             if (sample.data[i] != uint8_t(ins.sampleData[i] + 128)) std::abort();
-        if (sample.loopStart != song::readU16(record + song::rec::LOOP_START)) std::abort();
-        if (!ins.raw && sample.loopLength != 2L * song::readU16(record + song::rec::LOOP_LENGTH))
+        if (sample.loopStart != song::readU16(record + rec::LOOP_START)) std::abort();
+        if (!ins.raw && sample.loopLength != 2L * song::readU16(record + rec::LOOP_LENGTH))
             std::abort();
     }
 }
