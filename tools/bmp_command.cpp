@@ -8,6 +8,7 @@
 
 #include "image/bmp.h"
 #include "tools/commands.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -25,10 +26,10 @@ int convertBitmap(const std::string& input, const std::string& output) {
     std::unique_ptr<RgbImage> image = loadDibImage(input.c_str());
     if (!image) return 1;  // the loader has shown its message
     if (!writePpm(*image, output.c_str())) {
-        std::fprintf(stderr, "cannot write %s\n", output.c_str());
+        std::fprintf(stderr, CANNOT_WRITE, output.c_str());
         return 1;
     }
-    std::printf("%s: %d x %d\n", input.c_str(), image->width, image->height);
+    std::printf(BITMAP_DECODED, input.c_str(), image->width, image->height);
     return 0;
 }
 

@@ -14,6 +14,8 @@
 #include "render/texture_file.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
+#include "tools/message_format.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -26,15 +28,14 @@ struct DataFile {
 };
 
 const DataFile DataFiles[] = {
-    {PLAYFIELD_FILE, Reader::Arena, "plays in an open arena without walls"},
-    {FONT_BITMAP, Reader::Texture,
-     "draws the title screen's text and the powerup letters as plain white blocks"},
-    {FILLED_BITMAP, Reader::Texture, "draws the sides of the powerup box plain white"},
-    {TRACK_BITMAP, Reader::Texture, "draws the tank treads plain white"},
-    {MUSIC_FILE, Reader::Music, "shows the title screen without music"},
-    {ENGINE_WAVE, Reader::Wave, "drives without the engine sound"},
-    {SHOT_WAVE, Reader::Wave, "fires without the shot sound"},
-    {EXPLOSION_WAVE, Reader::Wave, "shows hits without the explosion sound"},
+    {PLAYFIELD_FILE, Reader::Arena, WITHOUT_ARENA},
+    {FONT_BITMAP, Reader::Texture, WITHOUT_FONT},
+    {FILLED_BITMAP, Reader::Texture, WITHOUT_FILLED},
+    {TRACK_BITMAP, Reader::Texture, WITHOUT_TRACK},
+    {MUSIC_FILE, Reader::Music, WITHOUT_MUSIC},
+    {ENGINE_WAVE, Reader::Wave, WITHOUT_ENGINE},
+    {SHOT_WAVE, Reader::Wave, WITHOUT_SHOT},
+    {EXPLOSION_WAVE, Reader::Wave, WITHOUT_EXPLOSION},
 };
 
 struct Finding {
@@ -46,33 +47,33 @@ Finding readArena(const std::string& path) {
     loadPlayfield(path.c_str());
     Finding finding;
     finding.usable = playfield.blockCount > 0;
-    finding.detail = finding.usable ? std::to_string(playfield.blockCount) + " walls"
-                                    : "no line of seven numbers x1,y1,x2,y2,red,green,blue";
+    finding.detail = finding.usable ? formatMessage(ARENA_WALLS, playfield.blockCount) : ARENA_NO_WALLS;
     releasePlayfield();
     return finding;
 }
 
 Finding readTexture(const std::string& path) {
     std::unique_ptr<RgbImage> image = loadImage(path.c_str());
-    if (!image) return {false, "missing, or cannot be opened"};
-    return {true, std::to_string(image->width) + " x " + std::to_string(image->height) + " pixels"};
+    if (!image) return {false, TEXTURE_UNREADABLE};
+    return {true, formatMessage(TEXTURE_SIZE, image->width, image->height)};
 }
 
 Finding readMusic(const std::string& path) {
     MusicFile music = readMusicFile(path.c_str());
     if (!music.module) return {false, ""};
     const std::string title = utf8Text(music.module->title());
-    return {true, "\"" + title + "\", " + std::to_string(music.module->songLength()) + " positions"};
+    return {true, formatMessage(MUSIC_TITLE_AND_LENGTH, title.c_str(), music.module->songLength())};
 }
 
 Finding readWave(const std::string& path) {
 #ifdef TARVEX_TOOL_READS_WAVES
     std::string reason;
-    if (!platform::waveFilePlayable(path.c_str(), reason)) return {false, "cannot be played: " + reason};
-    return {true, "plays"};
+    if (!platform::waveFilePlayable(path.c_str(), reason))
+        return {false, formatMessage(WAVE_UNPLAYABLE, reason.c_str())};
+    return {true, WAVE_PLAYS};
 #else
     (void)path;
-    return {true, "not checked: this build of the tool reads no WAV files"};
+    return {true, WAVE_NOT_CHECKED};
 #endif
 }
 
@@ -105,13 +106,14 @@ int checkDataFolder(const std::string& folder) {
 
         std::string line = path + ": ";
         if (finding.usable && shown.empty()) {
-            line += "OK, " + finding.detail;
+            line += formatMessage(CHECK_OK, finding.detail.c_str());
         } else {
             allGood = false;
             for (const platform::MessageRecord& message : shown)
-                line += "message \"" + withoutTrailingSpace(message.text) + "\" (" + message.caption + "); ";
-            if (shown.empty()) line += finding.detail + ", no message; ";
-            line += "the game " + std::string(file.withoutIt);
+                line += formatMessage(CHECK_MESSAGE, withoutTrailingSpace(message.text).c_str(),
+                                      message.caption.c_str());
+            if (shown.empty()) line += formatMessage(CHECK_NO_MESSAGE, finding.detail.c_str());
+            line += formatMessage(CHECK_THEN_THE_GAME, file.withoutIt);
         }
         std::printf("%s\n", line.c_str());
     }

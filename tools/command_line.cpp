@@ -1,11 +1,14 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/commands.h"
+#include "tools/message_format.h"
+#include "tools/tool_messages.h"
 
 CLI::Validator wholeNumber(uint64_t max) {
     return CLI::Validator(
         [max](std::string& text) -> std::string {
-            const std::string why = "expected a whole number from 0 to " + std::to_string(max);
+            const std::string why =
+                formatMessage(WHOLE_NUMBER_EXPECTED, static_cast<unsigned long long>(max));
             if (text.empty() || text.size() > 20) return why;
             uint64_t value = 0;
             for (char c : text) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/tool_messages.h"
+
 namespace {
 
 // ---- Picture and file writing ----------------------------------------------------------------
@@ -73,12 +75,12 @@ bool writeBitmap(const Canvas& canvas, const std::string& path) {
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::fprintf(stderr, CANNOT_WRITE, path.c_str());
         return false;
     }
     bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
     ok = std::fclose(file) == 0 && ok;
-    if (!ok) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    if (!ok) std::fprintf(stderr, CANNOT_WRITE, path.c_str());
     return ok;
 }
 

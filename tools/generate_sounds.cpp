@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/generators.h"
+#include "tools/tool_messages.h"
 #include "tools/wave_header.h"
 
 namespace {
@@ -54,7 +55,7 @@ void normalise(std::vector<double>& samples, double peak) {
 bool writeWave(const std::string& path, const std::vector<double>& samples) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        std::fprintf(stderr, "generate sounds: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, CANNOT_WRITE_SOUND, path.c_str());
         return false;
     }
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "app/messages.h"
 #include "audio/mixer_offline.h"
 #include "music/module.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
 #include "tools/read_file.h"
+#include "tools/tool_messages.h"
 #include "tools/wave_header.h"
 
 namespace {
@@ -43,7 +45,7 @@ int render(const RenderOptions& options) {
     // The data chunk size must fit the header's 32 bits.
     const long maxTicks = long((0xFFFFFFFFu - 36u) / BLOCK_BYTES);
     if (ticks > maxTicks) {
-        std::fprintf(stderr, "at most %ld ticks fit in one WAV file\n", maxTicks);
+        std::fprintf(stderr, TOO_MANY_TICKS, maxTicks);
         return 2;
     }
 
@@ -51,13 +53,13 @@ int render(const RenderOptions& options) {
     if (!readInputFile(options.module, image)) return 1;
     MusicModule module(image.data(), image.size());
     if (module.parse() != 0) {
-        std::fprintf(stderr, "No ZQ module\n");
+        std::fprintf(stderr, "%s\n", MUSIC_NOT_A_MODULE);
         return 1;
     }
 
     std::FILE* out = std::fopen(options.output.c_str(), "wb");
     if (!out) {
-        std::fprintf(stderr, "cannot write %s\n", options.output.c_str());
+        std::fprintf(stderr, CANNOT_WRITE, options.output.c_str());
         return 1;
     }
     // 8-bit unsigned stereo at the mixer's rate.
@@ -69,7 +71,7 @@ int render(const RenderOptions& options) {
     bool failed = sink.failed;
     if (std::fclose(out) != 0) failed = true;
     if (failed) {
-        std::fprintf(stderr, "cannot write %s\n", options.output.c_str());
+        std::fprintf(stderr, CANNOT_WRITE, options.output.c_str());
         return 1;
     }
     return 0;
@@ -148,7 +150,7 @@ int info(const std::string& path) {
     out["problems"] = problems;
     std::fputs(jsonDocument(out, 2).c_str(), stdout);
     if (!valid) {
-        std::fprintf(stderr, "No ZQ module\n");
+        std::fprintf(stderr, "%s\n", MUSIC_NOT_A_MODULE);
         return 1;
     }
     return 0;
@@ -175,7 +177,7 @@ void addMusicCommand(CLI::App& tool, CommandAction& chosen) {
                 char* end = nullptr;
                 const double value = std::strtod(text.c_str(), &end);
                 const bool ok = end != text.c_str() && *end == 0 && value >= 0 && value < 1e9;
-                return ok ? "" : "expected a number of seconds from 0 to 1e9";
+                return ok ? "" : SECONDS_EXPECTED;
             },
             "SECONDS"))
         ->excludes(ticks);

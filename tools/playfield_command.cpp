@@ -24,7 +24,7 @@ int printPlayfield(const std::string& path) {
     platform::setMessageObserver(nullptr);
     bool opened = true;
     for (const std::string& message : messages)
-        if (message == "Cannot open playfield file") opened = false;
+        if (message == PLAYFIELD_OPEN_FAILED) opened = false;
 
     ToolJson blocks = ToolJson::array();
     for (int b = 0; b < playfield.blockCount; ++b) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/file_read.h"
+#include "tools/tool_messages.h"
 
 // Songs, modules, WAV files and key scripts are all far smaller.
 constexpr uint64_t TOOL_INPUT_LIMIT = uint64_t(64) << 20;
@@ -16,13 +17,12 @@ template <typename Bytes>
 bool readInputFile(const std::string& path, Bytes& contents) {
     const platform::UserFile file = platform::readUserFile(path.c_str(), TOOL_INPUT_LIMIT);
     if (file.problem == platform::FileProblem::TooLarge) {
-        std::fprintf(stderr, "%s: %s (more than %llu bytes)\n", path.c_str(),
-                     platform::fileProblemText(file.problem),
+        std::fprintf(stderr, INPUT_TOO_LARGE, path.c_str(), platform::fileProblemText(file.problem),
                      static_cast<unsigned long long>(TOOL_INPUT_LIMIT));
         return false;
     }
     if (file.problem != platform::FileProblem::None) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), platform::fileProblemText(file.problem));
+        std::fprintf(stderr, INPUT_UNREADABLE, path.c_str(), platform::fileProblemText(file.problem));
         return false;
     }
     contents.assign(file.bytes.begin(), file.bytes.end());

@@ -19,6 +19,7 @@
 #include "tools/frame_step.h"
 #include "tools/json_text.h"
 #include "tools/read_file.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -80,10 +81,7 @@ bool readScript(const char* path, const std::string& text, std::vector<KeyEvent>
         int key = keyCode(keyName);
         if (!parseCount(frameText, MAX_FRAME, frame) || (action != "down" && action != "up") ||
             key < 0 || (words >> extra)) {
-            std::fprintf(stderr,
-                         "simulate: %s:%d: expected \"FRAME down|up KEY\" with a known key, got "
-                         "\"%s\"\n",
-                         path, lineNumber, line.c_str());
+            std::fprintf(stderr, BAD_KEY_SCRIPT_LINE, path, lineNumber, line.c_str());
             return false;
         }
         events.push_back({static_cast<long long>(frame), action == "down", key});

@@ -15,6 +15,8 @@
 #include "platform/keys.h"
 #include "tools/commands.h"
 #include "tools/frame_step.h"
+#include "tools/message_format.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -35,26 +37,26 @@ std::string brokenRule(bool wasRunning) {
         const Player& player = players[p];
         if (!inside(player.x, player.y) || !std::isfinite(player.heading) ||
             !std::isfinite(player.turretAngle))
-            return "tank " + std::to_string(p) + " left the arena";
+            return formatMessage(TANK_LEFT_ARENA, p);
         if (player.lives < 0 || player.lives > START_LIVES)
-            return "player " + std::to_string(p) + " has " + std::to_string(player.lives) + " lives";
+            return formatMessage(LIVES_OUT_OF_RANGE, p, player.lives);
         const Bullet& bullet = bullets[p];
-        if (bullet.life > 600) return "bullet " + std::to_string(p) + " lives too long";
+        if (bullet.life > 600) return formatMessage(BULLET_LIVES_TOO_LONG, p);
         if (bullet.life >= 0 && !inside(bullet.x, bullet.y))
-            return "bullet " + std::to_string(p) + " left the arena";
+            return formatMessage(BULLET_LEFT_ARENA, p);
         for (int q = p + 1; q < playerCount; ++q) {
             const float dx = player.x - players[q].x, dy = player.y - players[q].y;
-            if (dx * dx + dy * dy < MIN_CENTRE_DISTANCE_SQUARED) return "tanks overlap";
+            if (dx * dx + dy * dy < MIN_CENTRE_DISTANCE_SQUARED) return TANKS_OVERLAP;
         }
     }
     if (powerup.life > 0 &&
         (powerupOverlapsBlock(powerup.x, powerup.y) || !inside(powerup.x, powerup.y)))
-        return "powerup on a wall";
+        return POWERUP_ON_WALL;
     bool someoneOut = false;
     for (int p = 0; p < playerCount; ++p) someoneOut |= players[p].lives <= 0;
     // A hit shows first: the match ends at the countdown's first step, the frame after the hit.
-    if (matchRunning && someoneOut && hitCountdown != 150) return "match runs on without lives";
-    if (wasRunning && !matchRunning && !someoneOut) return "match ended with lives left";
+    if (matchRunning && someoneOut && hitCountdown != 150) return MATCH_WITHOUT_LIVES;
+    if (wasRunning && !matchRunning && !someoneOut) return MATCH_ENDED_EARLY;
     return {};
 }
 
@@ -98,8 +100,7 @@ int soak(const SoakOptions& options) {
                 collected += powerupThere && players[p].powerupTimer == 1000;
             const std::string broken = brokenRule(wasRunning);
             if (!broken.empty()) {
-                std::fprintf(stderr, "soak: variant F%d, frame %lld (seed %lu): %s\n", variant + 1,
-                             frame, seed, broken.c_str());
+                std::fprintf(stderr, SOAK_RULE_BROKEN, variant + 1, frame, seed, broken.c_str());
                 releaseGame();
                 return 1;
             }
@@ -112,9 +113,7 @@ int soak(const SoakOptions& options) {
             runGameFrame();
         }
     }
-    std::printf("soak: %lld frames of each variant, %lld matches, %lld hits, %lld powerups "
-                "collected: every rule held\n",
-                frames, matches, hits, collected);
+    std::printf(SOAK_PASSED, frames, matches, hits, collected);
     releaseGame();
     return 0;
 }

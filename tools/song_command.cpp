@@ -12,6 +12,7 @@
 #include "tools/song/compiler.h"
 #include "tools/song/decompiler.h"
 #include "tools/song/text_format.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -56,16 +57,16 @@ int compile(const CompileOptions& options) {
         song::compileSong(song, override ? generation : song.generation, module, diagnostics);
     if (!diagnostics.empty()) {
         std::fputs(song::formatDiagnostics(source, diagnostics).c_str(), stderr);
-        std::fprintf(stderr, "%s: not compiled, nothing written\n", source.c_str());
+        std::fprintf(stderr, SONG_NOT_COMPILED, source.c_str());
         return 1;
     }
     for (const song::Diagnostic& warning : song::songWarnings(song))
-        std::fprintf(stderr, "%s:%d: warning: %s\n", source.c_str(), warning.line, warning.message.c_str());
+        std::fprintf(stderr, SONG_WARNING, source.c_str(), warning.line, warning.message.c_str());
     if (!writeFile(output, reinterpret_cast<const char*>(module.data()), module.size())) {
-        std::fprintf(stderr, "%s: cannot write the module\n", output.c_str());
+        std::fprintf(stderr, CANNOT_WRITE_MODULE, output.c_str());
         return 1;
     }
-    std::printf("%s: %zu bytes, %s, %zu positions, %zu synthesis tables\n", output.c_str(), module.size(),
+    std::printf(SONG_COMPILED, output.c_str(), module.size(),
                 song::generationName(override ? generation : song.generation), song.positions.size(),
                 song.tables.size() / song::TABLE_SIZE);
     return 0;
@@ -77,12 +78,12 @@ int decompile(const std::string& input, const std::string& output) {
     song::Song song;
     std::string error;
     if (!song::decompileModule(module, song, error)) {
-        std::fprintf(stderr, "%s: %s\n", input.c_str(), error.c_str());
+        std::fprintf(stderr, INPUT_UNREADABLE, input.c_str(), error.c_str());
         return 1;
     }
     const std::string text = song::writeSongText(song);
     if (!writeFile(output, text.data(), text.size())) {
-        std::fprintf(stderr, "%s: cannot write the song text\n", output.c_str());
+        std::fprintf(stderr, CANNOT_WRITE_SONG_TEXT, output.c_str());
         return 1;
     }
     return 0;
@@ -106,7 +107,7 @@ void addSongCommand(CLI::App& tool, CommandAction& chosen) {
         ->check(CLI::Validator(
             [](std::string& name) -> std::string {
                 song::Generation generation;
-                return song::generationFromName(name, generation) ? "" : "expected V.3, V.2 or ZUNQ";
+                return song::generationFromName(name, generation) ? "" : GENERATION_EXPECTED;
             },
             "V.3|V.2|ZUNQ"));
     compileCommand->callback([&chosen, options] { chosen = [options] { return compile(*options); }; });

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <set>
 
+#include "tools/message_format.h"
+#include "tools/song/song_messages.h"
+
 namespace song {
 
 namespace {
@@ -13,19 +16,14 @@ int lineOf(const SongInstrument& ins, const char* field) {
     return it != ins.fieldLines.end() ? it->second : ins.line;
 }
 
-std::string instrumentLabel(int k) { return "instrument " + std::to_string(k); }
-
 // A read of count bytes from table number table must stay inside the song's tables.
 void checkTableRead(const Song& song, int k, const char* field, const char* what, int table,
                     long count, std::vector<Diagnostic>& diagnostics) {
     const long tableCount = static_cast<long>(song.tables.size() / TABLE_SIZE);
     if (static_cast<long>(table) * TABLE_SIZE + count <= tableCount * TABLE_SIZE) return;
     const SongInstrument& ins = song.instruments[k - 1];
-    diagnostics.push_back(
-        {lineOf(ins, field), instrumentLabel(k) + ": the " + what + " reads " + std::to_string(count) +
-                                 " bytes from table " + std::to_string(table) +
-                                 ", which is out of range: the song has " + std::to_string(tableCount) +
-                                 " table(s), 0.." + std::to_string(tableCount - 1)});
+    diagnostics.push_back({lineOf(ins, field), formatMessage(TABLE_READ_OUT_OF_RANGE, k, what, count, table,
+                                                             tableCount, tableCount - 1)});
 }
 
 void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
@@ -33,26 +31,21 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const Record& r = ins.record;
     const long waveBytes = 2L * readU16(&r[rec::WAVE_LENGTH]);
     if (waveBytes > LONGEST_LENGTH)
-        diagnostics.push_back({lineOf(ins, "wave"), instrumentLabel(k) + ": the wave length is " +
-                                                        std::to_string(waveBytes) + " bytes; at most " +
-                                                        std::to_string(LONGEST_LENGTH) + " fit"});
+        diagnostics.push_back(
+            {lineOf(ins, "wave"), formatMessage(WAVE_TOO_LONG, k, waveBytes, LONGEST_LENGTH)});
     else if (waveBytes <= 2)
-        diagnostics.push_back({lineOf(ins, "wave"), instrumentLabel(k) + ": the wave length is " +
-                                                        std::to_string(waveBytes) +
-                                                        " bytes; a looping wave needs at least 4"});
+        diagnostics.push_back({lineOf(ins, "wave"), formatMessage(WAVE_TOO_SHORT, k, waveBytes)});
     // Every note start copies the wave's first 32 bytes into the voice's working buffer.
     if (waveBytes <= LONGEST_LENGTH)
         checkTableRead(song, k, "wave", "wave", r[rec::WAVE_TABLE], std::max(waveBytes, 32L), diagnostics);
     if (r[rec::VOLUME] > 64)
-        diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
-                                                          std::to_string(r[rec::VOLUME]) + " is out of 0..64"});
+        diagnostics.push_back(
+            {lineOf(ins, "volume"), formatMessage(INSTRUMENT_VOLUME_OUT_OF_RANGE, k, r[rec::VOLUME])});
     for (const rec::UnitLayout& unit : rec::UnitLayouts) {
         if (r[unit.control] == 0) continue;
         const uint16_t length = readU16(&r[unit.length]);
         if (length == 0) {
-            diagnostics.push_back({lineOf(ins, unit.name),
-                                   instrumentLabel(k) + ": the " + unit.name +
-                                       " is on with a unit length of 0; give the number of table values it steps through"});
+            diagnostics.push_back({lineOf(ins, unit.name), formatMessage(UNIT_LENGTH_ZERO, k, unit.name)});
             continue;
         }
         checkTableRead(song, k, unit.name, unit.name, r[unit.table], length, diagnostics);
@@ -71,19 +64,16 @@ void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
     const long loopStart = readU16(&r[rec::LOOP_START]);
     const long loopLength = 2L * readU16(&r[rec::LOOP_LENGTH]);
     if (length > LONGEST_LENGTH)
-        diagnostics.push_back({lineOf(ins, "data"), instrumentLabel(k) + ": the sample is " +
-                                                        std::to_string(length) + " bytes; at most " +
-                                                        std::to_string(LONGEST_LENGTH) + " fit"});
+        diagnostics.push_back(
+            {lineOf(ins, "data"), formatMessage(SAMPLE_BYTES_TOO_MANY, k, length, LONGEST_LENGTH)});
     if (readU16(&r[rec::SAMPLE_VOLUME]) > 64)
-        diagnostics.push_back({lineOf(ins, "volume"), instrumentLabel(k) + ": volume " +
-                                                          std::to_string(readU16(&r[rec::SAMPLE_VOLUME])) +
-                                                          " is out of 0..64"});
+        diagnostics.push_back({lineOf(ins, "volume"), formatMessage(INSTRUMENT_VOLUME_OUT_OF_RANGE, k,
+                                                                    readU16(&r[rec::SAMPLE_VOLUME]))});
     if (loopLength > 2 && loopStart + loopLength > length)
-        diagnostics.push_back({lineOf(ins, "loop"), instrumentLabel(k) + ": the loop ends at byte " +
-                                                        std::to_string(loopStart + loopLength) +
-                                                        ", past the sample's " + std::to_string(length) + " bytes"});
+        diagnostics.push_back(
+            {lineOf(ins, "loop"), formatMessage(LOOP_PAST_SAMPLE, k, loopStart + loopLength, length)});
     if (r[rec::MARKER] == SYNTHETIC_MARKER)
-        diagnostics.push_back({ins.line, instrumentLabel(k) + ": a sample's name cannot begin with the byte FF"});
+        diagnostics.push_back({ins.line, formatMessage(SAMPLE_MARKED_SYNTH, k)});
 }
 
 // The V.2 upgrade writes fixed values into the units that generation lacks; a song fits V.2
@@ -96,32 +86,25 @@ void checkFitsV2(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
     const Record& r = ins.record;
     const bool effectDiffers = r[rec::EFFECT_TYPE] != 0 || r[rec::EFFECT_SPEED] != 1 || r[rec::EFFECT_DELAY] != 0;
     const char* field = effectDiffers ? "waveform-effect" : "tail-modulation";
-    diagnostics.push_back(
-        {lineOf(ins, field),
-         instrumentLabel(k) + ": the V.2 generation has no " + (effectDiffers ? "waveform effect" : "tail modulation") +
-             "; for V.2 it must read '" +
-             (effectDiffers ? "waveform-effect off speed 1 delay 0" : "tail-modulation off table 0 length 0 delay 0 speed 1") +
-             "'"});
+    diagnostics.push_back({lineOf(ins, field),
+                           formatMessage(effectDiffers ? V2_HAS_NO_WAVEFORM_EFFECT : V2_HAS_NO_TAIL_MODULATION, k)});
 }
 
 void checkGeneration(const Song& song, Generation generation, std::vector<Diagnostic>& diagnostics) {
     if (generation == Generation::ZUNQ && !song.tables.empty())
         diagnostics.push_back({song.tableLines.empty() ? 0 : song.tableLines[0],
-                               "the ZUNQ generation holds no synthesis tables, and this song has " +
-                                   std::to_string(song.tables.size() / TABLE_SIZE)});
+                               formatMessage(ZUNQ_HAS_NO_TABLES, song.tables.size() / TABLE_SIZE)});
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         const SongInstrument& ins = song.instruments[k - 1];
         if (!ins.synthetic()) continue;
         if (ins.raw && generation != song.generation)
-            diagnostics.push_back({ins.line, instrumentLabel(k) + " is given as raw bytes of the " +
-                                                 generationName(song.generation) +
-                                                 " generation and cannot be rewritten for " +
-                                                 generationName(generation)});
+            diagnostics.push_back({ins.line, formatMessage(RAW_FOR_OTHER_GENERATION, k,
+                                                           generationName(song.generation),
+                                                           generationName(generation))});
         if (ins.raw) continue;
         const bool spare = std::any_of(ins.v2Spare.begin(), ins.v2Spare.end(), [](uint8_t b) { return b != 0; });
         if (spare && generation != Generation::V2)
-            diagnostics.push_back({lineOf(ins, "v2-spare"), instrumentLabel(k) +
-                                                                ": v2-spare bytes exist only in the V.2 generation"});
+            diagnostics.push_back({lineOf(ins, "v2-spare"), formatMessage(V2_SPARE_ONLY_IN_V2, k)});
         if (generation == Generation::V2) checkFitsV2(song, k, diagnostics);
     }
 }
@@ -138,15 +121,11 @@ void checkPatterns(const Song& song, std::vector<Diagnostic>& diagnostics) {
     for (size_t p = 0; p < song.positions.size(); ++p)
         for (const VoiceEntry& entry : song.positions[p].voices)
             if (entry.pattern != 0 && !song.patterns.count(entry.pattern))
-                diagnostics.push_back({song.positions[p].line, "position " + std::to_string(p) +
-                                                                   " plays pattern " + std::to_string(entry.pattern) +
-                                                                   ", which is not defined"});
+                diagnostics.push_back(
+                    {song.positions[p].line, formatMessage(PATTERN_NOT_DEFINED, p, entry.pattern)});
     for (const auto& [number, pattern] : song.patterns)
         if (number > highest)
-            diagnostics.push_back(
-                {pattern.line, "pattern " + std::to_string(number) +
-                                   " is played by no position; a module only holds patterns up to the highest one played (" +
-                                   std::to_string(highest) + ")"});
+            diagnostics.push_back({pattern.line, formatMessage(PATTERN_NOT_PLAYED, number, highest)});
 }
 
 }  // namespace
@@ -177,30 +156,27 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
         const SongInstrument& ins = song.instruments[k - 1];
         const long length = 2L * readU16(&ins.record[rec::SAMPLE_LENGTH]);
         if (ins.defined && !ins.synthetic() && length > LONGEST_LENGTH)
-            warnings.push_back({ins.line, instrumentLabel(k) + ": the game plays only " +
-                                              std::to_string(length - 65536) + " of its " +
-                                              std::to_string(length) + " sample bytes (at most 65534)"});
+            warnings.push_back({ins.line, formatMessage(SAMPLE_PLAYED_SHORT, k, length - 65536, length)});
     }
     for (const auto& [number, pattern] : song.patterns) {
         for (int r = 0; r < PATTERN_ROWS; ++r) {
             const uint8_t* row = &pattern.bytes[r * 3];
             const int line = pattern.rowLines[r] ? pattern.rowLines[r] : pattern.line;
-            const std::string where = "pattern " + std::to_string(number) + " row " + std::to_string(r) + ": ";
             const int effect = row[1] & 15, parameter = row[2], note = static_cast<int8_t>(row[0]);
             if (effect == 7 && parameter > static_cast<int>(song.positions.size()))
-                warnings.push_back({line, where + "jump to position " + std::to_string(parameter) +
-                                              ", past the song's " + std::to_string(song.positions.size()) + " positions"});
+                warnings.push_back(
+                    {line, formatMessage(JUMP_PAST_END, number, r, parameter, song.positions.size())});
             if (note >= 43 && note <= 48)
-                warnings.push_back({line, where + "notes F#4 to B-4 all sound at the mixer's top rate"});
+                warnings.push_back({line, formatMessage(NOTE_AT_TOP_RATE, number, r)});
             const int instrument = row[1] >> 4;
             if (note == 0 || instrument == 0) continue;
             const bool keep = effect == 10 && (parameter & 15) != 0;
             for (int transpose : transposes[number]) {
                 const int n = keep ? instrument : (instrument + transpose) & 0xFF;
                 if (n <= INSTRUMENT_COUNT && song.instruments[n - 1].defined) continue;
-                warnings.push_back({line, where + "instrument " + std::to_string(n) +
-                                              (n > INSTRUMENT_COUNT ? " does not exist" : " is not defined") +
-                                              "; the note plays nothing"});
+                warnings.push_back({line, formatMessage(n > INSTRUMENT_COUNT ? NOTE_INSTRUMENT_MISSING
+                                                                             : NOTE_INSTRUMENT_UNDEFINED,
+                                                        number, r, n)});
                 break;
             }
         }
@@ -225,7 +201,7 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) checkInstrument(song, k, diagnostics);
     checkGeneration(song, generation, diagnostics);
     const size_t tableCount = song.tables.size() / TABLE_SIZE;
-    if (tableCount > 255) diagnostics.push_back({0, "a module holds at most 255 synthesis tables"});
+    if (tableCount > 255) diagnostics.push_back({0, TOO_MANY_TABLES});
     if (diagnostics.size() != before) return false;
 
     const uint16_t patternCount = highestPattern(song);
@@ -262,8 +238,7 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
     bytes.insert(bytes.end(), song.trailer.begin(), song.trailer.end());
     if (song.cutTo >= 0) {
         if (static_cast<size_t>(song.cutTo) > bytes.size()) {
-            diagnostics.push_back({song.cutLine, "cut-to " + std::to_string(song.cutTo) + " is beyond the module's " +
-                                                     std::to_string(bytes.size()) + " bytes"});
+            diagnostics.push_back({song.cutLine, formatMessage(CUT_BEYOND_MODULE, song.cutTo, bytes.size())});
             return false;
         }
         bytes.resize(static_cast<size_t>(song.cutTo));

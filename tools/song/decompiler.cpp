@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/message_format.h"
 #include "tools/song/compiler.h"
+#include "tools/song/song_messages.h"
 
 namespace song {
 
@@ -39,7 +41,7 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
     song = Song{};
     std::vector<uint8_t> bytes = file;
     if (bytes.size() < HEADER_SIZE) {
-        error = "the file has " + std::to_string(bytes.size()) + " bytes, fewer than a module header's 512";
+        error = formatMessage(MODULE_SHORTER_THAN_HEADER, bytes.size());
         return false;
     }
     size_t tableCount;
@@ -51,14 +53,14 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
         song.generation = signature[2] == '2' ? Generation::V2 : Generation::V3;
         tableCount = bytes[TABLE_COUNT_OFFSET];
     } else {
-        error = "not a music module: no V.3, V.2 or ZUNQ signature at byte 26";
+        error = NO_MODULE_SIGNATURE;
         return false;
     }
     std::copy_n(bytes.begin(), TITLE_SIZE, song.title.begin());
     const size_t length = readU16(&bytes[SONG_LENGTH_OFFSET]);
     size_t offset = HEADER_SIZE;
     if (bytes.size() < offset + length * POSITION_SIZE) {
-        error = "the position list runs past the end of the file";
+        error = POSITIONS_PAST_END;
         return false;
     }
     uint16_t patternCount = 0;
@@ -76,8 +78,7 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
     const size_t tablesAt = offset + static_cast<size_t>(patternCount) * PATTERN_SIZE;
     const size_t samplesAt = tablesAt + tableCount * TABLE_SIZE;
     if (bytes.size() < tablesAt) {
-        error = "the patterns need " + std::to_string(tablesAt) + " bytes but the file has " +
-                std::to_string(bytes.size());
+        error = formatMessage(PATTERNS_PAST_END, tablesAt, bytes.size());
         return false;
     }
     // A file that ends inside its tables or samples is read as if padded with zeros and
@@ -104,7 +105,7 @@ bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& 
         // As many bytes as the game gives the instrument (a raw record's length may wrap).
         const size_t size = bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
         if (bytes.size() - cursor < size) {
-            error = "the sample data of instrument " + std::to_string(k) + " runs past the end of the file";
+            error = formatMessage(SAMPLE_DATA_PAST_END, k);
             return false;
         }
         ins.sampleData.assign(bytes.begin() + cursor, bytes.begin() + cursor + size);

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "tools/message_format.h"
+#include "tools/song/song_messages.h"
 #include "tools/song/text_tokens.h"
 #include "tools/song/waveforms.h"
 
@@ -47,8 +49,7 @@ public:
         }
         switch (block_) {
             case Block::None:
-                error("'" + t[0].text + "' is not a statement (expected title, generation, table, "
-                      "instrument, pattern, positions, trailer or cut-to)");
+                error(formatMessage(NOT_A_STATEMENT, t[0].text.c_str()));
                 break;
             case Block::Table: tableValues(t, 0); break;
             case Block::Instrument: instrumentLine(t); break;
@@ -71,14 +72,13 @@ private:
         diagnostics_.push_back({line < 0 ? line_ : line, message});
     }
 
-    bool number(const Token& token, long min, long max, const std::string& what, long& value) {
+    bool number(const Token& token, long min, long max, const char* what, long& value) {
         if (token.quoted || !parseNumber(token.text, value)) {
-            error(what + " '" + token.text + "' is not a number");
+            error(formatMessage(NOT_A_NUMBER, what, token.text.c_str()));
             return false;
         }
         if (value < min || value > max) {
-            error(what + " " + token.text + " is out of " + std::to_string(min) + ".." +
-                  std::to_string(max));
+            error(formatMessage(OUT_OF_RANGE, what, token.text.c_str(), min, max));
             return false;
         }
         return true;
@@ -87,7 +87,7 @@ private:
     bool hexByte(const Token& token, uint8_t& value) {
         if (token.quoted || token.text.size() != 2 || hexDigit(token.text[0]) < 0 ||
             hexDigit(token.text[1]) < 0) {
-            error("'" + token.text + "' is not a byte of two hex digits");
+            error(formatMessage(NOT_A_HEX_BYTE, token.text.c_str()));
             return false;
         }
         value = static_cast<uint8_t>(hexDigit(token.text[0]) * 16 + hexDigit(token.text[1]));
@@ -97,46 +97,45 @@ private:
     void topLevel(const std::vector<Token>& t) {
         const std::string& word = t[0].text;
         if (word == "title") {
-            if (t.size() != 2 || !t[1].quoted) return error("title wants one quoted string");
-            if (seenTitle_) error("the title is given twice");
+            if (t.size() != 2 || !t[1].quoted) return error(TITLE_WANTS_STRING);
+            if (seenTitle_) error(TITLE_TWICE);
             seenTitle_ = true;
             if (t[1].text.size() > TITLE_SIZE)
-                return error("the title has " + std::to_string(t[1].text.size()) +
-                             " characters; at most 26 fit");
+                return error(formatMessage(TITLE_TOO_LONG, t[1].text.size()));
             song_.title.fill(0);
             std::copy(t[1].text.begin(), t[1].text.end(), song_.title.begin());
         } else if (word == "generation") {
             if (t.size() != 2 || !generationFromName(t[1].text, song_.generation))
-                return error("generation wants V.3, V.2 or ZUNQ");
+                return error(GENERATION_WANTS_NAME);
         } else if (word == "table") {
             tableHeader(t);
         } else if (word == "instrument") {
             instrumentHeader(t);
         } else if (word == "pattern") {
             long n;
-            if (t.size() != 2) return error("pattern wants its number, e.g. 'pattern 4'");
+            if (t.size() != 2) return error(PATTERN_WANTS_NUMBER);
             if (!number(t[1], 1, 65535, "pattern", n)) return;
             if (song_.patterns.count(static_cast<int>(n)))
-                return error("pattern " + t[1].text + " is defined twice (first on line " +
-                             std::to_string(song_.patterns[static_cast<int>(n)].line) + ")");
+                return error(formatMessage(PATTERN_DEFINED_TWICE, t[1].text.c_str(),
+                                           song_.patterns[static_cast<int>(n)].line));
             pattern_ = &song_.patterns[static_cast<int>(n)];
             pattern_->line = line_;
             patternNumber_ = static_cast<int>(n);
             rows_ = 0;
             block_ = Block::Pattern;
         } else if (word == "positions") {
-            if (t.size() != 1) return error("positions stands alone; the positions follow on their own lines");
-            if (seenPositions_) return error("the position list is given twice");
+            if (t.size() != 1) return error(POSITIONS_STAND_ALONE);
+            if (seenPositions_) return error(POSITIONS_TWICE);
             seenPositions_ = true;
             block_ = Block::Positions;
         } else if (word == "cut-to") {
             long n;
-            if (t.size() != 2) return error("cut-to wants the size in bytes the module is cut to");
+            if (t.size() != 2) return error(CUT_TO_WANTS_SIZE);
             if (!number(t[1], HEADER_SIZE, 100000000, "cut-to size", n)) return;
             song_.cutTo = n;
             song_.cutLine = line_;
         } else if (word == "trailer") {
-            if (t.size() != 1) return error("trailer stands alone; 'data' lines follow");
+            if (t.size() != 1) return error(TRAILER_STANDS_ALONE);
             block_ = Block::Trailer;
         }
     }
@@ -145,11 +144,11 @@ private:
 
     void tableHeader(const std::vector<Token>& t) {
         long n;
-        if (t.size() < 3) return error("table wants a number and a kind, e.g. 'table 0 sine'");
+        if (t.size() < 3) return error(TABLE_WANTS_NUMBER_AND_KIND);
         if (!number(t[1], 0, 254, "table", n)) return;
         if (tables_.count(static_cast<int>(n)))
-            return error("table " + t[1].text + " is defined twice (first on line " +
-                         std::to_string(tables_[static_cast<int>(n)].line) + ")");
+            return error(formatMessage(TABLE_DEFINED_TWICE, t[1].text.c_str(),
+                                       tables_[static_cast<int>(n)].line));
         TableDef& def = tables_[static_cast<int>(n)];
         def.line = line_;
         if (t[2].text == "values") {
@@ -160,8 +159,7 @@ private:
         }
         WaveRecipe recipe;
         if (!waveKindFromName(t[2].text, recipe.kind))
-            return error("unknown table kind '" + t[2].text +
-                         "' (values, sine, square, saw, triangle, noise or ramp)");
+            return error(formatMessage(UNKNOWN_TABLE_KIND, t[2].text.c_str()));
         if (!waveOptions(t, 3, recipe, false)) return;
         def.values = generateTable(recipe);
     }
@@ -179,7 +177,7 @@ private:
         for (size_t i = first; i < t.size(); i += 2) {
             const std::string& key = t[i].text;
             if (i + 1 >= t.size()) {
-                error("'" + key + "' wants a value");
+                error(formatMessage(OPTION_WANTS_VALUE, key.c_str()));
                 return false;
             }
             struct Option {
@@ -205,11 +203,11 @@ private:
             for (const Option& o : Options)
                 if (key == o.key && (sample ? o.forSample : o.forTable)) option = &o;
             if (!option) {
-                error("unknown option '" + key + "' for a generated " + (sample ? "sample" : "table"));
+                error(formatMessage(sample ? UNKNOWN_SAMPLE_OPTION : UNKNOWN_TABLE_OPTION, key.c_str()));
                 return false;
             }
             long v;
-            if (!number(t[i + 1], option->min, option->max, key, v)) return false;
+            if (!number(t[i + 1], option->min, option->max, key.c_str(), v)) return false;
             *option->field = static_cast<int>(v);
             if (option->field == &seed) recipe.seed = static_cast<uint32_t>(v);
         }
@@ -224,12 +222,9 @@ private:
             int span = std::max<int>(1, static_cast<int>((def.values.size() + TABLE_SIZE - 1) / TABLE_SIZE));
             auto next = tables_.upper_bound(index);
             if (next != tables_.end() && next->first < index + span)
-                error("table " + std::to_string(index) + " has " + std::to_string(def.values.size()) +
-                      " values and runs into table " + std::to_string(next->first) +
-                      ", which is defined too", def.line);
+                error(formatMessage(TABLE_RUNS_INTO_NEXT, index, def.values.size(), next->first), def.line);
             if (index + span > 255) {
-                error("table " + std::to_string(index) + " reaches past table 254, the last a module holds",
-                      def.line);
+                error(formatMessage(TABLE_PAST_LAST, index), def.line);
                 continue;
             }
             count = std::max(count, index + span);
@@ -250,12 +245,11 @@ private:
 
     void instrumentHeader(const std::vector<Token>& t) {
         long n;
-        if (t.size() < 3) return error("instrument wants a number and a kind: synth, sample or raw");
+        if (t.size() < 3) return error(INSTRUMENT_WANTS_NUMBER_AND_KIND);
         if (!number(t[1], 1, 15, "instrument", n)) return;
         SongInstrument& ins = song_.instruments[n - 1];
         if (ins.defined)
-            return error("instrument " + t[1].text + " is defined twice (first on line " +
-                         std::to_string(ins.line) + ")");
+            return error(formatMessage(INSTRUMENT_DEFINED_TWICE, t[1].text.c_str(), ins.line));
         ins = SongInstrument{};
         ins.defined = true;
         ins.line = line_;
@@ -266,7 +260,7 @@ private:
         const std::string& kind = t[2].text;
         if (kind == "synth") {
             kind_ = Kind::Synth;
-            if (t.size() != 3) error("'instrument N synth' takes nothing more; its units follow on their own lines");
+            if (t.size() != 3) error(SYNTH_TAKES_NOTHING_MORE);
             ins.record[rec::MARKER] = SYNTHETIC_MARKER;
             for (int speed : {rec::VOL_SPEED, rec::PITCH_SPEED, rec::INV_SPEED, rec::EFFECT_SPEED,
                               rec::TAIL_SPEED})
@@ -274,30 +268,28 @@ private:
         } else if (kind == "sample") {
             kind_ = Kind::Sample;
             if (t.size() > 4 || (t.size() == 4 && !t[3].quoted))
-                return error("'instrument N sample' takes an optional quoted name");
+                return error(SAMPLE_TAKES_NAME);
             std::string name = t.size() == 4 ? t[3].text : "";
             if (name.size() > rec::NAME_SIZE)
-                return error("the instrument name has " + std::to_string(name.size()) +
-                             " characters; at most 24 fit");
+                return error(formatMessage(INSTRUMENT_NAME_TOO_LONG, name.size()));
             if (!name.empty() && static_cast<uint8_t>(name[0]) == SYNTHETIC_MARKER)
-                return error("a sample's name cannot begin with the byte FF (that marks a synth)");
+                return error(SAMPLE_NAME_BEGINS_FF);
             std::copy(name.begin(), name.end(), ins.record.begin());
         } else if (kind == "raw") {
             kind_ = Kind::Raw;
             ins.raw = true;
             if (t.size() != 3 + RECORD_SIZE)
-                return error("'instrument N raw' wants the 32 record bytes in hex on the same line");
+                return error(RAW_WANTS_RECORD);
             for (int i = 0; i < RECORD_SIZE; ++i)
                 if (!hexByte(t[3 + i], ins.record[i])) return;
         } else {
-            error("unknown instrument kind '" + kind + "' (synth, sample or raw)");
+            error(formatMessage(UNKNOWN_INSTRUMENT_KIND, kind.c_str()));
         }
     }
 
     bool once(const std::string& field) {
         auto [it, fresh] = instrument_->fieldLines.emplace(field, line_);
-        if (!fresh) error("'" + field + "' is given twice for this instrument (first on line " +
-                          std::to_string(it->second) + ")");
+        if (!fresh) error(formatMessage(FIELD_GIVEN_TWICE, field.c_str(), it->second));
         return fresh;
     }
 
@@ -305,16 +297,16 @@ private:
         const std::string& word = t[0].text;
         SongInstrument& ins = *instrument_;
         if (word == "data") {
-            if (kind_ == Kind::Synth) return error("a synth has no sample data");
+            if (kind_ == Kind::Synth) return error(SYNTH_HAS_NO_DATA);
             if (!source_.empty() && source_ != "data")
-                return error("sample data comes from one source; this instrument already has '" + source_ + "'");
+                return error(formatMessage(ONE_SAMPLE_SOURCE, source_.c_str()));
             source_ = "data";
             ins.fieldLines.emplace("data", line_);
             dataLine(t, ins.sampleData, "data", 1);
             return;
         }
         if (kind_ == Kind::Raw)
-            return error("a raw instrument takes only 'data' lines, not '" + word + "'");
+            return error(formatMessage(RAW_TAKES_ONLY_DATA, word.c_str()));
         if (kind_ == Kind::Sample) return sampleLine(t);
         synthLine(t);
     }
@@ -324,23 +316,23 @@ private:
         SongInstrument& ins = *instrument_;
         long v, w;
         if (word == "volume") {
-            if (t.size() != 2) return error("volume wants one number 0..64");
+            if (t.size() != 2) return error(VOLUME_WANTS_NUMBER);
             if (once(word) && number(t[1], 0, 64, "volume", v)) writeU16(&ins.record[rec::SAMPLE_VOLUME], v);
         } else if (word == "loop") {
-            if (t.size() != 3) return error("loop wants a start and a length, both in bytes");
+            if (t.size() != 3) return error(LOOP_WANTS_START_AND_LENGTH);
             if (!once(word) || !number(t[1], 0, 65535, "loop start", v) ||
                 !number(t[2], 0, 131070, "loop length", w))
                 return;
-            if (w % 2) return error("loop length " + t[2].text + " is odd; it is stored in 2-byte words");
+            if (w % 2) return error(formatMessage(LOOP_LENGTH_ODD, t[2].text.c_str()));
             writeU16(&ins.record[rec::LOOP_START], v);
             writeU16(&ins.record[rec::LOOP_LENGTH], w / 2);
         } else if (word == "wav" || word == "generate") {
             if (!source_.empty())
-                return error("sample data comes from one source; this instrument already has '" + source_ + "'");
+                return error(formatMessage(ONE_SAMPLE_SOURCE, source_.c_str()));
             source_ = word;
             ins.fieldLines.emplace("data", line_);
             if (word == "wav") {
-                if (t.size() != 2 || !t[1].quoted) return error("wav wants one quoted file name");
+                if (t.size() != 2 || !t[1].quoted) return error(WAV_WANTS_NAME);
                 std::string path = t[1].text;
                 if (!baseDir_.empty() && !path.empty() && path[0] != '/') path = baseDir_ + "/" + path;
                 std::string why;
@@ -349,14 +341,14 @@ private:
                 WaveRecipe recipe;
                 recipe.amplitude = 100;
                 if (t.size() < 2 || !waveKindFromName(t[1].text, recipe.kind) || recipe.kind == WaveKind::Ramp)
-                    return error("generate wants a kind: sine, square, saw, triangle or noise");
+                    return error(GENERATE_WANTS_KIND);
                 recipe.length = 0;
                 if (!waveOptions(t, 2, recipe, true)) return;
-                if (recipe.length == 0) return error("generate wants a length in bytes");
+                if (recipe.length == 0) return error(GENERATE_WANTS_LENGTH);
                 ins.sampleData = generateSample(recipe);
             }
         } else {
-            error("unknown sample attribute '" + word + "' (volume, loop, wav, generate or data)");
+            error(formatMessage(UNKNOWN_SAMPLE_ATTRIBUTE, word.c_str()));
         }
     }
 
@@ -366,18 +358,18 @@ private:
         long v, w;
         if (word == "wave") {
             if (t.size() != 4 || t[2].text != "length")
-                return error("wave wants 'wave TABLE length BYTES'");
+                return error(WAVE_WANTS_TABLE_AND_LENGTH);
             if (!once(word) || !number(t[1], 0, 255, "wave table", v) ||
                 !number(t[3], 0, 131070, "wave length", w))
                 return;
-            if (w % 2) return error("wave length " + t[3].text + " is odd; it is stored in 2-byte words");
+            if (w % 2) return error(formatMessage(WAVE_LENGTH_ODD, t[3].text.c_str()));
             ins.record[rec::WAVE_TABLE] = static_cast<uint8_t>(v);
             writeU16(&ins.record[rec::WAVE_LENGTH], static_cast<uint16_t>(w / 2));
         } else if (word == "volume") {
-            if (t.size() != 2) return error("volume wants one number 0..64");
+            if (t.size() != 2) return error(VOLUME_WANTS_NUMBER);
             if (once(word) && number(t[1], 0, 64, "volume", v)) ins.record[rec::VOLUME] = static_cast<uint8_t>(v);
         } else if (word == "waveform-effect") {
-            if (t.size() < 2) return error("waveform-effect wants a type");
+            if (t.size() < 2) return error(EFFECT_WANTS_TYPE);
             if (!once(word)) return;
             long type = -1;
             for (int k = 0; k < 5; ++k)
@@ -385,28 +377,27 @@ private:
             if (type < 0 && !number(t[1], 0, 255, "waveform effect type", type)) return;
             ins.record[rec::EFFECT_TYPE] = static_cast<uint8_t>(type);
             for (size_t i = 2; i < t.size(); i += 2) {
-                if (i + 1 >= t.size()) return error("'" + t[i].text + "' wants a value");
+                if (i + 1 >= t.size()) return error(formatMessage(OPTION_WANTS_VALUE, t[i].text.c_str()));
                 if (t[i].text == "speed" && number(t[i + 1], 0, 255, "speed", v)) ins.record[rec::EFFECT_SPEED] = v;
                 else if (t[i].text == "delay" && number(t[i + 1], 0, 255, "delay", v)) ins.record[rec::EFFECT_DELAY] = v;
                 else if (t[i].text != "speed" && t[i].text != "delay")
-                    return error("unknown waveform-effect option '" + t[i].text + "' (speed or delay)");
+                    return error(formatMessage(UNKNOWN_EFFECT_OPTION, t[i].text.c_str()));
             }
         } else if (word == "v2-spare") {
-            if (t.size() != 1 + ins.v2Spare.size()) return error("v2-spare wants 9 bytes in hex");
+            if (t.size() != 1 + ins.v2Spare.size()) return error(V2_SPARE_WANTS_BYTES);
             if (!once(word)) return;
             for (size_t i = 0; i < ins.v2Spare.size(); ++i)
                 if (!hexByte(t[1 + i], ins.v2Spare[i])) return;
         } else {
             for (const rec::UnitLayout& unit : rec::UnitLayouts)
                 if (word == unit.name) return unitLine(t, unit);
-            error("unknown synth attribute '" + word + "' (wave, volume, volume-envelope, "
-                  "pitch-modulation, inversion-envelope, waveform-effect, tail-modulation)");
+            error(formatMessage(UNKNOWN_SYNTH_ATTRIBUTE, word.c_str()));
         }
     }
 
     void unitLine(const std::vector<Token>& t, const rec::UnitLayout& unit) {
         SongInstrument& ins = *instrument_;
-        if (t.size() < 2) return error(std::string(unit.name) + " wants a control: off, once or repeat");
+        if (t.size() < 2) return error(formatMessage(UNIT_WANTS_CONTROL, unit.name));
         if (!once(unit.name)) return;
         long v;
         if (t[1].text == "off") v = 0;
@@ -416,17 +407,17 @@ private:
         ins.record[unit.control] = static_cast<uint8_t>(v);
         for (size_t i = 2; i < t.size(); i += 2) {
             const std::string& key = t[i].text;
-            if (i + 1 >= t.size()) return error("'" + key + "' wants a value");
+            if (i + 1 >= t.size()) return error(formatMessage(OPTION_WANTS_VALUE, key.c_str()));
             int offset = key == "table" ? unit.table : key == "length" ? unit.length
                        : key == "speed" ? unit.speed : key == "delay" ? unit.delay
                        : key == "depth" ? unit.depth : -1;
             if (offset < 0)
-                return error("unknown " + std::string(unit.name) + " option '" + key + "'");
+                return error(formatMessage(UNKNOWN_UNIT_OPTION, unit.name, key.c_str()));
             if (key == "length") {
-                if (!number(t[i + 1], 0, 65535, key, v)) return;
+                if (!number(t[i + 1], 0, 65535, key.c_str(), v)) return;
                 writeU16(&ins.record[offset], static_cast<uint16_t>(v));
             } else {
-                if (!number(t[i + 1], 0, 255, key, v)) return;
+                if (!number(t[i + 1], 0, 255, key.c_str(), v)) return;
                 ins.record[offset] = static_cast<uint8_t>(v);
             }
         }
@@ -434,7 +425,7 @@ private:
 
     void dataLine(const std::vector<Token>& t, std::vector<uint8_t>& out, const char* what, size_t first = 0) {
         if (first == 0 && (t.empty() || t[0].text != "data"))
-            return error(std::string("a ") + what + " takes 'data' lines of hex bytes");
+            return error(formatMessage(BLOCK_TAKES_DATA_LINES, what));
         if (first == 0) first = 1;
         for (size_t i = first; i < t.size(); ++i) {
             uint8_t b;
@@ -450,15 +441,14 @@ private:
             // Raw records are taken as stored: their data is what the game reads for them.
             size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
             if (ins.sampleData.size() != want)
-                error("raw instrument " + std::to_string(instrumentNumber_) + " declares " +
-                      std::to_string(want) + " sample bytes but its data holds " +
-                      std::to_string(ins.sampleData.size()), line);
+                error(formatMessage(RAW_DATA_SIZE_MISMATCH, instrumentNumber_, want, ins.sampleData.size()),
+                      line);
         } else if (kind_ == Kind::Sample) {
             if (ins.sampleData.size() % 2) ins.sampleData.push_back(0);  // whole words only
             if (ins.sampleData.size() > static_cast<size_t>(LONGEST_LENGTH))
-                return error("instrument " + std::to_string(instrumentNumber_) + " has " +
-                             std::to_string(ins.sampleData.size()) + " sample bytes; at most " +
-                             std::to_string(LONGEST_LENGTH) + " fit", line);
+                return error(formatMessage(SAMPLE_TOO_LONG, instrumentNumber_, ins.sampleData.size(),
+                                           LONGEST_LENGTH),
+                             line);
             writeU16(&ins.record[rec::SAMPLE_LENGTH], static_cast<uint16_t>(ins.sampleData.size() / 2));
         }
     }
@@ -468,7 +458,7 @@ private:
     void patternRow(const std::vector<Token>& t) {
         if (rows_ >= PATTERN_ROWS) {
             if (rows_ == PATTERN_ROWS)
-                error("pattern " + std::to_string(patternNumber_) + " has more than 16 rows");
+                error(formatMessage(PATTERN_TOO_MANY_ROWS, patternNumber_));
             ++rows_;
             return;
         }
@@ -477,25 +467,25 @@ private:
         ++rows_;
         if (t.size() == 1 && t[0].text == "---") return;  // an empty row
         if (t.size() != 3)
-            return error("a row is 'NOTE INSTRUMENT EFFECT', e.g. 'C-3 01 937' or '--- .. ...'");
+            return error(ROW_WANTS_THREE_FIELDS);
         int note;
         if (!noteFromName(t[0].text, note)) {
             long raw;
             if (t[0].text.size() == 3 && t[0].text[0] == '$' && parseNumber(t[0].text, raw)) note = static_cast<int>(raw);
-            else return error("unknown note '" + t[0].text + "' (C-1 .. B-4, --- for none)");
+            else return error(formatMessage(UNKNOWN_NOTE, t[0].text.c_str()));
         }
         long instrument = 0;
         if (t[1].text != ".." && t[1].text != "--") {
             if (t[1].quoted || !parseNumber(t[1].text, instrument) || t[1].text[0] == '$')
-                return error("instrument '" + t[1].text + "' is not a number (1..15, .. for none)");
+                return error(formatMessage(ROW_INSTRUMENT_NOT_A_NUMBER, t[1].text.c_str()));
             if (instrument < 1 || instrument > 15)
-                return error("instrument " + t[1].text + " is out of 1..15");
+                return error(formatMessage(ROW_INSTRUMENT_OUT_OF_RANGE, t[1].text.c_str()));
         }
         int effect = 0, parameter = 0;
         const std::string& e = t[2].text;
         if (e != "...") {
             if (e.size() != 3 || hexDigit(e[0]) < 0 || hexDigit(e[1]) < 0 || hexDigit(e[2]) < 0)
-                return error("effect '" + e + "' wants one hex digit of command and two of parameter, e.g. 937");
+                return error(formatMessage(BAD_EFFECT, e.c_str()));
             effect = hexDigit(e[0]);
             parameter = hexDigit(e[1]) * 16 + hexDigit(e[2]);
         }
@@ -508,7 +498,7 @@ private:
 
     void positionLine(const std::vector<Token>& t) {
         if (t.size() != VOICES)
-            return error("a position names the patterns of the 4 voices, e.g. '1 2:+12 3 4:0:1'");
+            return error(POSITION_WANTS_FOUR_VOICES);
         Position position;
         position.line = line_;
         for (int v = 0; v < VOICES; ++v) {
@@ -517,7 +507,7 @@ private:
             std::string part;
             while (std::getline(stream, part, ':')) parts.push_back(part);
             if (parts.empty() || parts.size() > 3)
-                return error("'" + t[v].text + "' is not PATTERN[:NOTE_TRANSPOSE[:INSTRUMENT_TRANSPOSE]]");
+                return error(formatMessage(BAD_VOICE_ENTRY, t[v].text.c_str()));
             VoiceEntry& entry = position.voices[v];
             long n;
             if (parts[0] == "--") {
@@ -535,15 +525,14 @@ private:
                 entry.instrumentTranspose = static_cast<uint8_t>(n);
             }
         }
-        if (song_.positions.size() >= 65535) return error("a song holds at most 65535 positions");
+        if (song_.positions.size() >= 65535) return error(TOO_MANY_POSITIONS);
         song_.positions.push_back(position);
     }
 
     void finishBlock() {
         if (block_ == Block::Instrument) finishInstrument();
         if (block_ == Block::Pattern && rows_ < PATTERN_ROWS)
-            error("pattern " + std::to_string(patternNumber_) + " has " + std::to_string(rows_) +
-                  " rows; a pattern needs 16", pattern_->line);
+            error(formatMessage(PATTERN_TOO_FEW_ROWS, patternNumber_, rows_), pattern_->line);
         block_ = Block::None;
     }
 

@@ -3,6 +3,9 @@
 
 #include <cctype>
 
+#include "tools/message_format.h"
+#include "tools/song/song_messages.h"
+
 namespace song {
 
 const char* const NoteNames[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
@@ -49,12 +52,12 @@ bool tokenize(const std::string& text, std::vector<Token>& tokens, std::string& 
                     token.text += static_cast<char>(hexDigit(text[i]) * 16 + hexDigit(text[i + 1]));
                     i += 2;
                 } else {
-                    error = std::string("unknown escape '\\") + e + "' in a string (use \\\", \\\\ or \\xNN)";
+                    error = formatMessage(UNKNOWN_ESCAPE, e);
                     return false;
                 }
             }
             if (!closed) {
-                error = "string without its closing quote";
+                error = UNCLOSED_STRING;
                 return false;
             }
         } else {

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "platform/file_read.h"
+#include "tools/message_format.h"
+#include "tools/song/song_messages.h"
 
 namespace song {
 
@@ -119,17 +121,17 @@ bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::str
     constexpr uint64_t MAX_WAV_BYTES = 16u << 20;
     const platform::UserFile file = platform::readUserFile(path.c_str(), MAX_WAV_BYTES);
     if (file.problem == platform::FileProblem::TooLarge) {
-        error = "\"" + path + "\" is larger than 16 MiB";
+        error = formatMessage(WAV_TOO_LARGE, path.c_str());
         return false;
     }
     if (file.problem != platform::FileProblem::None) {
-        error = "WAV file \"" + path + "\" " + platform::fileProblemText(file.problem);
+        error = formatMessage(WAV_UNREADABLE, path.c_str(), platform::fileProblemText(file.problem));
         return false;
     }
     const std::vector<uint8_t>& bytes = file.bytes;
     if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
         std::string(bytes.begin() + 8, bytes.begin() + 12) != "WAVE") {
-        error = "\"" + path + "\" is not a WAV file";
+        error = formatMessage(WAV_NOT_RIFF, path.c_str());
         return false;
     }
     int channels = 0, bits = 0;
@@ -142,7 +144,7 @@ bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::str
         if (size > bytes.size() - body) size = static_cast<uint32_t>(bytes.size() - body);
         if (id == "fmt " && size >= 16) {
             if (le16(&bytes[body]) != 1) {
-                error = "\"" + path + "\" is not plain PCM";
+                error = formatMessage(WAV_NOT_PCM, path.c_str());
                 return false;
             }
             channels = le16(&bytes[body + 2]);
@@ -150,7 +152,7 @@ bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::str
             haveFormat = true;
         } else if (id == "data") {
             if (!haveFormat || channels < 1 || (bits != 8 && bits != 16)) {
-                error = "\"" + path + "\" must be 8- or 16-bit PCM with its format first";
+                error = formatMessage(WAV_FORMAT_UNSUPPORTED, path.c_str());
                 return false;
             }
             const size_t frameSize = static_cast<size_t>(channels) * (bits / 8);
@@ -167,7 +169,7 @@ bool readWavSamples(const std::string& path, std::vector<uint8_t>& out, std::str
         }
         offset = body + size + (size & 1);
     }
-    error = "\"" + path + "\" has no sample data";
+    error = formatMessage(WAV_NO_DATA, path.c_str());
     return false;
 }
 
