@@ -9,7 +9,8 @@
 
 // ---- input files and options ----
 
-// The file, then why it cannot be read (in platform::fileProblemText's words).
+// The file, then why it cannot be read or used (platform::fileProblemText's words, or the
+// decompiler's).
 constexpr const char* INPUT_UNREADABLE = "%s: %s\n";
 // The same, then the most bytes an input may have.
 constexpr const char* INPUT_TOO_LARGE = "%s: %s (more than %llu bytes)\n";
