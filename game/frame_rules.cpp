@@ -37,7 +37,18 @@ namespace {
 // the orbit, worked out in double precision so that the camera does not jump: every frame of
 // the first nine hours stays as it was, and the pace holds for as long as the program runs.
 constexpr double ORBIT_TURNS_KEPT = 5215 * 6.283185307179586;  // 32767.07 radians
+
+// The spin angles grow by whole degrees, which a float holds exactly only up to 2^24; beyond
+// that the steps change (the bullets' after some 9 hours of matches) and finally vanish (after
+// some 75). Just below 2^24 they shed whole turns: whole numbers, so the angle stays exact and
+// the same modulo 360, and every frame before that stays as it was.
+constexpr float SPIN_TURNS_KEPT = 46000 * 360.0f;  // 16,560,000 degrees
 }  // namespace
+
+void advanceSpin(float& spin, float degrees) {
+    spin += degrees;
+    if (spin >= SPIN_TURNS_KEPT) spin -= SPIN_TURNS_KEPT;
+}
 
 void endFrame() {
     if (matchPaused) return;

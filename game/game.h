@@ -93,10 +93,12 @@ void resetMatchState();
 
 // The animation: values that only move what is drawn.
 extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
-extern float bulletSpin;         // degrees
-extern float powerupSpin;        // degrees
+extern float bulletSpin;         // degrees, +10 per match update, whole turns taken off after hours
+extern float powerupSpin;        // degrees, +2 per match update, the same
 extern float shieldPulse;        // shield alpha, swinging between 0.15 and 0.4
 extern float shieldPulseStep;
+// Turns a spin angle on by degrees (a whole number); see frame_rules.cpp for why it sheds turns.
+void advanceSpin(float& spin, float degrees);
 // Every animation at its first frame.
 void resetAnimationState();
 

@@ -20,7 +20,7 @@ void startMatch(GameMode mode) {
 }
 
 void stepBullets() {
-    bulletSpin += 10.0f;
+    advanceSpin(bulletSpin, 10.0f);
     for (int i = 0; i < playerCount; ++i) {
         // An empty slot keeps counting down; stop short of wrapping round to a live value.
         if (bullets[i].life > INT_MIN) bullets[i].life -= 1;

@@ -79,5 +79,5 @@ void updatePowerup() {
         powerup.life -= 1;
     else
         spawnStep();
-    powerupSpin += 2.0f;
+    advanceSpin(powerupSpin, 2.0f);
 }
