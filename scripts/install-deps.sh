@@ -15,7 +15,7 @@ if [ "${1:-}" != "--play" ]; then
   packages+=(clang libclang-rt-14-dev libgtest-dev libbenchmark-dev libxmp-dev
              desktop-file-utils appstream dpkg-dev file
              xvfb xauth xdotool x11-utils imagemagick sox python3 python3-pil
-             g++-mingw-w64-x86-64 googletest zip wine)
+             g++-mingw-w64-x86-64 googletest zip unzip wine)
 fi
 if [ "${1:-}" = "--windows" ]; then
   # Cross-building the Windows zip alone.
