@@ -65,6 +65,7 @@ struct WholeSteps {
     uint64_t one = 0;       // 1.0 in units of u
     uint64_t fraction = 0;  // step - floor(step) in units of u
     int32_t whole = 0;      // floor(step), 1..44100 for the mixer's rates
+    int shift = 0;          // 52 - e: one = 2^shift
     bool rounds = false;    // floor(step) + 1 = 2^(e + 1): the longer hold rounds the phase
     double unit = 0.0;      // u
 };
@@ -87,7 +88,8 @@ bool wholeSteps(double step, double phase, WholeSteps& steps, uint64_t& units) {
     const double scaled = phase * powerOfTwo(52 - e);
     const uint64_t p = uint64_t(scaled);
     if (double(p) != scaled) return false;  // finer than u: comes from another step
-    steps.one = uint64_t(1) << (52 - e);
+    steps.shift = 52 - e;
+    steps.one = uint64_t(1) << steps.shift;
     steps.whole = int32_t(s >> (52 - e));
     steps.fraction = s & (steps.one - 1);
     // A whole step with the phase at exactly 1 holds one frame less once: left to the frame rule.
@@ -120,15 +122,14 @@ inline int32_t nextHold(uint64_t& units, const WholeSteps& s) {
     return s.whole;
 }
 
-// How a longer hold moves the phase: exactly; rounded to an even number of units, for an odd
-// fraction (a shorter formula); rounded, for any fraction.
-enum class Rounding { none, oddFraction, any };
+// How a longer hold moves the phase: rounded to an even number of units, for an odd fraction (a
+// shorter formula); rounded, for any fraction.
+enum class Rounding { oddFraction, any };
 
 // The phase after a longer hold, as the frame rule leaves it.
 template <Rounding R>
 inline uint64_t afterLongerHold(uint64_t u, uint64_t rest) {
     const uint64_t halfway = (u >> 1) & 1;  // an odd u is a tie: it goes to a multiple of 4
-    if (R == Rounding::none) return u + rest;
     if (R == Rounding::oddFraction) return (u + (rest - 1) + halfway) | 1;
     return ((u + halfway) & ~uint64_t(1)) + rest;
 }
@@ -183,13 +184,51 @@ uint32_t playBytes(const uint8_t* at, uint32_t count, int32_t* deltas, int& fram
     return n;
 }
 
+// The hot loop where no hold rounds the phase. Then the phase telescopes exactly: byte n >= 1
+// starts ceil(n * step - phase) frames after byte 0, which in units of u is one running sum and
+// a shift, so no byte waits for the previous byte's choice of hold (the loop above is bound by
+// that chain).
+uint32_t playBytesExact(const uint8_t* at, uint32_t count, int32_t* deltas, int& frame, int last,
+                        int32_t& held, uint64_t& units, const WholeSteps& s, const int8_t* scaled) {
+    const int shift = s.shift;
+    const uint64_t mask = s.one - 1;
+    const uint64_t stepUnits = uint64_t(s.whole) * s.one + s.fraction;
+    // In units: frame * one + (one - 1) - phase before the first byte, plus stepUnits per byte
+    // played; shifted down, the frame where the next byte starts, and its low bits the phase.
+    // (frame + step) * one stays below 2^63 for every step wholeSteps takes.
+    uint64_t z = uint64_t(frame) * s.one + mask - units;
+    int f = frame;
+    int32_t previous = held;
+    auto play = [&](uint32_t n) {
+        const int32_t value = scaled[at[n]];
+        deltas[f] += value - previous;
+        previous = value;
+        z += stepUnits;
+        f = int(z >> shift);
+    };
+    uint32_t n = 0;
+    // Four bytes per round while all four surely start inside the block, then one at a time.
+    const int lastFour = last - 3 * (s.whole + 1);
+    for (; n + 4 <= count && f <= lastFour; n += 4) {
+        play(n);
+        play(n + 1);
+        play(n + 2);
+        play(n + 3);
+    }
+    for (; n < count && f <= last; ++n) play(n);
+    if (n != 0) units = mask - (z & mask);
+    frame = f;
+    held = previous;
+    return n;
+}
+
 using PlayBytes = uint32_t (*)(const uint8_t*, uint32_t, int32_t*, int&, int, int32_t&, uint64_t&,
                                const WholeSteps&, const int8_t*);
 
-// With an even fraction and an even phase the rounding never changes anything: every phase
-// reached stays even.
+// Without a hold to 2^(e + 1), or with an even fraction and an even phase, the rounding never
+// changes anything (every phase reached stays even).
 PlayBytes bytePlayer(const WholeSteps& s, uint64_t units) {
-    if (!s.rounds || ((s.fraction | units) & 1) == 0) return playBytes<Rounding::none>;
+    if (!s.rounds || ((s.fraction | units) & 1) == 0) return playBytesExact;
     return s.fraction & 1 ? playBytes<Rounding::oddFraction> : playBytes<Rounding::any>;
 }
 
