@@ -16,7 +16,11 @@ export LIBGL_ALWAYS_SOFTWARE=1
 fonts=""
 [ "$TARVEX_MODE" = --no-fonts ] && fonts="-fp built-ins"
 
-exec xvfb-run -a -s "$fonts -screen 0 1024x768x24" bash -c '
+# Now and then (about one start in ten on the build machine) SDL cannot show a box under Xvfb and
+# the game goes on without it, as it must; the scene is then played once more before it counts
+# as a failure.
+once() {
+xvfb-run -a -s "$fonts -screen 0 1024x768x24" bash -c '
 set -u
 alive() { kill -0 "$pid" 2>/dev/null; }
 screen=$(mktemp --suffix=.png)
@@ -36,7 +40,15 @@ expect_size() {
   set -- $(window_geometry "TARVEX 3D")
   [ "$3x$4" = "$want" ] || fail "game window is $3x$4 after $after, not $want"
 }
-fail() { echo "$1"; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
+# Ends the game (one still showing a message box does not end on a plain kill) and the test.
+fail() {
+  echo "$1"
+  kill "$pid" 2>/dev/null
+  for i in $(seq 20); do alive || break; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid"
+  exit 1
+}
 # Waits for a top-level window whose name starts with $1 while the game runs; prints
 # "x y width height".
 window_geometry() {
@@ -51,13 +63,25 @@ window_geometry() {
   done
   return 1
 }
-# Puts the pointer in the middle of the named window (keys go where the pointer is) and taps a key.
+# Puts the pointer in the middle of the named window, gives it the keyboard (with no window
+# manager, the focus of a game window that has gone reverts to nothing) and taps a key. A box that
+# has just appeared may not take keys yet on a busy machine: the key again while it stays.
 answer() {
-  geometry=$(window_geometry "$1") || fail "no \"$1\" box appeared"
-  set -- $geometry "$2"
+  local name=$1 key=$2 box try
+  geometry=$(window_geometry "$name") || fail "no \"$name\" box appeared"
+  read -r box _ <<<"$(xwininfo -root -children 2>/dev/null | grep -m1 "\"$name")"
+  set -- $geometry
   xdotool mousemove $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))
-  sleep 0.3
-  xdotool key "$5"
+  for try in 1 2 3; do
+    sleep 0.3
+    xdotool windowfocus --sync "$box" key "$key" 2>/dev/null || true
+    for i in $(seq 30); do
+      # By name too: the next box may get the same window id.
+      xwininfo -root -children 2>/dev/null | grep -q "^ *$box \"$name" || return 0
+      sleep 0.1
+    done
+  done
+  fail "the \"$name\" box did not take $key"
 }
 wait_exit() {
   for i in $(seq 100); do alive || break; sleep 0.1; done
@@ -110,3 +134,5 @@ wait_exit "answering No"
 xwininfo -root -children | grep -q "\"TARVEX 3D" && { echo "a game window was made after No"; exit 1; }
 echo "windowed fall-back: Yes runs in a window, No closes"
 '
+}
+once || { echo "-- failed; once more"; once; }
