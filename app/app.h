@@ -15,6 +15,11 @@ extern GameState game;       // the one game this window plays and shows
 extern Viewer viewer;        // the camera its player chose
 extern SoundPlayer sounds;   // plays what the frames ask for
 
+// Who plays each tank: PERSON (the keys and pads) or a computer level 1..3 (app/command_line.h).
+// The choice is kept until the game quits; F5 and F6 on the title screen change it.
+extern int playerLevels[2];
+void setPlayerLevel(int p, int level);
+
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;
 extern const char* const WINDOW_CLASS;

@@ -1,5 +1,6 @@
 // The window procedure, the frame with its view layout, and the projection set-up.
 #include "app/app.h"
+#include "app/command_line.h"
 
 #include "game/frame_rules.h"
 #include "game/game.h"
@@ -16,12 +17,25 @@
 #include <ctime>
 
 bool windowActive = true;
+int playerLevels[2] = {PERSON, PERSON};
 GameState game;
 Viewer viewer;
 SoundPlayer sounds;
 
+void setPlayerLevel(int p, int level) {
+    if (p < 0 || p > 1) return;
+    playerLevels[p] = level;
+    setTitlePlayers(playerLevels);
+}
+
 void ShellWindow::keyDown(int virtualKey) {
     if (virtualKey == vk::F11 && !KeyState[vk::F11]) toggleFullScreen();  // not again on auto-repeat
+    // F5 and F6 on the title screen: player 1 / player 2 between a person and the computer levels.
+    const bool titleShown = !game.matchRunning && game.hitCountdown < 0;
+    if ((virtualKey == vk::F5 || virtualKey == vk::F6) && titleShown && !KeyState[virtualKey]) {
+        const int p = virtualKey == vk::F5 ? 0 : 1;
+        setPlayerLevel(p, nextPlayerLevel(playerLevels[p]));
+    }
     pressKey(virtualKey, KEYBOARD);
     pressKey(laptopAlternative(virtualKey), LAPTOP_KEYS);
     if (KeyState[vk::F12]) platform::postQuit(0);
