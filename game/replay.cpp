@@ -1,6 +1,8 @@
 #include "game/replay.h"
 
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "game/replay_messages.h"
 
@@ -266,7 +268,9 @@ std::vector<uint8_t> encodeReplay(const Replay& replay) {
     return out.bytes;
 }
 
-ReplayProblem decodeReplay(const uint8_t* bytes, size_t size, Replay& out) {
+namespace {
+
+ReplayProblem decodeChecked(const uint8_t* bytes, size_t size, Replay& out) {
     if (bytes == nullptr || size < sizeof MAGIC || std::memcmp(bytes, MAGIC, sizeof MAGIC) != 0)
         return ReplayProblem::NotAReplay;
     if (size < sizeof MAGIC + 2) return ReplayProblem::Truncated;
@@ -297,4 +301,16 @@ ReplayProblem decodeReplay(const uint8_t* bytes, size_t size, Replay& out) {
     out.hashes.resize(header.hashCount);
     for (uint64_t& hash : out.hashes) hash = in.u64();
     return header.rulesVersion == RULES_VERSION ? ReplayProblem::None : ReplayProblem::OtherRulesVersion;
+}
+
+}  // namespace
+
+ReplayProblem decodeReplay(const uint8_t* bytes, size_t size, Replay& out) {
+    try {
+        return decodeChecked(bytes, size, out);
+    } catch (const std::bad_alloc&) {
+        return ReplayProblem::TooLarge;  // within the caps, but not within this machine's memory
+    } catch (const std::length_error&) {
+        return ReplayProblem::TooLarge;
+    }
 }
