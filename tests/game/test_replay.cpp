@@ -54,27 +54,11 @@ uint32_t bitsOf(float value) {
     return bits;
 }
 
+// The encoding holds every stored field bit for bit, so equal bytes are an equal replay; players
+// 2 and 3 are not stored and read back as 0.
 void expectSameReplay(const Replay& decoded, const Replay& original) {
-    EXPECT_EQ(decoded.rulesVersion, original.rulesVersion);
-    EXPECT_EQ(decoded.variant, original.variant);
-    EXPECT_EQ(decoded.recordedAt, original.recordedAt);
-    ASSERT_EQ(decoded.walls.size(), original.walls.size());
-    for (size_t w = 0; w < original.walls.size(); ++w) {
-        const PlayfieldBlock &a = decoded.walls[w], &b = original.walls[w];
-        for (auto field : {&PlayfieldBlock::xMin, &PlayfieldBlock::yMin, &PlayfieldBlock::xMax, &PlayfieldBlock::yMax,
-                           &PlayfieldBlock::red, &PlayfieldBlock::green, &PlayfieldBlock::blue})
-            EXPECT_EQ(bitsOf(a.*field), bitsOf(b.*field)) << "wall " << w;
-    }
-    EXPECT_EQ(decoded.startState, original.startState);
-    ASSERT_EQ(decoded.frames.size(), original.frames.size());
-    for (size_t f = 0; f < original.frames.size(); ++f) {
-        const FrameInput &a = decoded.frames[f], &b = original.frames[f];
-        ASSERT_TRUE(a.controls[0] == b.controls[0] && a.controls[1] == b.controls[1] && a.controls[2] == 0 &&
-                    a.controls[3] == 0 && a.gameKeys == b.gameKeys && a.mouseStep == b.mouseStep &&
-                    a.clock == b.clock)
-            << "frame " << f;
-    }
-    EXPECT_EQ(decoded.hashes, original.hashes);
+    EXPECT_EQ(encodeReplay(decoded), encodeReplay(original));
+    for (const FrameInput& frame : decoded.frames) ASSERT_EQ(frame.controls[2] | frame.controls[3], 0);
 }
 
 ReplayProblem decodeBytes(const std::vector<uint8_t>& bytes) {
