@@ -26,9 +26,11 @@ int main(int argc, char** argv) {
     platform::attachWindowEvents(&windowProcedure);  // frames run behind the music's message boxes
     platform::raiseProcessPriority();
     loadMusic(dataFile(MUSIC_FILE).c_str());
+    if (!options.replayFile.empty()) startReplay(options.replayFile);
 
     int quitCode = platform::runMessageLoop(windowProcedure);
 
+    finishReplays();
     killGLWindow();
     releaseGame(game);
     releaseMusic();
