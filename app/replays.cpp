@@ -16,18 +16,25 @@
 namespace {
 
 ReplayRecorder recorder;
-std::thread writer;  // the last write, joined before the next one and at shut-down
+
+// The last write, waited for before the next one and when the program ends.
+struct BackgroundWriter {
+    std::thread thread;
+    ~BackgroundWriter() {
+        if (thread.joinable()) thread.join();
+    }
+} writer;
 std::unique_ptr<ReplayPlayback> playback;  // the replay being shown, if any
 bool playbackPaused = false;
 bool playbackFast = false;
 
 void waitForWriter() {
-    if (writer.joinable()) writer.join();
+    if (writer.thread.joinable()) writer.thread.join();
 }
 
 void writeInBackground(Replay&& replay) {
     waitForWriter();
-    writer = std::thread([finished = std::move(replay)] { writeReplayFile(finished); });
+    writer.thread = std::thread([finished = std::move(replay)] { writeReplayFile(finished); });
 }
 
 // A key that went down since the last frame, not held on by the keyboard's auto-repeat.
