@@ -1,6 +1,9 @@
 // Measures key-to-screen latency of a running game window: presses a key through XTest at a known
 // time and reads a small part of the window as fast as the X server answers until its pixels
-// change. One line per sample (milliseconds) on standard output, a summary on standard error.
+// change. One line per sample on standard output, a summary on standard error. A line holds the
+// latency in milliseconds and the time of the press on CLOCK_MONOTONIC_RAW in milliseconds (the
+// clock of SDL's performance counter on Linux, so samples can be matched with the game's frame
+// tick log).
 //
 //   key_latency WINDOW_ID [--samples N] [--keys w,s] [--region X,Y,W,H]
 //
@@ -9,7 +12,7 @@
 // until the region has been still for 30 ms, so that presses fall at random phases of the frame
 // and only the key can have changed the picture. Without --region the probe finds it: it holds
 // the first key and then the second for 300 ms each and takes the box of pixels that both
-// changed (leaving out those that change on their own), widened by 16 pixels. It exits with
+// changed (leaving out those that change on their own), widened by 8 pixels. It exits with
 // status 1 when it finds no such box, the region never keeps still or over a tenth of the
 // presses change nothing.
 #include <X11/Xlib.h>
@@ -31,17 +34,20 @@ namespace {
 constexpr double QUIET_MS = 30.0;       // the region must not have changed for this long before a press
 constexpr double GIVE_UP_MS = 1000.0;   // a press that changes nothing within this is a miss
 constexpr double NEVER_STILL_MS = 3000.0;  // past the pause: something else moves in the region
-constexpr int MARGIN = 16;              // pixels around the calibrated box
+constexpr int MARGIN = 8;               // pixels around the calibrated box
+constexpr int REACH = 6;                // changed pixels this close belong to one patch (the tank's parts)
 
 struct Box {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-double nowMs() {
+double clockMs(clockid_t clock) {
     timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }
+
+double nowMs() { return clockMs(CLOCK_MONOTONIC); }
 
 // The region's pixels as bytes (the server's own image format; only compared for equality).
 std::vector<char> grab(Display* display, Window window, const Box& r) {
@@ -104,32 +110,53 @@ void markRestless(Display* display, Window window, int width, int height, std::v
 }
 
 // The box of pixels that both the first and the second key change (the tank's path there and
-// back), widened by MARGIN. Left out: pixels that change on their own (a spinning pick-up) while
-// the probe watches before and after, and those that change during only one hold (a pick-up
-// appearing or being taken). A box over a fifth of the window wide or high means that something
-// else moved: no box then.
+// back), widened by MARGIN: the largest patch of them that lie within REACH of each other. Left out: pixels that change
+// on their own (a spinning pick-up) while the probe watches before and after, those that change
+// during only one hold (a pick-up appearing or being taken) and patches apart from the tank's.
 bool findBox(Display* display, Window window, int width, int height, KeyCode there, KeyCode back, Box& out) {
     std::vector<char> restless(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     markRestless(display, window, width, height, restless);
-    const std::vector<char> thereChanged = changedByKey(display, window, width, height, there);
+    std::vector<char> moved = changedByKey(display, window, width, height, there);
     const std::vector<char> backChanged = changedByKey(display, window, width, height, back);
     markRestless(display, window, width, height, restless);
-    int left = width, top = height, right = -1, bottom = -1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const size_t i = static_cast<size_t>(y * width + x);
-            if (restless[i] || !thereChanged[i] || !backChanged[i]) continue;
-            left = std::min(left, x);
+    for (size_t i = 0; i < moved.size(); ++i) moved[i] = moved[i] && backChanged[i] && !restless[i];
+
+    size_t best = 0;
+    std::vector<int> stack;
+    for (int start = 0; start < width * height; ++start) {
+        if (!moved[static_cast<size_t>(start)]) continue;
+        Box patch{start % width, start / width, 1, 1};
+        int right = patch.x, bottom = patch.y;
+        size_t size = 0;
+        moved[static_cast<size_t>(start)] = 0;
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            const int at = stack.back();
+            stack.pop_back();
+            ++size;
+            const int x = at % width, y = at / width;
+            patch.x = std::min(patch.x, x);
+            patch.y = std::min(patch.y, y);
             right = std::max(right, x);
-            top = std::min(top, y);
             bottom = std::max(bottom, y);
+            for (int dy = -REACH; dy <= REACH; ++dy)
+                for (int dx = -REACH; dx <= REACH; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
+                    const size_t n = static_cast<size_t>(ny * width + nx);
+                    if (!moved[n]) continue;
+                    moved[n] = 0;
+                    stack.push_back(ny * width + nx);
+                }
         }
-    if (right < 0 || 5 * (right - left) > width || 5 * (bottom - top) > height) return false;
-    out.x = std::max(0, left - MARGIN);
-    out.y = std::max(0, top - MARGIN);
-    out.width = std::min(width, right + 1 + MARGIN) - out.x;
-    out.height = std::min(height, bottom + 1 + MARGIN) - out.y;
-    return true;
+        if (size <= best) continue;
+        best = size;
+        out.x = std::max(0, patch.x - MARGIN);
+        out.y = std::max(0, patch.y - MARGIN);
+        out.width = std::min(width, right + 1 + MARGIN) - out.x;
+        out.height = std::min(height, bottom + 1 + MARGIN) - out.y;
+    }
+    return best > 0;
 }
 
 double percentile(const std::vector<double>& sorted, double p) {
@@ -224,6 +251,7 @@ int main(int argc, char** argv) {
         }
 
         const KeyCode key = keys[static_cast<size_t>(s) % keys.size()];
+        const double pressedRaw = clockMs(CLOCK_MONOTONIC_RAW);
         const double pressed = nowMs();
         sendKey(display, key, true);
         double seen = -1.0;
@@ -245,7 +273,7 @@ int main(int argc, char** argv) {
             continue;
         }
         latencies.push_back(seen - pressed);
-        std::printf("%.3f\n", seen - pressed);
+        std::printf("%.3f %.3f\n", seen - pressed, pressedRaw);
     }
     XCloseDisplay(display);
 
