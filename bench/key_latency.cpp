@@ -12,7 +12,8 @@
 // until the region has been still for 30 ms, so that presses fall at random phases of the frame
 // and only the key can have changed the picture. Without --region the probe finds it: it holds
 // the first key and then the second for 300 ms each and takes the box of pixels that both
-// changed (leaving out those that change on their own), widened by 8 pixels. It exits with
+// changed (the largest patch of them, leaving out those that change on their own), widened by
+// 8 pixels. It exits with
 // status 1 when it finds no such box, the region never keeps still or over a tenth of the
 // presses change nothing.
 #include <X11/Xlib.h>
