@@ -13,9 +13,8 @@
 // and only the key can have changed the picture. Without --region the probe finds it: it holds
 // the first key and then the second for 300 ms each and takes the box of pixels that both
 // changed (the largest patch of them, leaving out those that change on their own), widened by
-// 8 pixels. It exits with
-// status 1 when it finds no such box, the region never keeps still or over a tenth of the
-// presses change nothing.
+// 8 pixels. It exits with status 1 when it finds no such box, the region never keeps still or
+// over a tenth of the presses change nothing.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
