@@ -26,7 +26,7 @@ SoundPlayer sounds;
 void setPlayerLevel(int p, int level) {
     if (p < 0 || p > 1) return;
     playerLevels[p] = level;
-    // title status: wired when the title pages land
+    setTitlePlayers(playerLevels);
 }
 
 void ShellWindow::keyDown(int virtualKey) {
