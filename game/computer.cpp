@@ -469,13 +469,17 @@ Controls turnToward(float error, float deadZone) {
     return 0;
 }
 
-// Hull and drive controls that take the tank to a point: turn on the spot when it lies well
-// off the heading, otherwise drive and correct.
+// Hull and drive controls that take the tank to a point: forward when it lies ahead, backward
+// when behind (a half turn on the spot takes 360 frames), turning while driving; on the spot
+// only when the point is close and well to the side.
 Controls driveTo(const Player& me, Vec point) {
     const float error = wrapDegrees(angleTo(point.x - me.x, point.y - me.y) - me.heading);
-    const Controls turn = turnToward(error, 2.0f);
-    if (std::fabs(error) > 40.0f) return turn;
-    return static_cast<Controls>(turn | Forward);
+    const bool behind = std::fabs(error) > 100.0f;
+    const float steer = behind ? wrapDegrees(error - 180.0f) : error;
+    const Controls turn = turnToward(steer, 2.0f);
+    const float distance = std::hypot(point.x - me.x, point.y - me.y);
+    if (std::fabs(steer) > 45.0f && distance < 9.0f) return turn;
+    return static_cast<Controls>(turn | (behind ? Backward : Forward));
 }
 
 bool worthIt(const Powerup& powerup, const Player& me, const Player& other) {
@@ -503,7 +507,7 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
     const bool moved = std::fabs(me.x - ai.lastX) + std::fabs(me.y - ai.lastY) > 0.01f;
     const bool turned = me.heading != ai.lastHeading;
     // Turning the barrel out of a wall takes a while; that is progress too.
-    if (ai.parkTurretFor > 0 && (ai.lastControls & (TurretLeft | TurretRight)))
+    if (ai.parkTurretFor > 0 && (ai.lastControls & (TurretLeft | TurretRight)) && me.turretAngle != ai.lastTurret)
         ai.blockedFrames = 0;
     else if ((askedToDrive && !moved) || (askedToTurn && !askedToDrive && !turned))
         ai.blockedFrames += 1;
@@ -519,7 +523,7 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
     if (std::hypot(me.x - ai.anchorX, me.y - ai.anchorY) > 4.4f || mine.life > 0 || me.lives > other.lives) {
         ai.anchorX = me.x, ai.anchorY = me.y;
         ai.stillFrames = 0;
-    } else if (++ai.stillFrames > 150) {
+    } else if (++ai.stillFrames > 240) {
         ai.stillFrames = 0;
         ai.wanderFor = 400;
         pickWanderGoal(ai, me);
@@ -721,7 +725,10 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
     controls = dodge(ai.map, self, controls, flights, safeUntil, flightCount, traits.lookAhead, dodging);
 
     // ---- steer the live bullet in the steerable variant (the hull turns with it)
-    if (sight.mode == Steerable && mine.life > 0 && !dodging) {
+    const bool steerable = sight.mode == Steerable && mine.life > 0 && !dodging &&
+        firstPass(castFlight(sight, mine.x, mine.y, target.p.x - mine.x, target.p.y - mine.y, 1.0f, false),
+                  target.p, {0, 0}, TARGET_RADIUS, 0) >= 0;
+    if (steerable) {
         const float want = angleTo(target.p.x - mine.x, target.p.y - mine.y);
         const Controls steer = turnToward(wrapDegrees(want - mine.heading), 0.6f);
         controls = static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
@@ -750,6 +757,11 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
         else if (bounceReady)
             fire = shotLands(sight, self, gun, {target.p, {0, 0}}, TARGET_RADIUS + 0.5f);
     }
+    // Standing a long while with nothing in flight: a shot anyway, when it cannot come back.
+    if (canFire && !ai.fireDown && !fire && ai.stillFrames > 120) {
+        const Flight flight = shotFlight(sight, self, gun);
+        fire = sight.mode != Bouncing || firstPass(flight, {self.x, self.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE) < 0;
+    }
     if (fire) {
         controls |= FireHeld | FirePressed;
         ai.aimError = traits.aimError * spread(ai);
@@ -757,7 +769,7 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
     }
     ai.fireDown = fire;
 
-    ai.lastX = self.x, ai.lastY = self.y, ai.lastHeading = self.heading;
+    ai.lastX = self.x, ai.lastY = self.y, ai.lastHeading = self.heading, ai.lastTurret = self.turretAngle;
     ai.lastControls = controls;
     return controls;
 }

@@ -54,7 +54,7 @@ struct ComputerPlayer {
     int replanIn = 0;
     int wanderFor = 0;         // frames left of going to a random place (after being held up)
     // Held up: frames in which its drive or hull turn did not happen, and the way out.
-    float lastX = 0, lastY = 0, lastHeading = 0;
+    float lastX = 0, lastY = 0, lastHeading = 0, lastTurret = 0;
     Controls lastControls = 0;
     int blockedFrames = 0;
     int backOffFor = 0;
