@@ -36,11 +36,12 @@ struct LevelTraits {
     bool seesThroughDelay;  // moves what it saw on by its delay
     bool bounceShots;    // looks for shots off a wall in the bouncing variant
     float holdRange;     // stops closing in within this distance of a target in line of fire
+    float steerDeadZone; // degrees a steered bullet may be off before it is corrected
 };
 const LevelTraits Levels[3] = {
-    {20, 6.0f, 35, 60, false, false, false, 24.0f},
-    {10, 3.0f, 70, 40, true, false, true, 28.0f},
-    {4, 0.5f, 140, 20, true, true, true, 32.0f},
+    {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f},
+    {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f},
+    {4, 0.5f, 140, 20, true, true, true, 32.0f, 0.6f},
 };
 
 // ---- Small helpers ---------------------------------------------------------------------------
@@ -534,16 +535,14 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
 
 // ---- Aiming ----------------------------------------------------------------------------------
 
-// The world angle to fire at to meet the target, leading it when the level does.
-float leadAngle(const Player& me, const Target& target, bool leads) {
-    const float dx = target.p.x - me.x, dy = target.p.y - me.y;
+// The world angle from (x, y) to meet the target with a bullet of speed s that starts
+// `muzzle` units out, leading the target when asked: |d + v t| = s t + muzzle.
+float leadAngle(float x, float y, float s, float muzzle, const Target& target, bool leads) {
+    const float dx = target.p.x - x, dy = target.p.y - y;
     if (!leads) return angleTo(dx, dy);
-    const float s = bulletSpeed(me);
-    // |d + v t| = s (t + 7): the bullet starts seven single steps out.
-    const float m = MUZZLE_STEPS * BULLET_SPEED;
     const float a = target.v.x * target.v.x + target.v.y * target.v.y - s * s;
-    const float b = 2.0f * (dx * target.v.x + dy * target.v.y - m * s);
-    const float c = dx * dx + dy * dy - m * m;
+    const float b = 2.0f * (dx * target.v.x + dy * target.v.y - muzzle * s);
+    const float c = dx * dx + dy * dy - muzzle * muzzle;
     float t = std::sqrt(dx * dx + dy * dy) / s;
     const float disc = b * b - 4 * a * c;
     if (a < 0 && disc >= 0) {
@@ -670,7 +669,8 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
     continueSearch(ai.map, SEARCH_BUDGET);
 
     // ---- the shot it would take
-    const float direct = leadAngle(self, target, traits.leads);
+    const float direct =
+        leadAngle(self.x, self.y, bulletSpeed(self), MUZZLE_STEPS * BULLET_SPEED, target, traits.leads);
     const bool directLands = shotLands(sight, self, direct, target, TARGET_RADIUS + 0.3f);
     if (sight.mode == Bouncing && traits.bounceShots && !directLands) searchBounce(ai, sight, self, target);
     const bool bounceReady = sight.mode == Bouncing && ai.bounceValidFor > 0 && !directLands;
@@ -722,15 +722,17 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
         safeUntil[flightCount++] = static_cast<float>(std::max(0, mine.life - 194));
     }
     bool dodging = false;
-    controls = dodge(ai.map, self, controls, flights, safeUntil, flightCount, traits.lookAhead, dodging);
+    // A steered bullet bends: only its next stretch can be trusted.
+    const int horizon = sight.mode == Steerable ? std::min(traits.lookAhead, 60) : traits.lookAhead;
+    controls = dodge(ai.map, self, controls, flights, safeUntil, flightCount, horizon, dodging);
 
     // ---- steer the live bullet in the steerable variant (the hull turns with it)
     const bool steerable = sight.mode == Steerable && mine.life > 0 && !dodging &&
         firstPass(castFlight(sight, mine.x, mine.y, target.p.x - mine.x, target.p.y - mine.y, 1.0f, false),
                   target.p, {0, 0}, TARGET_RADIUS, 0) >= 0;
     if (steerable) {
-        const float want = angleTo(target.p.x - mine.x, target.p.y - mine.y);
-        const Controls steer = turnToward(wrapDegrees(want - mine.heading), 0.6f);
+        const float want = leadAngle(mine.x, mine.y, bulletSpeed(self), 0, target, traits.leads);
+        const Controls steer = turnToward(wrapDegrees(want - mine.heading), traits.steerDeadZone);
         controls = static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
     }
 
