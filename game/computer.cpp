@@ -75,8 +75,13 @@ struct Vec {
 int cellIndex(int i, int j) { return j * ComputerMap::WIDTH + i; }
 float cellX(int i) { return -ARENA_HALF_X + static_cast<float>(i) + 0.5f; }
 float cellY(int j) { return -ARENA_HALF_Y + static_cast<float>(j) + 0.5f; }
-int columnOf(float x) { return std::clamp(static_cast<int>(std::floor(x + ARENA_HALF_X)), 0, ComputerMap::WIDTH - 1); }
-int rowOf(float y) { return std::clamp(static_cast<int>(std::floor(y + ARENA_HALF_Y)), 0, ComputerMap::HEIGHT - 1); }
+// The cell of a coordinate, clamped to the grid (NaN to the first cell).
+int cellOf(float offset, int cells) {
+    if (!(offset >= 0)) return 0;
+    return offset >= static_cast<float>(cells) ? cells - 1 : static_cast<int>(offset);
+}
+int columnOf(float x) { return cellOf(x + ARENA_HALF_X, ComputerMap::WIDTH); }
+int rowOf(float y) { return cellOf(y + ARENA_HALF_Y, ComputerMap::HEIGHT); }
 
 int clearanceAt(const ComputerMap& map, float x, float y) {
     if (std::fabs(x) >= ARENA_HALF_X || std::fabs(y) >= ARENA_HALF_Y) return 0;
@@ -172,7 +177,9 @@ void continueSearch(ComputerMap& map, int budget) {
 // True when the straight way between two points keeps the hull clear of walls.
 bool clearWay(const ComputerMap& map, Vec a, Vec b, int needed) {
     const float dx = b.x - a.x, dy = b.y - a.y;
-    const int samples = static_cast<int>(std::sqrt(dx * dx + dy * dy) * 2.0f) + 1;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (!(length < 200.0f)) return false;
+    const int samples = static_cast<int>(length * 2.0f) + 1;
     for (int k = 1; k <= samples; ++k) {
         const float t = static_cast<float>(k) / static_cast<float>(samples);
         if (clearanceAt(map, a.x + dx * t, a.y + dy * t) < needed) return false;
@@ -631,6 +638,21 @@ void resetMoment(ComputerPlayer& ai) {
 
 }  // namespace
 
+ComputerSight sightOfGame() {
+    ComputerSight sight;
+    for (int p = 0; p < 2 && p < playerCount && players && bullets; ++p) {
+        sight.tanks[p] = players[p];
+        sight.bullets[p] = bullets[p];
+    }
+    sight.powerup = powerup;
+    sight.walls = playfield.blocks;
+    sight.wallCount = playfield.blocks ? playfield.blockCount : 0;
+    sight.mode = gameMode;
+    sight.matchRunning = matchRunning && playerCount >= 2;
+    sight.hitShown = hitCountdown >= 0;
+    return sight;
+}
+
 ComputerPlayer makeComputer(int level, uint32_t seed) {
     ComputerPlayer ai;
     ai.level = std::clamp(level, 1, 3);
@@ -639,7 +661,11 @@ ComputerPlayer makeComputer(int level, uint32_t seed) {
 }
 
 Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
-    if (me < 0 || me > 1 || !sight.matchRunning || sight.hitShown) {
+    const auto finite = [](const Player& t) {
+        return std::isfinite(t.x) && std::isfinite(t.y) && std::isfinite(t.heading) && std::isfinite(t.turretAngle);
+    };
+    if (me < 0 || me > 1 || !sight.matchRunning || sight.hitShown || !finite(sight.tanks[0]) ||
+        !finite(sight.tanks[1])) {
         resetMoment(ai);
         return 0;
     }

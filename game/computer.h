@@ -30,7 +30,8 @@ struct SeenFrame {
 };
 
 // Free space of the arena on a grid of unit cells, and the distance of each cell from the
-// current goal, grown a few thousand cells per frame.
+// current goal, grown a few thousand cells per frame. Made again when the sight shows another
+// wall array or count.
 struct ComputerMap {
     static constexpr int WIDTH = 86, HEIGHT = 64;  // cells of 1 x 1 over -43..43 x -32..32
     const PlayfieldBlock* walls = nullptr;         // the arena the map was made for
@@ -70,6 +71,9 @@ struct ComputerPlayer {
     bool fireDown = false;
     int parkTurretFor = 0;     // frames the turret stays off the target to keep its barrel clear
 };
+
+// What the screen shows of the game now (the game's records as they stand).
+ComputerSight sightOfGame();
 
 // A computer of the given level (clamped to 1..3) with its generator seeded.
 ComputerPlayer makeComputer(int level, uint32_t seed);

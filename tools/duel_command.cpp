@@ -63,22 +63,6 @@ struct ThinkTimes {
     }
 };
 
-// What the screen shows now, for the computer.
-ComputerSight sightOfGame() {
-    ComputerSight sight;
-    for (int p = 0; p < 2 && p < playerCount; ++p) {
-        sight.tanks[p] = players[p];
-        sight.bullets[p] = bullets[p];
-    }
-    sight.powerup = powerup;
-    sight.walls = playfield.blocks;
-    sight.wallCount = playfield.blockCount;
-    sight.mode = gameMode;
-    sight.matchRunning = matchRunning;
-    sight.hitShown = hitCountdown >= 0;
-    return sight;
-}
-
 Controls randomControls(Contender& side) {
     if (side.holdFor-- > 0) return static_cast<Controls>(side.held & ~FirePressed);
     side.holdFor = static_cast<int>(side.random() % 41) + 9;
@@ -165,17 +149,14 @@ int duel(const DuelOptions& options) {
         long long frame = 1;
         for (; (matchRunning || hitCountdown >= 0) && frame < MATCH_FRAME_LIMIT; ++frame) {
             const ComputerSight sight = sightOfGame();
-            for (int p = 0; p < 2; ++p) { const Controls c = controlsOf(sides[p], p, sight, times); pressKeys(p, c);
-              if (getenv("DUELTRACE") && p == atoi(getenv("DUELTRACE")) && frame % 5 == 0) fprintf(stderr, "f%lld %.2f,%.2f h%.1f t%.1f c%02x goal %.1f,%.1f wander%d back%d blk%d bl%d ob%d srch%d q%d/%d\n", frame, players[p].x, players[p].y, players[p].heading, players[p].turretAngle, c, sides[p].computer.goalX, sides[p].computer.goalY, sides[p].computer.wanderFor, sides[p].computer.backOffFor, sides[p].computer.blockedFrames, bullets[p].life, bullets[1-p].life, (int)sides[p].computer.map.searching, sides[p].computer.map.queueHead, sides[p].computer.map.queueTail); }
+            for (int p = 0; p < 2; ++p) pressKeys(p, controlsOf(sides[p], p, sight, times));
             if (!runDuelFrame()) continue;
             for (int p = 0; p < 2; ++p)
-                if (sides[p].level != 0 && stuckStep(sides[p], p)) { ++stuck; if (getenv("DUELDBG")) fprintf(stderr, "stuck m%d f%lld p%d at %.1f,%.1f h%.1f goal %.1f,%.1f back%d wander%d blocked%d opp %.1f,%.1f lives %d %d\n", (int)m, frame, p, players[p].x, players[p].y, players[p].heading, sides[p].computer.goalX, sides[p].computer.goalY, sides[p].computer.backOffFor, sides[p].computer.wanderFor, sides[p].computer.blockedFrames, players[1-p].x, players[1-p].y, players[p].lives, players[1-p].lives); }
+                if (sides[p].level != 0 && stuckStep(sides[p], p)) ++stuck;
         }
         frames += frame;
-        if (matchRunning || hitCountdown >= 0) {
+        if (matchRunning || hitCountdown >= 0)
             ++unfinished;
-            if (getenv("DUELDBG")) fprintf(stderr, "unfinished m%d p0 %.1f,%.1f h%.1f lives %d  p1 %.1f,%.1f h%.1f lives %d\n", (int)m, players[0].x, players[0].y, players[0].heading, players[0].lives, players[1].x, players[1].y, players[1].heading, players[1].lives);
-        }
         else if (players[0].lives > 0)
             ++firstWins;
         else
