@@ -638,18 +638,18 @@ void resetMoment(ComputerPlayer& ai) {
 
 }  // namespace
 
-ComputerSight sightOfGame() {
+ComputerSight sightOf(const GameState& game) {
     ComputerSight sight;
-    for (int p = 0; p < 2 && p < playerCount && players && bullets; ++p) {
-        sight.tanks[p] = players[p];
-        sight.bullets[p] = bullets[p];
+    for (int p = 0; p < 2 && p < game.playerCount; ++p) {
+        sight.tanks[p] = game.players[p];
+        sight.bullets[p] = game.bullets[p];
     }
-    sight.powerup = powerup;
-    sight.walls = playfield.blocks;
-    sight.wallCount = playfield.blocks ? playfield.blockCount : 0;
-    sight.mode = gameMode;
-    sight.matchRunning = matchRunning && playerCount >= 2;
-    sight.hitShown = hitCountdown >= 0;
+    sight.powerup = game.powerup;
+    sight.walls = game.playfield.blocks;
+    sight.wallCount = game.playfield.blocks ? game.playfield.blockCount : 0;
+    sight.mode = game.gameMode;
+    sight.matchRunning = game.matchRunning && game.playerCount >= 2;
+    sight.hitShown = game.hitCountdown >= 0;
     return sight;
 }
 

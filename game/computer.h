@@ -72,8 +72,8 @@ struct ComputerPlayer {
     int parkTurretFor = 0;     // frames the turret stays off the target to keep its barrel clear
 };
 
-// What the screen shows of the game now (the game's records as they stand).
-ComputerSight sightOfGame();
+// What the screen shows of the game now.
+ComputerSight sightOf(const GameState& game);
 
 // A computer of the given level (clamped to 1..3) with its generator seeded.
 ComputerPlayer makeComputer(int level, uint32_t seed);

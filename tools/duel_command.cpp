@@ -16,12 +16,9 @@
 
 #include "game/computer.h"
 #include "game/game.h"
-#include "platform/keys.h"
+#include "game/frame_rules.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
-
-// One game frame (tools/duel_frame.cpp); true when a match update ran.
-bool runDuelFrame();
 
 namespace {
 
@@ -84,27 +81,13 @@ Controls controlsOf(Contender& side, int p, const ComputerSight& sight, ThinkTim
     return controls;
 }
 
-// The controls as the keyboard would give them: a press sets the fire key's entry, a release
-// clears it, and a key held on leaves it as the last shot left it.
-void pressKeys(int p, Controls controls) {
-    const TankKeys& keys = PlayerKeys[p];
-    const std::pair<int, Control> held[] = {{keys.hullLeft, HullLeft},       {keys.hullRight, HullRight},
-                                            {keys.turretLeft, TurretLeft},   {keys.turretRight, TurretRight},
-                                            {keys.forward, Forward},         {keys.backward, Backward}};
-    for (const auto& [key, bit] : held) KeyState[key] = (controls & bit) ? 1 : 0;
-    if (!(controls & FireHeld))
-        KeyState[keys.fire] = 0;
-    else if (controls & FirePressed)
-        KeyState[keys.fire] = 1;
-}
-
 // One frame of the stuck watch after a match update: 300 frames in a row near one place, with
 // no bullet of its own in flight and no more lives than the opponent, make one stuck event.
-bool stuckStep(Contender& side, int p) {
-    const Player& me = players[p];
-    const Player& other = players[1 - p];
+bool stuckStep(Contender& side, const GameState& game, int p) {
+    const Player& me = game.players[p];
+    const Player& other = game.players[1 - p];
     const bool away = std::hypot(me.x - side.anchorX, me.y - side.anchorY) > STUCK_DISTANCE;
-    if (away || bullets[p].life > 0 || me.lives > other.lives) {
+    if (away || game.bullets[p].life > 0 || me.lives > other.lives) {
         side.anchorX = me.x, side.anchorY = me.y;
         side.stillFrames = 0;
         return false;
@@ -123,46 +106,49 @@ bool parseSide(const std::string& text, int& level) {
 int duel(const DuelOptions& options) {
     int levels[2];
     if (!parseSide(options.first, levels[0]) || !parseSide(options.second, levels[1])) return 2;
-    const int startKey = options.variant == "bouncing" ? vk::F2 : options.variant == "steerable" ? vk::F3 : vk::F1;
-    resetRunState();
-    resetMatchState();
-    resetAnimationState();
-    initGame(options.playfield.c_str());
-    if (playerCount < 2) return 1;
+    const GameKeys startKey = options.variant == "bouncing"    ? StartBouncingKey
+                              : options.variant == "steerable" ? StartSteerableKey
+                                                               : StartRegularKey;
+    GameState game;
+    resetGameState(game);
+    initGame(game, options.playfield.c_str(), 0);
+    if (game.playerCount < 2) return 1;
     long long firstWins = 0, secondWins = 0, unfinished = 0, stuck = 0, frames = 0;
     ThinkTimes times;
     for (uint64_t m = 0; m < options.matches; ++m) {
+        // The match's seed is the clock every powerup reset seeds the generator with, and the
+        // seed of the computers' and the random controls' generators.
         const uint32_t seed = static_cast<uint32_t>(options.seed + m);
-        setFixedRandomSeed(true, seed);
-        resetMatchState();
-        std::memset(KeyState, 0, sizeof KeyState);
+        resetGameState(game);  // each match depends on its seed alone
         Contender sides[2];
         for (int p = 0; p < 2; ++p) {
             sides[p].level = levels[p];
             sides[p].computer = makeComputer(levels[p] ? levels[p] : 1, seed * 2 + static_cast<uint32_t>(p));
             sides[p].random.seed(seed * 2 + static_cast<uint32_t>(p));
-            sides[p].anchorX = players[p].x, sides[p].anchorY = players[p].y;
         }
-        KeyState[startKey] = 1;
-        runDuelFrame();
-        KeyState[startKey] = 0;
+        FrameInput input = {};
+        input.clock = seed;
+        input.gameKeys = startKey;
+        advanceFrame(game, input);
+        input.gameKeys = 0;
+        for (int p = 0; p < 2; ++p) sides[p].anchorX = game.players[p].x, sides[p].anchorY = game.players[p].y;
         long long frame = 1;
-        for (; (matchRunning || hitCountdown >= 0) && frame < MATCH_FRAME_LIMIT; ++frame) {
-            const ComputerSight sight = sightOfGame();
-            for (int p = 0; p < 2; ++p) pressKeys(p, controlsOf(sides[p], p, sight, times));
-            if (!runDuelFrame()) continue;
+        for (; (game.matchRunning || game.hitCountdown >= 0) && frame < MATCH_FRAME_LIMIT; ++frame) {
+            const ComputerSight sight = sightOf(game);
+            for (int p = 0; p < 2; ++p) input.controls[p] = controlsOf(sides[p], p, sight, times);
+            if (advanceFrame(game, input).branch != FrameBranch::Match) continue;
             for (int p = 0; p < 2; ++p)
-                if (sides[p].level != 0 && stuckStep(sides[p], p)) ++stuck;
+                if (sides[p].level != 0 && stuckStep(sides[p], game, p)) ++stuck;
         }
         frames += frame;
-        if (matchRunning || hitCountdown >= 0)
+        if (game.matchRunning || game.hitCountdown >= 0)
             ++unfinished;
-        else if (players[0].lives > 0)
+        else if (game.players[0].lives > 0)
             ++firstWins;
         else
             ++secondWins;
     }
-    releaseGame();
+    releaseGame(game);
     ToolJson result = ToolJson::object();
     result["matches"] = static_cast<std::uint64_t>(options.matches);
     result["firstWins"] = firstWins;

@@ -54,7 +54,7 @@ bool validControls(Controls c) {
 class Computer : public GameTest {
 protected:
     Outcome play(const Case& c) {
-        if (c.defaultArena) loadPlayfield("data/playfield.txt");
+        if (c.defaultArena) loadPlayfield(playfield, "data/playfield.txt");
         else setBlocks(testArena());
         startMatch(c.mode == Regular ? vk::F1 : c.mode == Bouncing ? vk::F2 : vk::F3);
         placePlayer(0, c.computer.x, c.computer.y, c.computer.heading, c.computer.turret);
@@ -64,22 +64,15 @@ protected:
         spawnTimer = 100000;
         if (c.shielded) players[1].powerupKind = Shield, players[1].powerupTimer = 100000;
         ComputerPlayer ai = makeComputer(3, 7);
-        const TankKeys& keys = PlayerKeys[0];
         Outcome outcome;
         float anchorX = players[0].x, anchorY = players[0].y;
         int still = 0;
         for (int frame = 0; frame < c.frames && hitCountdown < 0; ++frame) {
-            const Controls controls = thinkComputer(ai, 0, sightOfGame());
-            outcome.controlsValid &= validControls(controls);
-            KeyState[keys.hullLeft] = (controls & HullLeft) != 0;
-            KeyState[keys.hullRight] = (controls & HullRight) != 0;
-            KeyState[keys.turretLeft] = (controls & TurretLeft) != 0;
-            KeyState[keys.turretRight] = (controls & TurretRight) != 0;
-            KeyState[keys.forward] = (controls & Forward) != 0;
-            KeyState[keys.backward] = (controls & Backward) != 0;
-            if (!(controls & FireHeld)) KeyState[keys.fire] = 0;
-            else if (controls & FirePressed) KeyState[keys.fire] = 1;
-            runFrame();
+            FrameInput input = {};
+            input.clock = clock;
+            input.controls[0] = thinkComputer(ai, 0, sightOf(game));
+            outcome.controlsValid &= validControls(input.controls[0]);
+            advanceFrame(game, input);
             const Player& me = players[0];
             outcome.farthest = std::max(outcome.farthest, std::hypot(me.x - c.computer.x, me.y - c.computer.y));
             if (std::hypot(me.x - anchorX, me.y - anchorY) > 4.4f || bullets[0].life > 0) {
@@ -143,8 +136,8 @@ TEST(ComputerSight, BrokenNumbersGiveValidControls) {
     sight.wallCount = 2;
     sight.matchRunning = true;
     sight.mode = Bouncing;
-    sight.tanks[0] = {1e20f, -1e20f, 0, 0, 0, 1e30f, -1e30f, 0, 0, 5, 0, 0, 0};
-    sight.tanks[1] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0};
+    sight.tanks[0] = {1e20f, -1e20f, 0, 0, 0, 1e30f, -1e30f, 0, 0, 5, 0, 0};
+    sight.tanks[1] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0};
     sight.bullets[0] = {NaN, 0, 1e30f, NaN, 0, 600};
     sight.bullets[1] = {0, 0, 0.3f, 0, 0, 0x7FFFFFFF};
     ComputerPlayer ai = makeComputer(9, 1);
