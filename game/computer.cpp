@@ -429,20 +429,17 @@ Controls dodge(const ComputerMap& map, const Player& me, Controls plan, const Fl
 
 // ---- Driving ---------------------------------------------------------------------------------
 
-// The tank's outline as the walls meet it: the hull's corners and the middles of its long sides
-// (forward, left), then the barrel's corners along the turret.
-const float HullPoints[6][2] = {{TANK_FRONT, TANK_HALF_WIDTH},  {TANK_FRONT, -TANK_HALF_WIDTH},
-                                {0.0f, TANK_HALF_WIDTH},        {0.0f, -TANK_HALF_WIDTH},
-                                {-TANK_REAR, -TANK_HALF_WIDTH}, {-TANK_REAR, TANK_HALF_WIDTH}};
+// The barrel's corners along the turret (forward, left), the part of the tank's outline that
+// turns with the turret.
 const float BarrelPoints[4][2] = {{2.6f, 0.14f}, {2.6f, -0.14f}, {1.5f, -0.14f}, {1.5f, 0.14f}};
 
-bool pointsClear(const ComputerSight& sight, const float (*points)[2], int count, Vec centre, float angle) {
+bool barrelClear(const PlayfieldBlock* const* walls, int count, Vec centre, float angle) {
     const float c = std::cos(angle * DEG_TO_RAD), s = std::sin(angle * DEG_TO_RAD);
-    for (int k = 0; k < count; ++k) {
-        const float x = centre.x + points[k][0] * c - points[k][1] * s;
-        const float y = centre.y + points[k][0] * s + points[k][1] * c;
-        for (int w = 0; w < sight.wallCount; ++w) {
-            const PlayfieldBlock& b = sight.walls[w];
+    for (const auto& point : BarrelPoints) {
+        const float x = centre.x + point[0] * c - point[1] * s;
+        const float y = centre.y + point[0] * s + point[1] * c;
+        for (int w = 0; w < count; ++w) {
+            const PlayfieldBlock& b = *walls[w];
             if (b.xMin <= x && x <= b.xMax && b.yMin <= y && y <= b.yMax) return false;
         }
     }
@@ -450,16 +447,26 @@ bool pointsClear(const ComputerSight& sight, const float (*points)[2], int count
 }
 
 // When the barrel alone stops the planned drive, turns the turret the shorter way to where
-// it no longer does; 0 when the barrel is not in the way.
+// it no longer does; 0 when the barrel is not in the way. Only walls within the barrel's
+// reach are looked at.
 Controls freeBarrel(const ComputerSight& sight, const Player& me, Controls controls) {
     if (!(controls & (Forward | Backward))) return 0;
+    constexpr int MOST_NEAR = 32;
+    const PlayfieldBlock* near[MOST_NEAR];
+    int nearCount = 0;
+    for (int w = 0; w < sight.wallCount && nearCount < MOST_NEAR; ++w) {
+        const PlayfieldBlock& b = sight.walls[w];
+        if (me.x + 3.5f >= b.xMin && me.x - 3.5f <= b.xMax && me.y + 3.5f >= b.yMin && me.y - 3.5f <= b.yMax)
+            near[nearCount++] = &b;
+    }
+    if (nearCount == 0) return 0;
     float a = me.heading * DEG_TO_RAD;
     if (controls & Backward) a += PI_F;
     const float gun = me.heading + me.turretAngle;
     auto clearAlong = [&](float g) {
         for (float steps : {1.0f, 4.0f, 8.0f}) {
             const Vec at = {me.x + DRIVE_STEP * steps * std::cos(a), me.y + DRIVE_STEP * steps * std::sin(a)};
-            if (!pointsClear(sight, BarrelPoints, 4, at, g)) return false;
+            if (!barrelClear(near, nearCount, at, g)) return false;
         }
         return true;
     };
