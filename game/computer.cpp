@@ -643,7 +643,156 @@ void resetMoment(ComputerPlayer& ai) {
     ai.parkTurretFor = 0;
 }
 
+// ---- One frame's steps ------------------------------------------------------------------------
+
+// What one frame of thinking works from.
+struct Moment {
+    const ComputerSight& sight;
+    const LevelTraits& traits;
+    const SeenFrame& view;  // the other tank, its bullet and the powerup, as late as the level sees
+    const Player& self;
+    const Bullet& mine;
+    Target target;          // the other tank, where it is thought to be now
+};
+
+// Every few frames: the powerup when it is worth it, else the other tank (or a random place
+// while getting away from one); the distance field to it is grown over the next frames.
+void chooseGoal(ComputerPlayer& ai, const Moment& now) {
+    if (ai.wanderFor > 0) ai.wanderFor -= 1;
+    if (--ai.replanIn <= 0) {
+        ai.replanIn = now.traits.replanEvery;
+        if (ai.wanderFor > 0) {
+            // keep going to the random place
+        } else if (worthIt(now.view.powerup, now.self, now.view.tank)) {
+            ai.goalX = now.view.powerup.x, ai.goalY = now.view.powerup.y;
+        } else {
+            ai.goalX = now.target.p.x, ai.goalY = now.target.p.y;
+        }
+        startSearch(ai.map, ai.goalX, ai.goalY);
+    }
+    continueSearch(ai.map, SEARCH_BUDGET);
+}
+
+struct Shot {
+    float direct;      // world angle of a direct shot (leading the target when the level does)
+    bool directLands;  // a direct shot would meet the target
+    bool bounceReady;  // a shot off a wall was found (bouncing variant)
+};
+
+Shot shotNow(ComputerPlayer& ai, const Moment& now) {
+    Shot shot;
+    shot.direct = leadAngle(now.self.x, now.self.y, bulletSpeed(now.self), MUZZLE_STEPS * BULLET_SPEED,
+                            now.target, now.traits.leads);
+    shot.directLands = shotLands(now.sight, now.self, shot.direct, now.target, TARGET_RADIUS + 0.3f);
+    const bool bouncing = now.sight.mode == Bouncing;
+    if (bouncing && now.traits.bounceShots && !shot.directLands) searchBounce(ai, now.sight, now.self, now.target);
+    shot.bounceReady = bouncing && ai.bounceValidFor > 0 && !shot.directLands;
+    return shot;
+}
+
+// Hull and drive: backing off when held up; standing across the line of fire within range
+// (ready to dodge along it, edging to and fro); otherwise down the distance field to the goal.
+Controls drive(ComputerPlayer& ai, const Moment& now, const Shot& shot) {
+    const Player& self = now.self;
+    if (ai.backOffFor > 0) {
+        ai.backOffFor -= 1;
+        return ai.backOffControls;
+    }
+    const float distance = std::hypot(now.target.p.x - self.x, now.target.p.y - self.y);
+    const Powerup& powerup = now.view.powerup;
+    const bool chasingPowerup = ai.goalX == powerup.x && ai.goalY == powerup.y && powerup.life > 0;
+    if (shot.directLands && distance < now.traits.holdRange && !chasingPowerup && ai.wanderFor == 0) {
+        const float across = angleTo(now.target.p.x - self.x, now.target.p.y - self.y) + 90.0f;
+        float error = wrapDegrees(across - self.heading);
+        if (error > 90.0f) error -= 180.0f;
+        if (error < -90.0f) error += 180.0f;
+        Controls controls = turnToward(error, 3.0f);
+        if (std::fabs(error) < 30.0f) controls |= (ai.seenCount / 90) % 2 ? Forward : Backward;
+        return controls;
+    }
+    Vec waypoint;
+    if (!nextWaypoint(ai.map, {self.x, self.y}, 4 + 2 * ai.level, waypoint)) return driveTo(self, {ai.goalX, ai.goalY});
+    const bool atGoal = std::hypot(waypoint.x - self.x, waypoint.y - self.y) < 0.8f;
+    return atGoal ? driveTo(self, {ai.goalX, ai.goalY}) : driveTo(self, waypoint);
+}
+
+// The other tank's bullet as seen (moved on by the delay it was seen with) and, in the
+// bouncing variant, its own once it may hit its shooter.
+Controls dodgeBullets(const ComputerPlayer& ai, const Moment& now, Controls plan, bool& dodging) {
+    Flight flights[2];
+    float safeUntil[2];
+    int count = 0;
+    if (now.view.bullet.life > 0) {
+        flights[count] = liveFlight(now.sight, now.view.bullet, now.view.tank);
+        for (int k = 0; k < flights[count].count; ++k) {
+            flights[count].legs[k].t0 -= static_cast<float>(now.traits.delay);
+            flights[count].legs[k].t1 -= static_cast<float>(now.traits.delay);
+        }
+        safeUntil[count++] = 0;
+    }
+    if (now.sight.mode == Bouncing && now.mine.life > 0) {
+        flights[count] = liveFlight(now.sight, now.mine, now.self);
+        safeUntil[count++] = static_cast<float>(std::max(0, now.mine.life - 194));
+    }
+    // A steered bullet bends: only its next stretch can be trusted.
+    const int horizon = now.sight.mode == Steerable ? std::min(now.traits.lookAhead, 60) : now.traits.lookAhead;
+    return dodge(ai.map, now.self, plan, flights, safeUntil, count, horizon, dodging);
+}
+
+// In the steerable variant the hull keys turn the live bullet (and the hull with it): toward
+// where the target will be, while the way there is clear.
+Controls steerBullet(const Moment& now, Controls controls) {
+    const Bullet& mine = now.mine;
+    if (now.sight.mode != Steerable || mine.life <= 0) return controls;
+    const Target& target = now.target;
+    const Flight way = castFlight(now.sight, mine.x, mine.y, target.p.x - mine.x, target.p.y - mine.y, 1.0f, false);
+    if (firstPass(way, target.p, {0, 0}, TARGET_RADIUS, 0) < 0) return controls;
+    const float want = leadAngle(mine.x, mine.y, bulletSpeed(now.self), 0, target, now.traits.leads);
+    const Controls steer = turnToward(wrapDegrees(want - mine.heading), now.traits.steerDeadZone);
+    return static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
+}
+
+// The turret toward the shot (or out of a wall's way), and fire when the shot lands; after
+// standing long with nothing in flight, a shot anyway when it cannot come back.
+Controls aimAndFire(ComputerPlayer& ai, const Moment& now, const Shot& shot, Controls controls) {
+    const Player& self = now.self;
+    const bool canFire = now.mine.life <= 0 || (self.powerupKind == RapidFire && now.mine.life < 560);
+    const float aim = (!shot.directLands && shot.bounceReady ? ai.bounceAngle : shot.direct) + ai.aimError;
+    float gun = self.heading + self.turretAngle;
+    const Controls barrel = freeBarrel(now.sight, self, controls);
+    if (barrel) ai.parkTurretFor = 60;  // keep the barrel out of the wall while passing it
+    const bool parked = ai.parkTurretFor > 0;
+    if (parked) {
+        ai.parkTurretFor -= 1;
+        controls |= barrel;
+    } else {
+        controls |= turretToward(self, controls, aim, gun);
+    }
+    const float tolerance = now.sight.mode == Steerable ? 3.0f : 0.35f;
+    const bool onTarget = !parked && std::fabs(wrapDegrees(aim - gun)) < tolerance;
+    bool fire = false;
+    if (canFire && !ai.fireDown && onTarget) {
+        if (shot.directLands)
+            fire = true;
+        else if (shot.bounceReady)
+            fire = shotLands(now.sight, self, gun, {now.target.p, {0, 0}}, TARGET_RADIUS + 0.5f);
+    }
+    if (canFire && !ai.fireDown && !fire && ai.stillFrames > 120) {
+        const Flight flight = shotFlight(now.sight, self, gun);
+        fire = now.sight.mode != Bouncing ||
+               firstPass(flight, {self.x, self.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE) < 0;
+    }
+    if (fire) {
+        controls |= FireHeld | FirePressed;
+        ai.aimError = now.traits.aimError * spread(ai);
+        ai.bounceValidFor = 0;
+    }
+    ai.fireDown = fire;
+    return controls;
+}
+
 }  // namespace
+
 
 ComputerSight sightOf(const GameState& game) {
     ComputerSight sight;
@@ -676,135 +825,22 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
         resetMoment(ai);
         return 0;
     }
-    const int other = 1 - me;
     const LevelTraits& traits = Levels[std::clamp(ai.level, 1, 3) - 1];
     if (ai.map.walls != sight.walls || ai.map.wallCount != sight.wallCount) buildClearance(ai.map, sight);
-    remember(ai, other, sight);
-    const SeenFrame& view = seenAgo(ai, traits.delay);
-    const Player& self = sight.tanks[me];
-    const Bullet& mine = sight.bullets[me];
-    const Target target = targetSeen(ai, traits);
+    remember(ai, 1 - me, sight);
+    const Moment now = {sight, traits, seenAgo(ai, traits.delay), sight.tanks[me], sight.bullets[me],
+                        targetSeen(ai, traits)};
 
-    // ---- where to go
-    watchProgress(ai, self, view.tank, mine);
-    if (ai.wanderFor > 0) ai.wanderFor -= 1;
-    if (--ai.replanIn <= 0) {
-        ai.replanIn = traits.replanEvery;
-        if (ai.wanderFor > 0) {
-            // keep going to the random place
-        } else if (worthIt(view.powerup, self, view.tank)) {
-            ai.goalX = view.powerup.x, ai.goalY = view.powerup.y;
-        } else {
-            ai.goalX = target.p.x, ai.goalY = target.p.y;
-        }
-        startSearch(ai.map, ai.goalX, ai.goalY);
-    }
-    continueSearch(ai.map, SEARCH_BUDGET);
-
-    // ---- the shot it would take
-    const float direct =
-        leadAngle(self.x, self.y, bulletSpeed(self), MUZZLE_STEPS * BULLET_SPEED, target, traits.leads);
-    const bool directLands = shotLands(sight, self, direct, target, TARGET_RADIUS + 0.3f);
-    if (sight.mode == Bouncing && traits.bounceShots && !directLands) searchBounce(ai, sight, self, target);
-    const bool bounceReady = sight.mode == Bouncing && ai.bounceValidFor > 0 && !directLands;
-    const float distance = std::hypot(target.p.x - self.x, target.p.y - self.y);
-    const bool chasingPowerup = ai.goalX == view.powerup.x && ai.goalY == view.powerup.y && view.powerup.life > 0;
-
-    // ---- hull and drive
-    Controls controls = 0;
-    if (ai.backOffFor > 0) {
-        ai.backOffFor -= 1;
-        controls = ai.backOffControls;
-    } else if (directLands && distance < traits.holdRange && !chasingPowerup && ai.wanderFor == 0) {
-        // In line of fire: stand across the line to the target, ready to dodge along it, and
-        // edge to and fro.
-        const float across = angleTo(target.p.x - self.x, target.p.y - self.y) + 90.0f;
-        float error = wrapDegrees(across - self.heading);
-        if (error > 90.0f) error -= 180.0f;
-        if (error < -90.0f) error += 180.0f;
-        controls = turnToward(error, 3.0f);
-        if (std::fabs(error) < 30.0f) controls |= (ai.seenCount / 90) % 2 ? Forward : Backward;
-    } else {
-        Vec waypoint;
-        const int look = 4 + 2 * ai.level;
-        if (nextWaypoint(ai.map, {self.x, self.y}, look, waypoint)) {
-            const bool atGoal = std::hypot(waypoint.x - self.x, waypoint.y - self.y) < 0.8f;
-            controls = atGoal ? driveTo(self, {ai.goalX, ai.goalY}) : driveTo(self, waypoint);
-        } else {
-            controls = driveTo(self, {ai.goalX, ai.goalY});
-        }
-    }
-
-    // ---- dodge the bullets it sees
-    Flight flights[2];
-    float safeUntil[2];
-    int flightCount = 0;
-    const Bullet& theirs = view.bullet;
-    if (theirs.life > 0) {
-        const Flight seen = liveFlight(sight, theirs, view.tank);
-        // What it saw is delay updates old: the flight from now on.
-        flights[flightCount] = seen;
-        for (int k = 0; k < flights[flightCount].count; ++k) {
-            flights[flightCount].legs[k].t0 -= static_cast<float>(traits.delay);
-            flights[flightCount].legs[k].t1 -= static_cast<float>(traits.delay);
-        }
-        safeUntil[flightCount++] = 0;
-    }
-    if (sight.mode == Bouncing && mine.life > 0) {
-        flights[flightCount] = liveFlight(sight, mine, self);
-        safeUntil[flightCount++] = static_cast<float>(std::max(0, mine.life - 194));
-    }
+    watchProgress(ai, now.self, now.view.tank, now.mine);
+    chooseGoal(ai, now);
+    const Shot shot = shotNow(ai, now);
     bool dodging = false;
-    // A steered bullet bends: only its next stretch can be trusted.
-    const int horizon = sight.mode == Steerable ? std::min(traits.lookAhead, 60) : traits.lookAhead;
-    controls = dodge(ai.map, self, controls, flights, safeUntil, flightCount, horizon, dodging);
+    Controls controls = dodgeBullets(ai, now, drive(ai, now, shot), dodging);
+    if (!dodging) controls = steerBullet(now, controls);
+    controls = aimAndFire(ai, now, shot, controls);
 
-    // ---- steer the live bullet in the steerable variant (the hull turns with it)
-    const bool steerable = sight.mode == Steerable && mine.life > 0 && !dodging &&
-        firstPass(castFlight(sight, mine.x, mine.y, target.p.x - mine.x, target.p.y - mine.y, 1.0f, false),
-                  target.p, {0, 0}, TARGET_RADIUS, 0) >= 0;
-    if (steerable) {
-        const float want = leadAngle(mine.x, mine.y, bulletSpeed(self), 0, target, traits.leads);
-        const Controls steer = turnToward(wrapDegrees(want - mine.heading), traits.steerDeadZone);
-        controls = static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
-    }
-
-    // ---- turret and fire
-    const bool canFire = mine.life <= 0 || (self.powerupKind == RapidFire && mine.life < 560);
-    float aim = direct;
-    if (!directLands && bounceReady) aim = ai.bounceAngle;
-    float gun = 0;
-    const Controls barrel = freeBarrel(sight, self, controls);
-    if (barrel) ai.parkTurretFor = 60;  // keep the barrel out of the wall while passing it
-    if (ai.parkTurretFor > 0) {
-        ai.parkTurretFor -= 1;
-        controls |= barrel;
-        gun = self.heading + self.turretAngle + 90.0f;  // not on target this frame
-    } else {
-        controls |= turretToward(self, controls, aim + ai.aimError, gun);
-    }
-    const float tolerance = sight.mode == Steerable ? 3.0f : 0.35f;
-    const bool onTarget = std::fabs(wrapDegrees(aim + ai.aimError - gun)) < tolerance;
-    bool fire = false;
-    if (canFire && !ai.fireDown && onTarget) {
-        if (directLands)
-            fire = true;
-        else if (bounceReady)
-            fire = shotLands(sight, self, gun, {target.p, {0, 0}}, TARGET_RADIUS + 0.5f);
-    }
-    // Standing a long while with nothing in flight: a shot anyway, when it cannot come back.
-    if (canFire && !ai.fireDown && !fire && ai.stillFrames > 120) {
-        const Flight flight = shotFlight(sight, self, gun);
-        fire = sight.mode != Bouncing || firstPass(flight, {self.x, self.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE) < 0;
-    }
-    if (fire) {
-        controls |= FireHeld | FirePressed;
-        ai.aimError = traits.aimError * spread(ai);
-        ai.bounceValidFor = 0;
-    }
-    ai.fireDown = fire;
-
-    ai.lastX = self.x, ai.lastY = self.y, ai.lastHeading = self.heading, ai.lastTurret = self.turretAngle;
+    ai.lastX = now.self.x, ai.lastY = now.self.y;
+    ai.lastHeading = now.self.heading, ai.lastTurret = now.self.turretAngle;
     ai.lastControls = controls;
     return controls;
 }
