@@ -16,7 +16,6 @@ constexpr float RAD_TO_DEG = 57.29578f;
 constexpr float ARENA_HALF_X = 43.0f, ARENA_HALF_Y = 32.0f;
 constexpr uint16_t NO_PATH = 0xFFFF;
 constexpr int PASSABLE = 27;          // tenths of a unit: room for the hull to turn on the spot
-constexpr int TIGHT = 18;             // tenths: the hull still fits along a corridor
 constexpr int SEARCH_BUDGET = 1400;   // cells the distance field grows by per frame
 constexpr float HULL_TURN = 0.5f, TURRET_TURN = 0.4f, DRIVE_STEP = 0.075f;
 constexpr float MUZZLE_STEPS = 7.0f;
@@ -218,7 +217,8 @@ bool nextWaypoint(const ComputerMap& map, Vec from, int lookCells, Vec& waypoint
         if (bi == i && bj == j) break;
         i = bi, j = bj;
         const Vec candidate = {cellX(i), cellY(j)};
-        if (k > 0 && !clearWay(map, from, candidate, TIGHT)) break;
+        // Cut no corner closer than the free cells keep: the barrel reaches 2.6 units.
+        if (k > 0 && !clearWay(map, from, candidate, PASSABLE)) break;
         waypoint = candidate;
     }
     return true;
@@ -447,8 +447,8 @@ bool barrelClear(const PlayfieldBlock* const* walls, int count, Vec centre, floa
 }
 
 // When the barrel alone stops the planned drive, turns the turret the shorter way to where
-// it no longer does; 0 when the barrel is not in the way. Only walls within the barrel's
-// reach are looked at.
+// it no longer does; 0 when the barrel is not in the way or cannot turn out of it. Only walls
+// within the barrel's reach are looked at.
 Controls freeBarrel(const ComputerSight& sight, const Player& me, Controls controls) {
     if (!(controls & (Forward | Backward))) return 0;
     constexpr int MOST_NEAR = 32;
@@ -471,11 +471,19 @@ Controls freeBarrel(const ComputerSight& sight, const Player& me, Controls contr
         return true;
     };
     if (clearAlong(gun)) return 0;
-    for (float turn = 10.0f; turn <= 180.0f; turn += 10.0f) {
-        if (clearAlong(gun + turn)) return TurretLeft;
-        if (clearAlong(gun - turn)) return TurretRight;
-    }
-    return 0;
+    // The turret turns where it stands: a way out must be clear all along the turn.
+    float best = 1000.0f;
+    Controls way = 0;
+    for (const float side : {1.0f, -1.0f})
+        for (int step = 1; step <= 450 && step * TURRET_TURN < best; ++step) {
+            const float turn = static_cast<float>(step) * TURRET_TURN;
+            if (!barrelClear(near, nearCount, {me.x, me.y}, gun + side * turn)) break;
+            if (step % 5 == 0 && clearAlong(gun + side * turn)) {
+                best = turn;
+                way = side > 0 ? TurretLeft : TurretRight;
+            }
+        }
+    return way;
 }
 
 Controls turnToward(float error, float deadZone) {
