@@ -8,7 +8,7 @@ void Instrument::load(const uint8_t* record, const uint8_t* sampleCursor,
     if (record[rec::MARKER] != SYNTHETIC_MARKER) {
         kind = INSTRUMENT_SAMPLED;
         std::memcpy(name, record + rec::NAME, sizeof name);
-        length = uint16_t(readBE16(record + rec::SAMPLE_LENGTH) * 2);
+        length = sampleBytesOfRecord(record);
         loopStart = readBE16(record + rec::LOOP_START);
         loopLength = uint16_t(readBE16(record + rec::LOOP_LENGTH) * 2);
         volume = readBE16(record + rec::SAMPLE_VOLUME);

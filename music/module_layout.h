@@ -51,7 +51,7 @@ const ModuleSignature& signatureOf(ModuleGeneration generation);
 enum class LayoutProblem { None, ShorterThanHeader, NoSignature, PositionsPastEnd, PatternsPastEnd };
 
 struct ModuleLayout {
-    ModuleGeneration generation = ModuleGeneration::V3;  // set unless the header is missing
+    ModuleGeneration generation = ModuleGeneration::V3;  // set once the signature is found
     uint16_t songLength = 0;
     uint16_t patternCount = 0;  // the highest pattern number a voice entry names
     size_t emptyEntries = 0;    // voice entries that name pattern 0

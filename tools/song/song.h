@@ -21,8 +21,6 @@ bool generationFromName(const std::string& name, Generation& generation);
 // Records give sample, loop and wave lengths in 2-byte words, but the game keeps each length in
 // bytes in 16 bits: a longer one would wrap round and shift every later sample.
 constexpr long LONGEST_LENGTH = 65534;
-// The byte count the game reads from a record's length in words.
-inline long bytesOfWords(uint16_t words) { return static_cast<uint16_t>(words * 2); }
 
 // Instrument records are laid out as rec:: in music/instrument_record.h says.
 using V2Spare = std::array<uint8_t, rec::V2_SPARE_BYTES>;

@@ -439,7 +439,7 @@ private:
         const int line = ins.fieldLines.count("data") ? ins.fieldLines["data"] : ins.line;
         if (kind_ == Kind::Raw) {
             // Raw records are taken as stored: their data is what the game reads for them.
-            size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : bytesOfWords(readBE16(&ins.record[rec::SAMPLE_LENGTH]));
+            size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : sampleBytesOfRecord(ins.record.data());
             if (ins.sampleData.size() != want)
                 error(formatMessage(RAW_DATA_SIZE_MISMATCH, instrumentNumber_, want, ins.sampleData.size()),
                       line);
