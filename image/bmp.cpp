@@ -332,11 +332,12 @@ std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::strin
 BitmapFile readBitmapFile(const char* path) {
     BitmapFile file;
     // Only a regular file is read (a pipe would block and a device would never end).
-    const platform::UserFile bytes = platform::readUserFile(path, DIB_MAX_FILE_BYTES);
-    file.problem = problemOfFile(bytes.problem);
-    if (file.problem == BitmapProblem::None && bytes.bytes.empty()) file.problem = BitmapProblem::CannotRead;
+    const platform::UserFile read = platform::readUserFile(path, DIB_MAX_FILE_BYTES);
+    file.problem = problemOfFile(read.problem);
+    // An empty file holds no header at all: it counts as one that could not be read.
+    if (file.problem == BitmapProblem::None && read.bytes.empty()) file.problem = BitmapProblem::CannotRead;
     if (file.problem == BitmapProblem::None)
-        file.image = decode(bytes.bytes.data(), bytes.bytes.size(), DIB_MAX_PIXELS, file.problem);
+        file.image = decode(read.bytes.data(), read.bytes.size(), DIB_MAX_PIXELS, file.problem);
     return file;
 }
 
