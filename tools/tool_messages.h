@@ -3,8 +3,8 @@
 // so that they can be read (or translated) together. The song language's diagnostics are in
 // tools/song/song_messages.h. Each is a printf format, for printf itself or for formatMessage
 // (tools/message_format.h); those printed as a line of their own end in "\n".
-// A module the game cannot read is refused in the game's own words (app/messages.h's
-// MUSIC_NOT_A_MODULE), and the arena messages the check command reports are the game's.
+// A module the game cannot read is refused in the game's own words (musicFileProblemText in
+// music/music_file.h), and the messages the check command reports are the game's.
 #pragma once
 
 // ---- input files and options ----
