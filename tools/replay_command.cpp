@@ -53,7 +53,7 @@ bool readReplay(const std::string& path, Replay& replay, std::vector<uint8_t>& b
 int printInfo(const std::string& path) {
     std::vector<uint8_t> bytes;
     Replay replay;
-    ReplayProblem problem;
+    ReplayProblem problem = ReplayProblem::None;
     if (!readReplay(path, replay, bytes, problem, true)) return 1;
     const ToolJson document = {
         {"formatVersion", REPLAY_FORMAT_VERSION},
@@ -75,7 +75,7 @@ int printInfo(const std::string& path) {
 int verify(const std::string& path) {
     std::vector<uint8_t> bytes;
     Replay replay;
-    ReplayProblem problem;
+    ReplayProblem problem = ReplayProblem::None;
     if (!readReplay(path, replay, bytes, problem, false)) return 1;
     const ReplayCheck check = checkReplay(replay);
     const bool verified = check.started && check.differsAfterFrame < 0;
