@@ -6,7 +6,7 @@
 
 #include "game/frame_rules.h"
 #include "game/replay.h"
-#include "game/replay_run.h"
+#include "game/replay_recorder.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {
@@ -54,18 +54,18 @@ TEST(ReplayTool, VerifiesARecordedMatchAndNamesWhereAnotherWentAnotherWay) {
     GameState game{};
     resetGameState(game);
     initGame(game, "data/playfield.txt", 77);
-    FrameInput input{};
-    input.gameKeys = StartBouncingKey;
-    advanceFrame(game, input);
-    Replay replay;
-    beginRecording(replay, game, 0);
-    input.gameKeys = 0;
-    for (int f = 0; f < 300; ++f) {
+    ReplayRecorder recorder;
+    for (int f = 0; f < 400; ++f) {  // a match from F2 to Escape at frame 350: 351 frames
+        FrameInput input{};
+        input.gameKeys = f == 0 ? StartBouncingKey : f == 350 ? LeaveHeld | LeavePressed : 0;
         input.controls[0] = f % 40 < 20 ? Forward | FireHeld | FirePressed : HullLeft;
+        recordBeforeFrame(recorder, game);
         advanceFrame(game, input);
-        recordFrame(replay, input, game);
+        if (recordAfterFrame(recorder, game, input, 0)) break;
     }
     releaseGame(game);
+    Replay replay = recorder.replay;
+    ASSERT_EQ(replay.frames.size(), 351u);
     std::vector<uint8_t> bytes = encodeReplay(replay);
     const ToolRun run = runTool({"replay", "verify", writeFile("verified.tvreplay", std::string(bytes.begin(), bytes.end()))});
     EXPECT_EQ(run.exitCode, 0) << run.err;
