@@ -22,6 +22,16 @@ constexpr const char* GENERATION_EXPECTED = "expected V.3, V.2 or ZUNQ";
 constexpr const char* BAD_KEY_SCRIPT_LINE =
     "simulate: %s:%d: expected \"FRAME down|up KEY\" with a known key, got \"%s\"\n";
 
+// ---- replay verify (%s: the replay file) ----
+
+constexpr const char* REPLAY_START_REFUSED =
+    "%s: its start state cannot be restored by this game (another state layout)\n";
+// The frame after which the first differing hash was taken, then the stretch of frames since the
+// last hash that matched: one of them went another way.
+constexpr const char* REPLAY_DIFFERS =
+    "%s: does not play the same: the state after frame %lld differs from the recording (one of "
+    "frames %lld to %lld went another way)\n";
+
 // ---- output files (%s: the file) ----
 
 constexpr const char* CANNOT_WRITE = "cannot write %s\n";
