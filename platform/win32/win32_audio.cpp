@@ -4,10 +4,10 @@
 //
 // Each ring keeps a copy of what it holds. A buffer that DirectSound reports lost is restored and
 // refilled from it; a device whose play cursor cannot be read (unplugged, its driver gone) is
-// replaced by a new one on the default device. A keeper thread per ring looks at the cursor every
-// 100 ms and tries to open a new device every 500 ms; until one opens, the play cursor moves on
-// with the clock, so the ring's writer never waits, and the new device plays from where the
-// cursor then is.
+// replaced by a new one on the default device. Reading the cursor finds the loss; a keeper thread
+// per ring looks for one every 100 ms and then tries to open a new device every 500 ms. Until one
+// opens, the play cursor moves on with the clock, so the ring's writer never waits, and the new
+// device plays from where the cursor then is.
 //
 // Each wave file is read through the file door once, the first time it is played, and kept; the
 // system player plays the kept bytes from memory.
@@ -19,6 +19,7 @@
 #include <dsound.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -203,25 +204,19 @@ private:
         return uint32_t((lastPlay_ / frameBytes + frames) * frameBytes % SOUND_RING_BYTES);
     }
 
-    // The keeper thread: looks at the cursor and replaces a lost device when one opens. The new
-    // device is opened before the ring's lock is taken, so that the writer never waits for it.
+    // The keeper thread: replaces a lost device when one opens. It takes the ring's lock only to
+    // hand the new device over (opened before), so that the writer, whose thread runs at a higher
+    // priority, never waits for the keeper while the device plays.
     void keep() {
         auto nextTry = std::chrono::steady_clock::now();
         std::unique_lock<std::mutex> lock(keeperMutex_);
         while (!keeperWake_.wait_for(lock, KEEPER_LOOK, [this] { return keeperStop_; })) {
+            if (!lost_ || std::chrono::steady_clock::now() < nextTry) continue;
             lock.unlock();
-            playPosition();
-            if (lostNow() && std::chrono::steady_clock::now() >= nextTry) {
-                reopen();
-                nextTry = std::chrono::steady_clock::now() + KEEPER_RETRY;
-            }
+            reopen();
+            nextTry = std::chrono::steady_clock::now() + KEEPER_RETRY;
             lock.lock();
         }
-    }
-
-    bool lostNow() {
-        std::lock_guard<std::mutex> guard(mutex_);
-        return lost_;
     }
 
     void reopen() {
@@ -241,7 +236,7 @@ private:
     const bool stereo_;
     std::mutex mutex_;  // guards everything below but the keeper's own members
     SoundDevice device_;
-    bool lost_ = false;
+    std::atomic<bool> lost_{false};  // also read by the keeper without the lock
     uint32_t lastPlay_ = 0;
     std::chrono::steady_clock::time_point lostAt_;
     uint8_t bytes_[SOUND_RING_BYTES];

@@ -141,7 +141,10 @@ TEST(Win32Sound, ALostBufferIsRestoredAndABrokenDeviceReplacedWhileTheCursorMove
 
     workingReads = 0;
     everyBufferFails = false;  // a device can be had again; the first buffer stays broken
-    for (int wait = 0; wait < 60 && workingReads == 0; ++wait) Sleep(50);
+    for (int wait = 0; wait < 60 && workingReads == 0; ++wait) {  // as the ring's writer polls
+        Sleep(50);
+        ring->playPosition();
+    }
     EXPECT_GT(workingReads.load(), 0) << "no new device was opened";
     EXPECT_NE(lastBuffer.load(), first);
     EXPECT_TRUE(cursorMoves(*ring));
