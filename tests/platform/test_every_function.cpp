@@ -22,7 +22,8 @@ TEST(PlatformInterface, TheBackendDefinesEveryFunction) {
         any(&setFullScreen), any(&isFullScreen), any(&runMessageLoop), any(&attachWindowEvents),
         any(&postQuit), any(&openSoundRing), any(&playWave), any(&waveFilePlayable),
         any(&openRelativeMouse), any(&readMouseMotion), any(&raiseProcessPriority),
-        any(&raiseThreadToTimeCritical), any(&sleepMilliseconds), any(&executableFolder)};
+        any(&raiseThreadToTimeCritical), any(&sleepMilliseconds), any(&executableFolder),
+        any(&userDataFolder)};
     for (AnyFunction function : functions) EXPECT_NE(function, nullptr);
 }
 
