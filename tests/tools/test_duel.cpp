@@ -11,12 +11,12 @@ TEST(Duel, PrintsOneSummaryOfWholeMatchesWithoutStuckComputers) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 1u);
     const Json& summary = run.lines[0];
-    EXPECT_EQ(summary["matches"].integer(), 2);
-    EXPECT_EQ(summary["firstWins"].integer() + summary["secondWins"].integer() + summary["unfinished"].integer(), 2);
-    EXPECT_EQ(summary["stuck"].integer(), 0);
-    EXPECT_GT(summary["meanFrames"].num(), 0);
-    EXPECT_GT(summary["thinkMicrosMean"].num(), 0);
-    EXPECT_GE(summary["thinkMicrosMax"].num(), summary["thinkMicrosMean"].num());
+    EXPECT_EQ(summary["matches"].get<long long>(), 2);
+    EXPECT_EQ(summary["firstWins"].get<long long>() + summary["secondWins"].get<long long>() + summary["unfinished"].get<long long>(), 2);
+    EXPECT_EQ(summary["stuck"].get<long long>(), 0);
+    EXPECT_GT(summary["meanFrames"].get<double>(), 0);
+    EXPECT_GT(summary["thinkMicrosMean"].get<double>(), 0);
+    EXPECT_GE(summary["thinkMicrosMax"].get<double>(), summary["thinkMicrosMean"].get<double>());
 }
 
 TEST(Duel, RefusesAnUnknownPlayerOrVariant) {

@@ -31,16 +31,16 @@ TEST(ReplayTool, DescribesARecordingAndRefusesADamagedOne) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 1u) << run.out;
     const Json& out = run.lines[0];
-    EXPECT_EQ(out["variant"].text, "steerable");
-    EXPECT_EQ(out["recorded"].text, "2026-12-07T20:31:05Z");
-    EXPECT_EQ(out["walls"].integer(), 3);
-    EXPECT_EQ(out["frames"].integer(), 250);
-    EXPECT_EQ(out["seconds"].num(), 2.5);
-    EXPECT_EQ(out["hashes"].integer(), 2);
-    EXPECT_EQ(out["startStateBytes"].integer(), 40);
-    EXPECT_EQ(out["controlChanges"][0].integer(), 4);  // on and off twice
-    EXPECT_EQ(out["controlChanges"][1].integer(), 2);
-    EXPECT_TRUE(out["playsHere"].boolean);
+    EXPECT_EQ(out["variant"].get<std::string>(), "steerable");
+    EXPECT_EQ(out["recorded"].get<std::string>(), "2026-12-07T20:31:05Z");
+    EXPECT_EQ(out["walls"].get<long long>(), 3);
+    EXPECT_EQ(out["frames"].get<long long>(), 250);
+    EXPECT_EQ(out["seconds"].get<double>(), 2.5);
+    EXPECT_EQ(out["hashes"].get<long long>(), 2);
+    EXPECT_EQ(out["startStateBytes"].get<long long>(), 40);
+    EXPECT_EQ(out["controlChanges"][0].get<long long>(), 4);  // on and off twice
+    EXPECT_EQ(out["controlChanges"][1].get<long long>(), 2);
+    EXPECT_TRUE(out["playsHere"].get<bool>());
 
     bytes[bytes.size() / 2] ^= 1;
     const std::string damaged = writeFile("damaged.tvreplay", std::string(bytes.begin(), bytes.end()));
@@ -70,8 +70,8 @@ TEST(ReplayTool, VerifiesARecordedMatchAndNamesWhereAnotherWentAnotherWay) {
     const ToolRun run = runTool({"replay", "verify", writeFile("verified.tvreplay", std::string(bytes.begin(), bytes.end()))});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 1u) << run.out;
-    EXPECT_TRUE(run.lines[0]["verified"].boolean);
-    EXPECT_EQ(run.lines[0]["hashesMatched"].integer(), 3);
+    EXPECT_TRUE(run.lines[0]["verified"].get<bool>());
+    EXPECT_EQ(run.lines[0]["hashesMatched"].get<long long>(), 3);
 
     replay.hashes[1] ^= 1;
     bytes = encodeReplay(replay);
@@ -79,8 +79,8 @@ TEST(ReplayTool, VerifiesARecordedMatchAndNamesWhereAnotherWentAnotherWay) {
     const ToolRun other = runTool({"replay", "verify", path});
     EXPECT_EQ(other.exitCode, 1);
     ASSERT_EQ(other.lines.size(), 1u) << other.out;
-    EXPECT_FALSE(other.lines[0]["verified"].boolean);
-    EXPECT_EQ(other.lines[0]["differsAfterFrame"].integer(), 199);
+    EXPECT_FALSE(other.lines[0]["verified"].get<bool>());
+    EXPECT_EQ(other.lines[0]["differsAfterFrame"].get<long long>(), 199);
     EXPECT_NE(other.err.find(path + ": does not play the same: the state after frame 199"), std::string::npos)
         << other.err;
 }
