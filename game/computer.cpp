@@ -41,7 +41,7 @@ struct LevelTraits {
 const LevelTraits Levels[3] = {
     {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f},
     {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f},
-    {4, 0.5f, 140, 20, true, true, true, 32.0f, 0.6f},
+    {4, 0.5f, 140, 20, true, true, true, 32.0f, 1.5f},
 };
 
 // ---- Small helpers ---------------------------------------------------------------------------
