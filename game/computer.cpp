@@ -24,6 +24,7 @@ constexpr float TARGET_RADIUS = 1.5f; // a shot aimed this close to the centre l
 constexpr float SELF_RADIUS = 3.0f;   // a bounced shot of its own must stay this far away
 constexpr float DODGE_MARGIN = 0.45f; // the hull box is grown by this when dodging
 constexpr int MAX_LEGS = 4;           // straight pieces of a bullet's flight (bounces + 1)
+constexpr float COVER_SHOT_RETURN = 80.0f;  // updates a shot fired anyway may take to come back
 
 // How the levels differ: how late they see, how well they aim and how far they look ahead.
 struct LevelTraits {
@@ -40,7 +41,7 @@ struct LevelTraits {
 const LevelTraits Levels[3] = {
     {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f},
     {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f},
-    {4, 0.5f, 140, 20, true, true, true, 32.0f, 0.6f},
+    {4, 0.5f, 140, 20, true, true, true, 32.0f, 1.5f},
 };
 
 // ---- Small helpers ---------------------------------------------------------------------------
@@ -494,10 +495,11 @@ Controls turnToward(float error, float deadZone) {
 
 // Hull and drive controls that take the tank to a point: forward when it lies ahead, backward
 // when behind (a half turn on the spot takes 360 frames), turning while driving; on the spot
-// only when the point is close and well to the side.
-Controls driveTo(const Player& me, Vec point) {
+// only when the point is close and well to the side. The way it drove last frame is kept
+// until the point is well on the other side, so that it does not rock to and fro.
+Controls driveTo(const Player& me, Vec point, Controls last) {
     const float error = wrapDegrees(angleTo(point.x - me.x, point.y - me.y) - me.heading);
-    const bool behind = std::fabs(error) > 100.0f;
+    const bool behind = std::fabs(error) > ((last & Backward) ? 70.0f : 110.0f);
     const float steer = behind ? wrapDegrees(error - 180.0f) : error;
     const Controls turn = turnToward(steer, 2.0f);
     const float distance = std::hypot(point.x - me.x, point.y - me.y);
@@ -548,6 +550,9 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.stillFrames = 0;
     } else if (++ai.stillFrames > 240) {
         ai.stillFrames = 0;
+        ai.backOffFor = between(ai, 40, 80);  // fixed controls for a while end any rocking
+        ai.backOffControls = static_cast<Controls>(((ai.lastControls & Forward) ? Backward : Forward) |
+                                                   (nextDraw(ai) & 1 ? HullLeft : HullRight));
         ai.wanderFor = 400;
         pickWanderGoal(ai, me);
         startSearch(ai.map, ai.goalX, ai.goalY);
@@ -719,9 +724,10 @@ Controls drive(ComputerPlayer& ai, const Moment& now, const Shot& shot) {
         return controls;
     }
     Vec waypoint;
-    if (!nextWaypoint(ai.map, {self.x, self.y}, 4 + 2 * ai.level, waypoint)) return driveTo(self, {ai.goalX, ai.goalY});
+    const Vec goal = {ai.goalX, ai.goalY};
+    if (!nextWaypoint(ai.map, {self.x, self.y}, 4 + 2 * ai.level, waypoint)) return driveTo(self, goal, ai.lastControls);
     const bool atGoal = std::hypot(waypoint.x - self.x, waypoint.y - self.y) < 0.8f;
-    return atGoal ? driveTo(self, {ai.goalX, ai.goalY}) : driveTo(self, waypoint);
+    return driveTo(self, atGoal ? goal : waypoint, ai.lastControls);
 }
 
 // The other tank's bullet as seen (moved on by the delay it was seen with) and, in the
@@ -760,12 +766,25 @@ Controls steerBullet(const Moment& now, Controls controls) {
     return static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
 }
 
+// True when a shot along g does not come back at the shooter soon (a bounced shot that comes
+// back late leaves time to dodge it like any other).
+bool coverShotSafe(const Moment& now, float g) {
+    if (now.sight.mode != Bouncing) return true;
+    const Flight flight = shotFlight(now.sight, now.self, g);
+    const float back = firstPass(flight, {now.self.x, now.self.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE);
+    return back < 0 || back > COVER_SHOT_RETURN;
+}
+
 // The turret toward the shot (or out of a wall's way), and fire when the shot lands; after
-// standing long with nothing in flight, a shot anyway when it cannot come back.
+// standing long with nothing in flight, a shot anyway when it does not come back soon.
 Controls aimAndFire(ComputerPlayer& ai, const Moment& now, const Shot& shot, Controls controls) {
     const Player& self = now.self;
     const bool canFire = now.mine.life <= 0 || (self.powerupKind == RapidFire && now.mine.life < 560);
-    const float aim = (!shot.directLands && shot.bounceReady ? ai.bounceAngle : shot.direct) + ai.aimError;
+    float aim = (!shot.directLands && shot.bounceReady ? ai.bounceAngle : shot.direct) + ai.aimError;
+    if (ai.coverFor > 0) {
+        ai.coverFor -= 1;
+        if (!shot.directLands && !shot.bounceReady) aim = ai.coverAngle;
+    }
     float gun = self.heading + self.turretAngle;
     const Controls barrel = freeBarrel(now.sight, self, controls);
     if (barrel) ai.parkTurretFor = 60;  // keep the barrel out of the wall while passing it
@@ -786,11 +805,15 @@ Controls aimAndFire(ComputerPlayer& ai, const Moment& now, const Shot& shot, Con
             fire = shotLands(now.sight, self, gun, {now.target.p, {0, 0}}, TARGET_RADIUS + 0.5f);
     }
     if (canFire && !ai.fireDown && !fire && ai.stillFrames > 120) {
-        const Flight flight = shotFlight(now.sight, self, gun);
-        fire = now.sight.mode != Bouncing ||
-               firstPass(flight, {self.x, self.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE) < 0;
+        fire = coverShotSafe(now, gun);
+        // Not along the barrel: look for a direction near it, for the turret to turn to.
+        if (!fire && !parked && !shot.directLands) {
+            const float tryAngle = gun + 40.0f * spread(ai);
+            if (coverShotSafe(now, tryAngle)) ai.coverAngle = tryAngle, ai.coverFor = 120;
+        }
     }
     if (fire) {
+        ai.coverFor = 0;
         controls |= FireHeld | FirePressed;
         ai.aimError = now.traits.aimError * spread(ai);
         ai.bounceValidFor = 0;

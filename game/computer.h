@@ -68,6 +68,8 @@ struct ComputerPlayer {
     float bounceAngle = 0;
     int bounceValidFor = 0;
     int faceCursor = 0;
+    float coverAngle = 0;      // a safe direction for a shot fired anyway, and for how long it is kept
+    int coverFor = 0;
     bool fireDown = false;
     int parkTurretFor = 0;     // frames the turret stays off the target to keep its barrel clear
 };

@@ -2,7 +2,7 @@
 // whole matches between two players, each a computer of level 1, 2 or 3 or random controls,
 // through the game's own frames, and prints one JSON object with the wins, the matches left
 // unfinished, the times a computer stood stuck, the mean match length and the computers'
-// thinking time per frame.
+// thinking time per frame of play (the frames of a hit being shown left out).
 #include <CLI/CLI.hpp>
 
 #include <chrono>
@@ -74,6 +74,7 @@ Controls controlsOf(Contender& side, int p, const ComputerSight& sight, ThinkTim
     const Controls controls = thinkComputer(side.computer, p, sight);
     const double micros =
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+    if (!sight.matchRunning || sight.hitShown) return controls;  // nothing to think about
     times.total += micros;
     times.max = std::max(times.max, micros);
     times.calls += 1;
