@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/command_line.h"
 
+#include "game/computer.h"
 #include "game/frame_rules.h"
 #include "game/game.h"
 #include "game/input_sources.h"
@@ -19,6 +20,10 @@
 
 bool windowActive = true;
 int playerLevels[2] = {PERSON, PERSON};
+
+namespace {
+ComputerPlayer computers[2];
+}  // namespace
 GameState game;
 Viewer viewer;
 SoundPlayer sounds;
@@ -26,6 +31,7 @@ SoundPlayer sounds;
 void setPlayerLevel(int p, int level) {
     if (p < 0 || p > 1) return;
     playerLevels[p] = level;
+    if (level != PERSON) computers[p] = makeComputer(level, static_cast<uint32_t>(std::time(nullptr)) + p);
     setTitlePlayers(playerLevels);
 }
 
@@ -130,11 +136,24 @@ void applyViewLayout(int index, int views) {
 
 namespace {
 
+// A tank the computer plays takes its controls from the computer, which sees the game as it is
+// before the frame; a new match gives each computer a fresh start.
+void playComputers(FrameInput& input) {
+    const ComputerSight sight = sightOf(game);
+    for (int p = 0; p < 2; ++p)
+        if (playerLevels[p] != PERSON) input.controls[p] = thinkComputer(computers[p], p, sight);
+}
+
 // The live game's frame: the keys' (or the computers') input advances it and is recorded.
 FrameResult liveFrame() {
-    const FrameInput input = keyFrameInput(mouseStep, static_cast<uint32_t>(std::time(nullptr)));
+    FrameInput input = keyFrameInput(mouseStep, static_cast<uint32_t>(std::time(nullptr)));
+    playComputers(input);
     recordBeforeLiveFrame();
+    const bool wasRunning = game.matchRunning;
     const FrameResult result = advanceFrame(game, input);
+    if (game.matchRunning && !wasRunning)
+        for (int p = 0; p < 2; ++p)
+            if (playerLevels[p] != PERSON) computers[p] = makeComputer(playerLevels[p], input.clock + p);
     recordAfterLiveFrame(input);
     return result;
 }

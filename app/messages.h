@@ -1,6 +1,7 @@
-// The fixed texts the application shell shows: every message box text of the GL window, the
-// music file and the music hand-off, and its one warning on standard error, in one list so that
-// they can be read (or translated) together. Errors carry the caption platform::ERROR_CAPTION.
+// The fixed texts the application shell shows: every message box text of the GL window and the
+// music hand-off, and its one warning on standard error, in one list so that they can be read (or
+// translated) together. Errors carry the caption platform::ERROR_CAPTION. Why the music file
+// cannot be read is said in the reader's words (musicFileProblemText in music/music_file.h).
 #pragma once
 
 constexpr const char* FULL_SCREEN_CAPTION = "Open GL";
@@ -10,13 +11,6 @@ constexpr const char* PROGRAM_WILL_CLOSE = "Program Will Now Close.";
 constexpr const char* WINDOW_CREATION_FAILED = "Window Creation Error.";
 constexpr const char* GL_CONTEXT_FAILED = "Can't Create A GL Rendering Context.";
 constexpr const char* GL_INIT_FAILED = "Initialization Failed.";
-constexpr const char* MUSIC_OPEN_FAILED = "Could not open file";
-constexpr const char* MUSIC_FILE_EMPTY = "Empty file";
-constexpr const char* MUSIC_SIZE_UNKNOWN = "Cannot determine filesize";
-constexpr const char* MUSIC_SIZE_ILLEGAL = "Illegal filesize";
-constexpr const char* MUSIC_OUT_OF_MEMORY = "Could not allocate memory";
-constexpr const char* MUSIC_READ_SHORT = "Failed to read the complete file";
-constexpr const char* MUSIC_NOT_A_MODULE = "No ZQ module";
 constexpr const char* MUSIC_NO_SOUND_OUTPUT = "Direct-X error";
 // On standard error when the buffer swap keeps holding frames up (%.1f: the swap's milliseconds).
 constexpr const char* SLOW_SWAP_WARNING =

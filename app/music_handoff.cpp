@@ -3,10 +3,10 @@
 // a match update runs, and a new one starts the song from its beginning on the next title frame.
 // Everything here runs on the main thread.
 #include "app/app.h"
-#include "app/music_file.h"
 
 #include "audio/player.h"
 #include "music/module.h"
+#include "music/music_file.h"
 
 #include <memory>
 #include <new>
@@ -39,7 +39,10 @@ void loadMusic(const char* path) {
     releaseMusic();
 
     MusicFile music = readMusicFile(path);
-    if (!music.module) return;
+    if (music.problem != MusicFileProblem::None) {
+        platform::errorBox(musicFileProblemText(music.problem));
+        return;
+    }
     musicImage.swap(music.image);  // the bytes stay where the module points
     musicModule = std::move(music.module);
 

@@ -361,7 +361,7 @@ void MixerChannel::renderRun(int32_t* deltas, int frames) {
 namespace {
 
 // Output frames per source byte at a rate in bytes per second; a rate of 0 or below counts as 1.
-double stepForRate(int32_t rate) { return double(MIXER_RATE) / double(rate <= 0 ? 1 : rate); }
+double stepForRate(int32_t rate) { return double(platform::SOUND_RATE) / double(rate <= 0 ? 1 : rate); }
 
 }  // namespace
 

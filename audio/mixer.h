@@ -1,6 +1,7 @@
 // The software mixer: a fixed set of channels, each playing unsigned 8-bit bytes (128 = silence)
 // at a rate in bytes per second by sample-and-hold, mixed into blocks of 882 frames (20 ms) of
-// 8-bit 44100 Hz PCM, stereo (left, right) or mono.
+// 8-bit PCM at the sound output's rate (platform::SOUND_RATE, 44100 Hz), stereo (left, right) or
+// mono.
 //
 // Use: construct over the module, `open` (or `openChannels` without output), `setPan` each
 // channel, then per tick the sequencer's commands followed by one `renderBlock`. Each block goes
@@ -14,7 +15,6 @@
 #include "music/module.h"
 #include "music/voice_channels.h"
 
-constexpr int MIXER_RATE = 44100;
 constexpr int BLOCK_FRAMES = 882;
 constexpr uint32_t BLOCK_BYTES = BLOCK_FRAMES * 2;  // room for a stereo block
 

@@ -21,25 +21,25 @@ void checkReadBack(const song::Song& song, const std::vector<uint8_t>& module) {
     MusicModule parsed(image.data(), image.size());
     if (parsed.parse() != 0) std::abort();
     for (size_t i = 0; i < song.tables.size(); ++i)
-        if (parsed.tableByte(unsigned(i / song::TABLE_SIZE), unsigned(i % song::TABLE_SIZE)) !=
+        if (parsed.tableByte(unsigned(i / SYNTH_TABLE_BYTES), unsigned(i % SYNTH_TABLE_BYTES)) !=
             uint8_t(song.tables[i] + 128))
             std::abort();
-    for (int k = 1; k <= song::INSTRUMENT_COUNT; ++k) {
+    for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         const song::SongInstrument& ins = song.instruments[k - 1];
         if (!ins.defined) continue;
         const uint8_t* record = ins.record.data();
         if (ins.synthetic()) {
             WaveformQuery wave;
             if (!parsed.waveform(k, wave)) std::abort();
-            if (!ins.raw && wave.length != 2L * song::readU16(record + rec::WAVE_LENGTH)) std::abort();
+            if (!ins.raw && wave.length != 2L * readBE16(record + rec::WAVE_LENGTH)) std::abort();
             continue;
         }
         SampleQuery sample;
         if (!parsed.sample(k, sample) || sample.length != ins.sampleData.size()) std::abort();
         for (size_t i = 0; i < ins.sampleData.size(); ++i)
             if (sample.data[i] != uint8_t(ins.sampleData[i] + 128)) std::abort();
-        if (sample.loopStart != song::readU16(record + rec::LOOP_START)) std::abort();
-        if (!ins.raw && sample.loopLength != 2L * song::readU16(record + rec::LOOP_LENGTH))
+        if (sample.loopStart != readBE16(record + rec::LOOP_START)) std::abort();
+        if (!ins.raw && sample.loopLength != 2L * readBE16(record + rec::LOOP_LENGTH))
             std::abort();
     }
 }

@@ -18,11 +18,11 @@ constexpr uint32_t INFO_HEADER_SIZE = 40;
 enum Compression : uint32_t { COMPRESSION_NONE = 0, COMPRESSION_RLE8 = 1, COMPRESSION_RLE4 = 2,
                               COMPRESSION_BITFIELDS = 3 };
 
-uint16_t readU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t readU32(const uint8_t* p) {
+uint16_t readLE16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t readLE32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-int32_t readI32(const uint8_t* p) { return int32_t(readU32(p)); }
+int32_t readSignedLE32(const uint8_t* p) { return int32_t(readLE32(p)); }
 
 uint16_t colorCountForBits(uint32_t bitCount) {
     switch (bitCount) {
@@ -72,11 +72,11 @@ struct Channel {
 
 class Failure {
 public:
-    explicit Failure(const char* message) : message_(message) {}
-    const char* message() const { return message_; }
+    explicit Failure(BitmapProblem problem) : problem_(problem) {}
+    BitmapProblem problem() const { return problem_; }
 
 private:
-    const char* message_;
+    BitmapProblem problem_;
 };
 
 // Reads the headers, the bit-field masks and the colour table; throws Failure when they are not
@@ -86,41 +86,41 @@ DibDescription describe(const uint8_t* data, size_t size) {
     size_t headerAt = 0;
     bool hasFileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
     if (hasFileHeader) {
-        if (size < FILE_HEADER_SIZE + 4) throw Failure(DIB_UNKNOWN_FORMAT);
+        if (size < FILE_HEADER_SIZE + 4) throw Failure(BitmapProblem::UnknownFormat);
         headerAt = FILE_HEADER_SIZE;
-        d.pixelOffset = readU32(data + 10);
+        d.pixelOffset = readLE32(data + 10);
     } else if (size < 4) {
-        throw Failure(DIB_UNKNOWN_FORMAT);
+        throw Failure(BitmapProblem::UnknownFormat);
     }
     const uint8_t* header = data + headerAt;
-    uint32_t headerSize = readU32(header);
+    uint32_t headerSize = readLE32(header);
     if (headerSize != CORE_HEADER_SIZE && headerSize != INFO_HEADER_SIZE)
-        throw Failure(DIB_UNKNOWN_FORMAT);
-    if (size - headerAt < headerSize) throw Failure(DIB_UNKNOWN_FORMAT);
+        throw Failure(BitmapProblem::UnknownFormat);
+    if (size - headerAt < headerSize) throw Failure(BitmapProblem::UnknownFormat);
 
     size_t entrySize;
     size_t afterHeader = headerAt + headerSize;
     if (headerSize == CORE_HEADER_SIZE) {
-        d.width = readU16(header + 4);
-        d.height = readU16(header + 6);
-        d.bitCount = readU16(header + 10);
+        d.width = readLE16(header + 4);
+        d.height = readLE16(header + 6);
+        d.bitCount = readLE16(header + 10);
         entrySize = 3;
     } else {
-        d.width = readI32(header + 4);
-        d.height = readI32(header + 8);
-        d.bitCount = readU16(header + 14);
-        d.compression = readU32(header + 16);
-        if (readU32(header + 32) > 0xFFFF) throw Failure(DIB_CONVERSION_ERROR);
+        d.width = readSignedLE32(header + 4);
+        d.height = readSignedLE32(header + 8);
+        d.bitCount = readLE16(header + 14);
+        d.compression = readLE32(header + 16);
+        if (readLE32(header + 32) > 0xFFFF) throw Failure(BitmapProblem::ConversionError);
         entrySize = 4;
         if (d.compression == COMPRESSION_BITFIELDS) {
-            if (size - afterHeader < 12) throw Failure(DIB_CONVERSION_ERROR);
-            for (int i = 0; i < 3; ++i) d.masks[i] = readU32(data + afterHeader + 4 * i);
+            if (size - afterHeader < 12) throw Failure(BitmapProblem::ConversionError);
+            for (int i = 0; i < 3; ++i) d.masks[i] = readLE32(data + afterHeader + 4 * i);
             afterHeader += 12;
         }
     }
 
     size_t colorCount = dibColorCount(header, headerSize);
-    if ((size - afterHeader) / entrySize < colorCount) throw Failure(DIB_CONVERSION_ERROR);
+    if ((size - afterHeader) / entrySize < colorCount) throw Failure(BitmapProblem::ConversionError);
     d.palette.resize(colorCount);
     for (size_t i = 0; i < colorCount; ++i) {
         const uint8_t* entry = data + afterHeader + i * entrySize;
@@ -136,24 +136,24 @@ void checkFormat(const DibDescription& d, size_t size, uint64_t maxPixels) {
     bool direct = d.bitCount == 16 || d.bitCount == 24 || d.bitCount == 32;
     switch (d.compression) {
     case COMPRESSION_NONE:
-        if (!paletted && !direct) throw Failure(DIB_CONVERSION_ERROR);
+        if (!paletted && !direct) throw Failure(BitmapProblem::ConversionError);
         break;
     case COMPRESSION_RLE8:
-        if (d.bitCount != 8 || d.height < 0) throw Failure(DIB_CONVERSION_ERROR);
+        if (d.bitCount != 8 || d.height < 0) throw Failure(BitmapProblem::ConversionError);
         break;
     case COMPRESSION_RLE4:
-        if (d.bitCount != 4 || d.height < 0) throw Failure(DIB_CONVERSION_ERROR);
+        if (d.bitCount != 4 || d.height < 0) throw Failure(BitmapProblem::ConversionError);
         break;
     case COMPRESSION_BITFIELDS:
-        if (d.bitCount != 16 && d.bitCount != 32) throw Failure(DIB_CONVERSION_ERROR);
+        if (d.bitCount != 16 && d.bitCount != 32) throw Failure(BitmapProblem::ConversionError);
         break;
     default:
-        throw Failure(DIB_CONVERSION_ERROR);
+        throw Failure(BitmapProblem::ConversionError);
     }
-    if (d.width <= 0 || d.height == 0) throw Failure(DIB_CONVERSION_ERROR);
+    if (d.width <= 0 || d.height == 0) throw Failure(BitmapProblem::ConversionError);
     if (uint64_t(d.width) * uint64_t(d.height < 0 ? -d.height : d.height) > maxPixels)
-        throw Failure(DIB_OUT_OF_MEMORY);
-    if (d.pixelOffset > size) throw Failure(DIB_CONVERSION_ERROR);
+        throw Failure(BitmapProblem::OutOfMemory);
+    if (d.pixelOffset > size) throw Failure(BitmapProblem::ConversionError);
 }
 
 // Writes decoded pixels into the output, which is bottom row first whatever the file's order.
@@ -186,7 +186,7 @@ void decodeUncompressed(const DibDescription& d, const uint8_t* data, size_t siz
     uint64_t stride = (uint64_t(d.width) * d.bitCount + 31) / 32 * 4;
     uint64_t lastRowBytes = (uint64_t(d.width) * d.bitCount + 7) / 8;
     uint64_t needed = stride * uint64_t(image.height - 1) + lastRowBytes;
-    if (needed > size - d.pixelOffset) throw Failure(DIB_CONVERSION_ERROR);
+    if (needed > size - d.pixelOffset) throw Failure(BitmapProblem::ConversionError);
 
     uint32_t masks[3] = {d.masks[0], d.masks[1], d.masks[2]};
     if (d.compression == COMPRESSION_NONE && d.bitCount == 16) {
@@ -208,7 +208,7 @@ void decodeUncompressed(const DibDescription& d, const uint8_t* data, size_t siz
             case 8: putColor(out, paletteColor(d, in[x])); break;
             case 24: putColor(out, Rgb{in[3 * x + 2], in[3 * x + 1], in[3 * x]}); break;
             default: {
-                uint32_t pixel = d.bitCount == 16 ? readU16(in + 2 * x) : readU32(in + 4 * x);
+                uint32_t pixel = d.bitCount == 16 ? readLE16(in + 2 * x) : readLE32(in + 4 * x);
                 out[0] = red.value(pixel);
                 out[1] = green.value(pixel);
                 out[2] = blue.value(pixel);
@@ -235,7 +235,7 @@ void decodeRunLength(const DibDescription& d, const uint8_t* data, size_t size, 
     while (y < height) {
         if (end - p < 2) {
             if (p == end && y == height - 1 && x >= width) return;  // last row full, no end code
-            throw Failure(DIB_CONVERSION_ERROR);
+            throw Failure(BitmapProblem::ConversionError);
         }
         uint8_t count = p[0], value = p[1];
         p += 2;
@@ -249,14 +249,14 @@ void decodeRunLength(const DibDescription& d, const uint8_t* data, size_t size, 
         } else if (value == 1) {  // end of bitmap
             return;
         } else if (value == 2) {  // delta: move right and up
-            if (end - p < 2) throw Failure(DIB_CONVERSION_ERROR);
+            if (end - p < 2) throw Failure(BitmapProblem::ConversionError);
             x += p[0];
             y += p[1];
             p += 2;
         } else {  // absolute run of value indices, padded to a 16-bit boundary
             size_t bytes = four ? (value + 1) / 2 : value;
             size_t padded = (bytes + 1) & ~size_t(1);
-            if (size_t(end - p) < bytes) throw Failure(DIB_CONVERSION_ERROR);
+            if (size_t(end - p) < bytes) throw Failure(BitmapProblem::ConversionError);
             for (int i = 0; i < value; ++i)
                 put(four ? (i % 2 ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i]);
             p += padded <= size_t(end - p) ? padded : bytes;
@@ -268,19 +268,21 @@ void decodeRunLength(const DibDescription& d, const uint8_t* data, size_t size, 
 
 uint16_t dibColorCount(const uint8_t* header, size_t size) {
     if (size < 4) return 0;
-    uint32_t headerSize = readU32(header);
+    uint32_t headerSize = readLE32(header);
     if (headerSize == CORE_HEADER_SIZE && size >= CORE_HEADER_SIZE)
-        return colorCountForBits(readU16(header + 10));
+        return colorCountForBits(readLE16(header + 10));
     if (headerSize == INFO_HEADER_SIZE && size >= INFO_HEADER_SIZE) {
-        uint32_t used = readU32(header + 32);
+        uint32_t used = readLE32(header + 32);
         if (used != 0) return used > 0xFFFF ? 0xFFFF : uint16_t(used);
-        return colorCountForBits(readU16(header + 14));
+        return colorCountForBits(readLE16(header + 14));
     }
     return 0;
 }
 
-std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error,
-                                    uint64_t maxPixels) {
+namespace {
+
+std::unique_ptr<RgbImage> decode(const uint8_t* data, size_t size, uint64_t maxPixels,
+                                 BitmapProblem& problem) {
     try {
         DibDescription d = describe(data, size);
         checkFormat(d, size, std::min(maxPixels, DIB_MAX_PIXELS));
@@ -292,48 +294,74 @@ std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::strin
             decodeRunLength(d, data, size, *image);
         else
             decodeUncompressed(d, data, size, *image);
-        error.clear();
+        problem = BitmapProblem::None;
         return image;
     } catch (const Failure& failure) {
-        error = failure.message();
+        problem = failure.problem();
     } catch (const std::bad_alloc&) {
-        error = DIB_OUT_OF_MEMORY;
+        problem = BitmapProblem::OutOfMemory;
     }
     return nullptr;
 }
-
-namespace {
 
 // The largest picture at 32 bits per pixel, with room for headers, a colour table and padding;
 // a larger file cannot hold a picture the loader accepts.
 constexpr uint64_t DIB_MAX_FILE_BYTES = 4 * DIB_MAX_PIXELS + (uint64_t(1) << 20);
 
-void showError(const std::string& text) {
-    platform::messageBox(text, DIB_ERROR_CAPTION, platform::MessageButtons::Ok,
-                         platform::MessageIcon::None);
+BitmapProblem problemOfFile(platform::FileProblem problem) {
+    switch (problem) {
+    case platform::FileProblem::None: return BitmapProblem::None;
+    case platform::FileProblem::CannotOpen: return BitmapProblem::Missing;
+    // A file too large for any accepted picture is refused like a picture too large to hold.
+    case platform::FileProblem::OutOfMemory:
+    case platform::FileProblem::TooLarge: return BitmapProblem::OutOfMemory;
+    default: return BitmapProblem::CannotRead;  // a folder, a pipe, a device, a failed read
+    }
 }
 
 }  // namespace
 
-std::unique_ptr<RgbImage> loadDibImage(const char* path) {
-    // Only a regular file is read (a pipe would block and a device would never end); an empty
-    // file cannot be mapped, so it counts as one that failed to open. A file too large for any
-    // accepted picture is refused like a picture too large to hold.
-    const platform::UserFile file = platform::readUserFile(path, DIB_MAX_FILE_BYTES);
-    if (file.problem == platform::FileProblem::OutOfMemory ||
-        file.problem == platform::FileProblem::TooLarge) {
-        showError(DIB_OUT_OF_MEMORY);
-        return nullptr;
-    }
-    const std::vector<uint8_t>& bytes = file.bytes;
-    if (file.problem != platform::FileProblem::None || bytes.empty()) {
-        std::string text = DIB_OPEN_FAILED;
-        text.replace(text.find("%s"), 2, path ? path : "");
-        showError(text);
-        return nullptr;
-    }
-    std::string error;
-    std::unique_ptr<RgbImage> image = decodeDib(bytes.data(), bytes.size(), error);
-    if (!image) showError(error);
+std::unique_ptr<RgbImage> decodeDib(const uint8_t* data, size_t size, std::string& error,
+                                    uint64_t maxPixels) {
+    BitmapProblem problem = BitmapProblem::None;
+    std::unique_ptr<RgbImage> image = decode(data, size, maxPixels, problem);
+    error = image ? "" : bitmapProblemText(problem, nullptr);
     return image;
+}
+
+BitmapFile readBitmapFile(const char* path) {
+    BitmapFile file;
+    // Only a regular file is read (a pipe would block and a device would never end).
+    const platform::UserFile read = platform::readUserFile(path, DIB_MAX_FILE_BYTES);
+    file.problem = problemOfFile(read.problem);
+    // An empty file holds no header at all: it counts as one that could not be read.
+    if (file.problem == BitmapProblem::None && read.bytes.empty()) file.problem = BitmapProblem::CannotRead;
+    if (file.problem == BitmapProblem::None)
+        file.image = decode(read.bytes.data(), read.bytes.size(), DIB_MAX_PIXELS, file.problem);
+    return file;
+}
+
+std::string bitmapProblemText(BitmapProblem problem, const char* path) {
+    switch (problem) {
+    case BitmapProblem::None: return "";
+    case BitmapProblem::UnknownFormat: return DIB_UNKNOWN_FORMAT;
+    case BitmapProblem::OutOfMemory: return DIB_OUT_OF_MEMORY;
+    case BitmapProblem::ConversionError: return DIB_CONVERSION_ERROR;
+    case BitmapProblem::Missing:
+    case BitmapProblem::CannotRead: break;
+    }
+    std::string text = DIB_OPEN_FAILED;
+    text.replace(text.find("%s"), 2, path ? path : "");
+    return text;
+}
+
+void showBitmapProblem(BitmapProblem problem, const char* path) {
+    platform::messageBox(bitmapProblemText(problem, path), DIB_ERROR_CAPTION,
+                         platform::MessageButtons::Ok, platform::MessageIcon::None);
+}
+
+std::unique_ptr<RgbImage> loadDibImage(const char* path) {
+    BitmapFile file = readBitmapFile(path);
+    if (!file.image) showBitmapProblem(file.problem, path);
+    return std::move(file.image);
 }

@@ -24,8 +24,32 @@ constexpr const char* DIB_CONVERSION_ERROR = "Image file conversion error.";
 // refused as out of memory.
 constexpr uint64_t DIB_MAX_PIXELS = uint64_t(1) << 24;
 
-// Decodes a bitmap file (with or without its 14-byte file header). On failure the reason is
-// shown in a message box (caption "Error") and null is returned.
+// Why a bitmap file gives no picture. The game's textures pass over a Missing file in silence
+// (a texture may be left out); every other problem has one of the messages above.
+enum class BitmapProblem {
+    None,
+    Missing,          // missing, or not readable
+    CannotRead,       // a folder, a pipe, a device, an empty file, or a read cut short
+    UnknownFormat,
+    OutOfMemory,      // also a picture or file larger than any the loader accepts
+    ConversionError,
+};
+
+struct BitmapFile {
+    BitmapProblem problem = BitmapProblem::None;
+    std::unique_ptr<RgbImage> image;  // set exactly when problem is None
+};
+
+// Reads and decodes the bitmap file at path (with or without its 14-byte file header), through
+// the door for users' files; shows nothing.
+BitmapFile readBitmapFile(const char* path);
+
+// The loader's message for a problem: one of the texts above, the path filled in.
+std::string bitmapProblemText(BitmapProblem problem, const char* path);
+// Shows that message in a box with the caption DIB_ERROR_CAPTION.
+void showBitmapProblem(BitmapProblem problem, const char* path);
+
+// readBitmapFile, but every failure, a missing file too, shows its message; null then.
 std::unique_ptr<RgbImage> loadDibImage(const char* path);
 
 // Decodes a bitmap held in memory (with or without its file header). Never reads outside

@@ -8,10 +8,10 @@ void Instrument::load(const uint8_t* record, const uint8_t* sampleCursor,
     if (record[rec::MARKER] != SYNTHETIC_MARKER) {
         kind = INSTRUMENT_SAMPLED;
         std::memcpy(name, record + rec::NAME, sizeof name);
-        length = uint16_t(bigEndian16(record + rec::SAMPLE_LENGTH) * 2);
-        loopStart = bigEndian16(record + rec::LOOP_START);
-        loopLength = uint16_t(bigEndian16(record + rec::LOOP_LENGTH) * 2);
-        volume = bigEndian16(record + rec::SAMPLE_VOLUME);
+        length = sampleBytesOfRecord(record);
+        loopStart = readBE16(record + rec::LOOP_START);
+        loopLength = uint16_t(readBE16(record + rec::LOOP_LENGTH) * 2);
+        volume = readBE16(record + rec::SAMPLE_VOLUME);
         data = sampleCursor;
         readable = uint32_t(imageEnd - sampleCursor);
         return;
@@ -19,20 +19,20 @@ void Instrument::load(const uint8_t* record, const uint8_t* sampleCursor,
     kind = INSTRUMENT_SYNTHETIC;
     marker = record[rec::MARKER];
     waveformTable = record[rec::WAVE_TABLE];
-    waveformLength = uint16_t(bigEndian16(record + rec::WAVE_LENGTH) * 2);
+    waveformLength = uint16_t(readBE16(record + rec::WAVE_LENGTH) * 2);
     volumeEnvelopeControl = record[rec::VOL_CONTROL];
     volumeEnvelopeTable = record[rec::VOL_TABLE];
-    volumeEnvelopeLength = bigEndian16(record + rec::VOL_LENGTH);
+    volumeEnvelopeLength = readBE16(record + rec::VOL_LENGTH);
     volumeEnvelopeSpeed = record[rec::VOL_SPEED];
     pitchModulationControl = record[rec::PITCH_CONTROL];
     pitchModulationTable = record[rec::PITCH_TABLE];
     pitchModulationDepth = record[rec::PITCH_DEPTH];
-    pitchModulationLength = bigEndian16(record + rec::PITCH_LENGTH);
+    pitchModulationLength = readBE16(record + rec::PITCH_LENGTH);
     pitchModulationDelay = record[rec::PITCH_DELAY];
     pitchModulationSpeed = record[rec::PITCH_SPEED];
     inversionEnvelopeControl = record[rec::INV_CONTROL];
     inversionEnvelopeTable = record[rec::INV_TABLE];
-    inversionEnvelopeLength = bigEndian16(record + rec::INV_LENGTH);
+    inversionEnvelopeLength = readBE16(record + rec::INV_LENGTH);
     inversionEnvelopeDelay = record[rec::INV_DELAY];
     inversionEnvelopeSpeed = record[rec::INV_SPEED];
     waveEffectType = record[rec::EFFECT_TYPE];
@@ -43,7 +43,7 @@ void Instrument::load(const uint8_t* record, const uint8_t* sampleCursor,
     tailModulationSpeed = record[rec::TAIL_SPEED];
     tailModulationDelay = record[rec::TAIL_DELAY];
     volume = record[rec::VOLUME];
-    tailModulationLength = bigEndian16(record + rec::TAIL_LENGTH);
+    tailModulationLength = readBE16(record + rec::TAIL_LENGTH);
 
     // The waveform may name a table at or beyond the table count: it then lies in the sample
     // bytes, or wholly beyond the image, where nothing may be read.

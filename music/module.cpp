@@ -1,6 +1,5 @@
 #include "music/module.h"
 
-#include <algorithm>
 #include <cstring>
 
 void convertToUnsigned(uint8_t* start, size_t count) {
@@ -13,67 +12,64 @@ MusicModule::~MusicModule() = default;
 
 void MusicModule::noteProblem(std::string text) { problems_.push_back(std::move(text)); }
 
+namespace {
+
+// Why the parse refuses a module, one sentence each.
+const char* layoutProblemText(LayoutProblem problem) {
+    switch (problem) {
+    case LayoutProblem::ShorterThanHeader: return "the file is shorter than the 512-byte header";
+    case LayoutProblem::NoSignature: return "no known signature at offset 26";
+    case LayoutProblem::PositionsPastEnd: return "the song positions run past the end of the file";
+    case LayoutProblem::PatternsPastEnd: return "the patterns run past the end of the file";
+    case LayoutProblem::None: break;
+    }
+    return "";
+}
+
+}  // namespace
+
 int MusicModule::parse() {
     // Parsed once: players ask again on every start while others may be reading the module,
     // so a later call only reports the success.
     if (converted_) return 0;
     problems_.clear();
-    if (size_ < MODULE_HEADER_BYTES) {
-        noteProblem("the file is shorter than the 512-byte header");
-        return 1;
-    }
-    uint8_t* mark = image_ + SIGNATURE_OFFSET;
-    bool zunq = std::memcmp(mark, "ZUNQ", 4) == 0;
-    bool v2 = std::memcmp(mark, "V.2", 3) == 0;
-    bool v3 = std::memcmp(mark, "V.3", 3) == 0;
-    signature_ = zunq ? "ZUNQ" : v2 ? "V.2" : v3 ? "V.3" : "";
-
-    std::memcpy(title_, image_, MODULE_TITLE_BYTES);
-    title_[MODULE_TITLE_BYTES] = 0;
-    if (!zunq && !v2 && !v3) {
-        noteProblem("no known signature at offset 26");
-        return 1;
-    }
-
     // Every check that can refuse the module comes before the first byte is changed.
-    uint16_t songLength = bigEndian16(image_ + SONG_LENGTH_OFFSET);
-    size_t patternsOffset = MODULE_HEADER_BYTES + size_t(songLength) * POSITION_ENTRY_BYTES;
-    if (patternsOffset > size_) {
-        noteProblem("the song positions run past the end of the file");
-        return 1;
+    ModuleLayout layout;
+    const LayoutProblem problem = walkModuleLayout(image_, size_, layout);
+    if (problem != LayoutProblem::ShorterThanHeader) {
+        std::memcpy(title_, image_, MODULE_TITLE_BYTES);
+        title_[MODULE_TITLE_BYTES] = 0;
+        signature_ = problem == LayoutProblem::NoSignature ? "" : signatureOf(layout.generation).text;
     }
-    uint16_t patternCount = 0;
-    size_t emptyEntries = 0;
-    for (size_t entry = 0; entry < size_t(songLength) * 4; ++entry) {
-        uint16_t number = bigEndian16(image_ + MODULE_HEADER_BYTES + entry * 4);
-        patternCount = std::max(patternCount, number);
-        if (number == 0) ++emptyEntries;
-    }
-    size_t tablesOffset = patternsOffset + size_t(patternCount) * PATTERN_BYTES;
-    if (tablesOffset > size_) {
-        noteProblem("the patterns run past the end of the file");
+    if (problem != LayoutProblem::None) {
+        noteProblem(layoutProblemText(problem));
         return 1;
     }
 
-    if (emptyEntries != 0)
-        noteProblem(std::to_string(emptyEntries) +
+    if (layout.emptyEntries != 0)
+        noteProblem(std::to_string(layout.emptyEntries) +
                     " voice entries name pattern 0 (they play empty rows)");
 
-    if (zunq) std::memcpy(mark, "V.3\0", 4);
-    if (v2) convertFromV2();
+    // The oldest generation becomes the current one without tables: its signature filled the
+    // table count's byte.
+    if (layout.generation == ModuleGeneration::ZUNQ) {
+        std::memcpy(image_ + SIGNATURE_OFFSET, signatureOf(ModuleGeneration::V3).text, 3);
+        image_[TABLE_COUNT_OFFSET] = 0;
+    }
+    if (layout.generation == ModuleGeneration::V2) convertFromV2();
 
-    songLength_ = songLength;
-    synthTableCount_ = image_[TABLE_COUNT_OFFSET];
-    patternCount_ = patternCount;
-    positions_ = image_ + MODULE_HEADER_BYTES;
-    patterns_ = image_ + patternsOffset;
-    synthTables_ = image_ + tablesOffset;
-    tableAreaOffset_ = tablesOffset;
+    songLength_ = layout.songLength;
+    synthTableCount_ = uint16_t(layout.tableCount);
+    patternCount_ = layout.patternCount;
+    positions_ = image_ + layout.positionsOffset;
+    patterns_ = image_ + layout.patternsOffset;
+    synthTables_ = image_ + layout.tablesOffset;
+    tableAreaOffset_ = layout.tablesOffset;
 
     // A table area or sample area that the file does not hold in full is cut short at the end
     // of the file: what is missing reads as zero (128) and sampled instruments lose their tails.
-    size_t tableBytes = size_t(synthTableCount_) * SYNTH_TABLE_BYTES;
-    size_t tableBytesPresent = std::min(tableBytes, size_ - tablesOffset);
+    const size_t tableBytes = layout.tableCount * SYNTH_TABLE_BYTES;
+    const size_t tableBytesPresent = layout.tableBytesInFile;
     if (tableBytesPresent < tableBytes)
         noteProblem("the synthesis tables are cut short: " + std::to_string(tableBytesPresent) +
                     " of " + std::to_string(tableBytes) + " bytes in the file");
@@ -109,7 +105,7 @@ int MusicModule::parse() {
 }
 
 void MusicModule::convertFromV2() {
-    std::memcpy(image_ + SIGNATURE_OFFSET, "V.3", 3);
+    std::memcpy(image_ + SIGNATURE_OFFSET, signatureOf(ModuleGeneration::V3).text, 3);
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
         uint8_t* record = image_ + INSTRUMENT_RECORDS_OFFSET + size_t(k) * INSTRUMENT_RECORD_BYTES;
         if (record[rec::MARKER] == SYNTHETIC_MARKER) upgradeV2Record(record, record);
@@ -123,7 +119,7 @@ const uint8_t* MusicModule::voiceEntry(int position, int voice) const {
 
 uint16_t MusicModule::patternNumber(int position, int voice) const {
     const uint8_t* entry = voiceEntry(position, voice);
-    return entry ? bigEndian16(entry) : 0;
+    return entry ? readBE16(entry) : 0;
 }
 
 const uint8_t* MusicModule::patternRow(uint16_t pattern, int row) const {

@@ -1,5 +1,6 @@
 // The music module: one file image holding a title, 15 instruments, the song positions, 16-row
-// patterns, 64-byte synthesis tables and the raw 8-bit samples. All numbers are big-endian.
+// patterns, 64-byte synthesis tables and the raw 8-bit samples, laid out as music/module_layout.h
+// says.
 //
 // MusicModule does not own the image. `parse` upgrades the two older generations ("ZUNQ", "V.2")
 // in place to the current one ("V.3"), converts every sample and table byte from signed to
@@ -13,24 +14,7 @@
 #include <vector>
 
 #include "music/instrument_record.h"
-
-constexpr int INSTRUMENT_COUNT = 15;
-constexpr size_t MODULE_HEADER_BYTES = 512;
-// The header: the title, the signature, the table count (one byte), the song length (two
-// bytes) and the 15 instrument records.
-constexpr size_t MODULE_TITLE_BYTES = 26;
-constexpr size_t SIGNATURE_OFFSET = 26;
-constexpr size_t TABLE_COUNT_OFFSET = 29;
-constexpr size_t SONG_LENGTH_OFFSET = 30;
-constexpr size_t INSTRUMENT_RECORDS_OFFSET = 32;
-constexpr size_t POSITION_ENTRY_BYTES = 16;
-constexpr int PATTERN_ROWS = 16;
-constexpr size_t PATTERN_ROW_BYTES = 3;
-constexpr size_t PATTERN_BYTES = PATTERN_ROWS * PATTERN_ROW_BYTES;  // 48
-constexpr size_t SYNTH_TABLE_BYTES = 64;
-
-// A 16-bit number of the image (stored big-endian).
-inline uint16_t bigEndian16(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
+#include "music/module_layout.h"
 
 enum InstrumentKind : uint8_t { INSTRUMENT_SAMPLED = 0, INSTRUMENT_SYNTHETIC = 1 };
 

@@ -11,7 +11,6 @@
 #include "music/module.h"
 #include "music/voice_channels.h"
 
-constexpr int VOICE_COUNT = 4;
 constexpr int WAVE_BUFFER_BYTES = 32;
 constexpr uint32_t PERIOD_RATE_CONSTANT = 3506176;  // rate = constant / period
 

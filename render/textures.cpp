@@ -4,7 +4,6 @@
 #include "image/bmp.h"
 #include "render/render.h"
 #include "render/scene_parts.h"
-#include "render/texture_file.h"
 
 unsigned textureNames[3];
 
@@ -17,7 +16,11 @@ const RgbImage* lastLoadedImage() { return lastImage.get(); }
 void createTextureSlots() { glGenTextures(3, textureNames); }
 
 bool loadTexture(const char* path, int slot) {
-    lastImage = loadImage(path);
+    BitmapFile file = readBitmapFile(path);
+    // A missing texture is left out in silence; a file that is there but unusable is reported.
+    if (file.problem != BitmapProblem::None && file.problem != BitmapProblem::Missing)
+        showBitmapProblem(file.problem, path);
+    lastImage = std::move(file.image);
     if (!lastImage) return false;
     if (slot < 0 || slot > 2) return false;
     const RgbImage& image = *lastImage;

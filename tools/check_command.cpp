@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/music_file.h"
 #include "game/data_files.h"
 #include "game/game.h"
+#include "image/bmp.h"
+#include "music/music_file.h"
 #include "platform/platform.h"
-#include "render/texture_file.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
 #include "tools/message_format.h"
@@ -38,9 +38,15 @@ const DataFile DataFiles[] = {
     {EXPLOSION_WAVE, Reader::Wave, WITHOUT_EXPLOSION},
 };
 
+// A message box the game shows.
+struct Message {
+    std::string text, caption;
+};
+
 struct Finding {
     bool usable = false;
     std::string detail;  // what was read, or why nothing could be used when the game says nothing
+    std::vector<Message> shown;  // the boxes of readers that say why instead of showing them
 };
 
 Finding readArena(const std::string& path) {
@@ -53,28 +59,32 @@ Finding readArena(const std::string& path) {
     return finding;
 }
 
+// As the game loads a texture: a missing file is passed over in silence.
 Finding readTexture(const std::string& path) {
-    std::unique_ptr<RgbImage> image = loadImage(path.c_str());
-    if (!image) return {false, TEXTURE_UNREADABLE};
-    return {true, formatMessage(TEXTURE_SIZE, image->width, image->height)};
+    const BitmapFile file = readBitmapFile(path.c_str());
+    if (file.problem == BitmapProblem::Missing) return {false, TEXTURE_UNREADABLE, {}};
+    if (file.problem != BitmapProblem::None)
+        return {false, "", {{bitmapProblemText(file.problem, path.c_str()), DIB_ERROR_CAPTION}}};
+    return {true, formatMessage(TEXTURE_SIZE, file.image->width, file.image->height), {}};
 }
 
 Finding readMusic(const std::string& path) {
-    MusicFile music = readMusicFile(path.c_str());
-    if (!music.module) return {false, ""};
+    const MusicFile music = readMusicFile(path.c_str());
+    if (music.problem != MusicFileProblem::None)
+        return {false, "", {{musicFileProblemText(music.problem), platform::ERROR_CAPTION}}};
     const std::string title = utf8Text(music.module->title());
-    return {true, formatMessage(MUSIC_TITLE_AND_LENGTH, title.c_str(), music.module->songLength())};
+    return {true, formatMessage(MUSIC_TITLE_AND_LENGTH, title.c_str(), music.module->songLength()), {}};
 }
 
 Finding readWave(const std::string& path) {
 #ifdef TARVEX_TOOL_READS_WAVES
     std::string reason;
     if (!platform::waveFilePlayable(path.c_str(), reason))
-        return {false, formatMessage(WAVE_UNPLAYABLE, reason.c_str())};
-    return {true, WAVE_PLAYS};
+        return {false, formatMessage(WAVE_UNPLAYABLE, reason.c_str()), {}};
+    return {true, WAVE_PLAYS, {}};
 #else
     (void)path;
-    return {true, WAVE_NOT_CHECKED};
+    return {true, WAVE_NOT_CHECKED, {}};
 #endif
 }
 
@@ -97,20 +107,22 @@ int checkDataFolder(const std::string& folder) {
     bool allGood = true;
     for (const DataFile& file : DataFiles) {
         const std::string path = folder + file.name;
-        std::vector<platform::MessageRecord> shown;
+        // The arena's reader and the wave check show their messages themselves.
+        std::vector<Message> shown;
         platform::setMessageObserver([&shown](const platform::MessageRecord& message) {
-            shown.push_back(message);
+            shown.push_back({message.text, message.caption});
             return platform::MessageAnswer::Ok;
         });
         const Finding finding = readWith(file.reader, path);
         platform::setMessageObserver(nullptr);
+        shown.insert(shown.end(), finding.shown.begin(), finding.shown.end());
 
         std::string line = path + ": ";
         if (finding.usable && shown.empty()) {
             line += formatMessage(CHECK_OK, finding.detail.c_str());
         } else {
             allGood = false;
-            for (const platform::MessageRecord& message : shown)
+            for (const Message& message : shown)
                 line += formatMessage(CHECK_MESSAGE, withoutTrailingSpace(message.text).c_str(),
                                       message.caption.c_str());
             if (shown.empty()) line += formatMessage(CHECK_NO_MESSAGE, finding.detail.c_str());

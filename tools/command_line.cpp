@@ -31,6 +31,7 @@ int runToolCommandLine(int argc, const char* const* argv) {
     addPlayfieldCommand(tool, chosen);
     addSimulateCommand(tool, chosen);
     addSoakCommand(tool, chosen);
+    addDuelCommand(tool, chosen);
     addMusicCommand(tool, chosen);
     addSongCommand(tool, chosen);
     addBmpCommand(tool, chosen);

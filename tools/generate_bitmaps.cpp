@@ -1,5 +1,6 @@
 // generate bitmaps DIR: draws the game's three textures and writes them as 24-bit bitmaps with
 // file header and 40-byte info header: the font sheet, the powerup box side and the track tread.
+#include "game/data_files.h"
 #include "tools/generators.h"
 
 #include <algorithm>
@@ -313,8 +314,8 @@ Canvas drawTread() {
 
 bool generateBitmaps(const char* dir) {
     const std::string base = std::string(dir) + "/";
-    bool ok = writeBitmap(drawFontSheet(), base + "hetfont.bmp");
-    ok = writeBitmap(drawFilledPanel(), base + "Filled.bmp") && ok;
-    ok = writeBitmap(drawTread(), base + "track.bmp") && ok;
+    bool ok = writeBitmap(drawFontSheet(), base + FONT_BITMAP);
+    ok = writeBitmap(drawFilledPanel(), base + FILLED_BITMAP) && ok;
+    ok = writeBitmap(drawTread(), base + TRACK_BITMAP) && ok;
     return ok;
 }

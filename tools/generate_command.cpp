@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "game/data_files.h"
 #include "tools/commands.h"
 #include "tools/generators.h"
 
@@ -12,15 +13,17 @@ void addGenerateCommand(CLI::App& tool, CommandAction& chosen) {
     command->require_subcommand(1);
     const struct {
         const char* name;
-        const char* description;
+        const char* files[3];
         bool (*generate)(const char* dir);
     } kinds[] = {
-        {"sounds", "Write TankDrive.wav, TankShoot.wav and TankExplosion.wav into DIR.", generateSounds},
-        {"bitmaps", "Write hetfont.bmp, Filled.bmp and track.bmp into DIR.", generateBitmaps},
+        {"sounds", {ENGINE_WAVE, SHOT_WAVE, EXPLOSION_WAVE}, generateSounds},
+        {"bitmaps", {FONT_BITMAP, FILLED_BITMAP, TRACK_BITMAP}, generateBitmaps},
     };
     for (const auto& kind : kinds) {
         auto dir = std::make_shared<std::string>();
-        CLI::App* sub = command->add_subcommand(kind.name, kind.description);
+        const std::string description = std::string("Write ") + kind.files[0] + ", " + kind.files[1] +
+                                        " and " + kind.files[2] + " into DIR.";
+        CLI::App* sub = command->add_subcommand(kind.name, description);
         sub->add_option("DIR", *dir, "The folder to write into.")->required();
         auto generate = kind.generate;
         sub->callback([&chosen, dir, generate] {

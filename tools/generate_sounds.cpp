@@ -1,15 +1,16 @@
 // Synthesises the game's three sound effects from oscillators, noise and envelopes and writes
 // them as 16-bit mono PCM RIFF files at 22050 Hz:
-//   TankDrive.wav      a one-second engine loop; every component has a whole number of cycles in
-//                      the loop, so the end joins the start without a click
-//   TankShoot.wav      a short shot: a crack of bright noise over a falling low thump
-//   TankExplosion.wav  a long noisy blast whose brightness and loudness decay, with a deep rumble
+//   ENGINE_WAVE     a one-second engine loop; every component has a whole number of cycles in
+//                   the loop, so the end joins the start without a click
+//   SHOT_WAVE       a short shot: a crack of bright noise over a falling low thump
+//   EXPLOSION_WAVE  a long noisy blast whose brightness and loudness decay, with a deep rumble
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "game/data_files.h"
 #include "tools/generators.h"
 #include "tools/tool_messages.h"
 #include "tools/wave_header.h"
@@ -148,8 +149,8 @@ std::vector<double> explosion() {
 
 bool generateSounds(const char* dir) {
     const std::string base = std::string(dir) + "/";
-    bool ok = writeWave(base + "TankDrive.wav", engineLoop());
-    ok = writeWave(base + "TankShoot.wav", shot()) && ok;
-    ok = writeWave(base + "TankExplosion.wav", explosion()) && ok;
+    bool ok = writeWave(base + ENGINE_WAVE, engineLoop());
+    ok = writeWave(base + SHOT_WAVE, shot()) && ok;
+    ok = writeWave(base + EXPLOSION_WAVE, explosion()) && ok;
     return ok;
 }

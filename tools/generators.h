@@ -2,5 +2,7 @@
 // on standard error.
 #pragma once
 
-bool generateSounds(const char* dir);   // TankDrive.wav, TankShoot.wav, TankExplosion.wav
-bool generateBitmaps(const char* dir);  // hetfont.bmp, Filled.bmp, track.bmp
+// The data files of game/data_files.h: ENGINE_WAVE, SHOT_WAVE and EXPLOSION_WAVE; FONT_BITMAP,
+// FILLED_BITMAP and TRACK_BITMAP.
+bool generateSounds(const char* dir);
+bool generateBitmaps(const char* dir);

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
 #include "audio/mixer_offline.h"
 #include "music/module.h"
+#include "music/music_file.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
 #include "tools/read_file.h"
@@ -53,7 +53,7 @@ int render(const RenderOptions& options) {
     if (!readInputFile(options.module, image)) return 1;
     MusicModule module(image.data(), image.size());
     if (module.parse() != 0) {
-        std::fprintf(stderr, "%s\n", MUSIC_NOT_A_MODULE);
+        std::fprintf(stderr, "%s\n", musicFileProblemText(MusicFileProblem::NotAModule));
         return 1;
     }
 
@@ -62,8 +62,8 @@ int render(const RenderOptions& options) {
         std::fprintf(stderr, CANNOT_WRITE, options.output.c_str());
         return 1;
     }
-    // 8-bit unsigned stereo at the mixer's rate.
-    std::string header = waveHeader(2, MIXER_RATE, 8, uint32_t(ticks) * BLOCK_BYTES);
+    // 8-bit unsigned stereo at the mixer's rate, the sound output's.
+    std::string header = waveHeader(2, platform::SOUND_RATE, 8, uint32_t(ticks) * BLOCK_BYTES);
     FileSink sink(out);
     sink.takeBlock(reinterpret_cast<const uint8_t*>(header.data()), uint32_t(header.size()));
     OfflineMusic music(module, true);
@@ -150,7 +150,7 @@ int info(const std::string& path) {
     out["problems"] = problems;
     std::fputs(jsonDocument(out, 2).c_str(), stdout);
     if (!valid) {
-        std::fprintf(stderr, "%s\n", MUSIC_NOT_A_MODULE);
+        std::fprintf(stderr, "%s\n", musicFileProblemText(MusicFileProblem::NotAModule));
         return 1;
     }
     return 0;

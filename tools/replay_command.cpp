@@ -1,4 +1,6 @@
 // tarvex-tool replay info FILE: what a replay file holds, as one JSON object.
+// tarvex-tool replay verify FILE: plays the file from its start state through the game rules and
+// checks every stored state hash.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "game/replay.h"
+#include "game/replay_recorder.h"
 #include "tools/commands.h"
 #include "tools/json_text.h"
 #include "tools/read_file.h"
@@ -35,16 +38,23 @@ uint64_t controlChanges(const Replay& replay, int p) {
     return changes;
 }
 
+// Reads and decodes the file; otherwise prints "PATH: REASON" on standard error. A replay of
+// other rules is read completely, and accepted when acceptOtherRules is set.
+bool readReplay(const std::string& path, Replay& replay, std::vector<uint8_t>& bytes, ReplayProblem& problem,
+                bool acceptOtherRules) {
+    if (!readInputFile(path, bytes)) return false;
+    problem = decodeReplay(bytes.data(), bytes.size(), replay);
+    if (problem == ReplayProblem::None || (acceptOtherRules && problem == ReplayProblem::OtherRulesVersion))
+        return true;
+    std::fprintf(stderr, INPUT_UNREADABLE, path.c_str(), replayProblemText(problem));
+    return false;
+}
+
 int printInfo(const std::string& path) {
     std::vector<uint8_t> bytes;
-    if (!readInputFile(path, bytes)) return 1;
     Replay replay;
-    const ReplayProblem problem = decodeReplay(bytes.data(), bytes.size(), replay);
-    // A replay of other rules is read completely; it only would not play the same here.
-    if (problem != ReplayProblem::None && problem != ReplayProblem::OtherRulesVersion) {
-        std::fprintf(stderr, INPUT_UNREADABLE, path.c_str(), replayProblemText(problem));
-        return 1;
-    }
+    ReplayProblem problem = ReplayProblem::None;
+    if (!readReplay(path, replay, bytes, problem, true)) return 1;
     const ToolJson document = {
         {"formatVersion", REPLAY_FORMAT_VERSION},
         {"rulesVersion", replay.rulesVersion},
@@ -62,14 +72,41 @@ int printInfo(const std::string& path) {
     return 0;
 }
 
+// A hash is taken after frames 99, 199, ...: firstDifferingFrame gives the frame of the first one
+// that differs, or 0 when the start state does not restore.
+int verify(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    Replay replay;
+    ReplayProblem problem = ReplayProblem::None;
+    if (!readReplay(path, replay, bytes, problem, false)) return 1;
+    const int64_t differs = firstDifferingFrame(replay);
+    const bool started = differs != 0;
+    const uint64_t matched = differs < 0 ? replay.hashes.size() : uint64_t(differs + 1) / REPLAY_HASH_INTERVAL - 1;
+    ToolJson document = {{"frames", replay.frames.size()},
+                         {"hashes", replay.hashes.size()},
+                         {"hashesMatched", started ? matched : 0},
+                         {"verified", differs < 0}};
+    document["differsAfterFrame"] = differs > 0 ? ToolJson(differs) : ToolJson();
+    std::fputs(jsonDocument(document).c_str(), stdout);
+    if (!started) std::fprintf(stderr, REPLAY_START_REFUSED, path.c_str());
+    if (differs > 0)
+        std::fprintf(stderr, REPLAY_DIFFERS, path.c_str(), static_cast<long long>(differs),
+                     static_cast<long long>(differs + 1 - REPLAY_HASH_INTERVAL), static_cast<long long>(differs));
+    return differs < 0 ? 0 : 1;
+}
+
 }  // namespace
 
 void addReplayCommand(CLI::App& tool, CommandAction& chosen) {
-    CLI::App* command = tool.add_subcommand("replay", "Describe a recorded match.");
+    CLI::App* command = tool.add_subcommand("replay", "Describe or verify a recorded match.");
     command->require_subcommand(1);
     auto path = std::make_shared<std::string>();
     CLI::App* infoCommand = command->add_subcommand(
         "info", "Print what a replay file holds (variant, date, frames, walls, hashes) as JSON.");
     infoCommand->add_option("FILE", *path, "The replay file (*.tvreplay).")->required();
     infoCommand->callback([&chosen, path] { chosen = [path] { return printInfo(*path); }; });
+    CLI::App* verifyCommand = command->add_subcommand(
+        "verify", "Play a replay file through the game rules and check every state hash it holds.");
+    verifyCommand->add_option("FILE", *path, "The replay file (*.tvreplay).")->required();
+    verifyCommand->callback([&chosen, path] { chosen = [path] { return verify(*path); }; });
 }

@@ -68,7 +68,7 @@ int compile(const CompileOptions& options) {
     }
     std::printf(SONG_COMPILED, output.c_str(), module.size(),
                 song::generationName(override ? generation : song.generation), song.positions.size(),
-                song.tables.size() / song::TABLE_SIZE);
+                song.tables.size() / SYNTH_TABLE_BYTES);
     return 0;
 }
 

@@ -3,8 +3,8 @@
 // so that they can be read (or translated) together. The song language's diagnostics are in
 // tools/song/song_messages.h. Each is a printf format, for printf itself or for formatMessage
 // (tools/message_format.h); those printed as a line of their own end in "\n".
-// A module the game cannot read is refused in the game's own words (app/messages.h's
-// MUSIC_NOT_A_MODULE), and the arena messages the check command reports are the game's.
+// A module the game cannot read is refused in the game's own words (musicFileProblemText in
+// music/music_file.h), and the messages the check command reports are the game's.
 #pragma once
 
 // ---- input files and options ----
@@ -21,6 +21,16 @@ constexpr const char* GENERATION_EXPECTED = "expected V.3, V.2 or ZUNQ";
 // The key script, the line's number and the line.
 constexpr const char* BAD_KEY_SCRIPT_LINE =
     "simulate: %s:%d: expected \"FRAME down|up KEY\" with a known key, got \"%s\"\n";
+
+// ---- replay verify (%s: the replay file) ----
+
+constexpr const char* REPLAY_START_REFUSED =
+    "%s: its start state cannot be restored by this game (another state layout)\n";
+// The frame after which the first differing hash was taken, then the stretch of frames since the
+// last hash that matched: one of them went another way.
+constexpr const char* REPLAY_DIFFERS =
+    "%s: does not play the same: the state after frame %lld differs from the recording (one of "
+    "frames %lld to %lld went another way)\n";
 
 // ---- output files (%s: the file) ----
 

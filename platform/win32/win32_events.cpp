@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/tap_keeper.h"
 #include "platform/tick_log.h"
+#include "platform/win32/win32_gamepads.h"
 #include "platform/win32/win32_internal.h"
 
 #include <mmsystem.h>
@@ -44,6 +45,7 @@ void tickIfDue() {
     if (!current || inTick || !ticker || !ticker->takeTick(now)) return;
     recordTick(now);
     inTick = true;
+    win32::pollGamepads(*current);
     current->frameTick();
     if (current) tapKeeper.afterTick([](int code) { current->keyUp(code); });
     inTick = false;

@@ -1,11 +1,13 @@
-// State that the Win32 backend's files share: the program's window and the window procedure's
-// key translation.
+// State that the Win32 backend's files share: the program's window, the window procedure's key
+// translation and the sound rings' cursor reader.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
+struct IDirectSoundBuffer;
 
 namespace platform::win32 {
 
@@ -21,5 +23,11 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 // navigation meaning, told apart from the arrow block by the extended-key bit); the right Ctrl
 // key is VK_RCONTROL.
 int virtualKeyFor(WPARAM wParam, LPARAM lParam);
+
+// Reads a sound ring's play cursor: devicePlayCursor (GetCurrentPosition), unless a test puts a
+// reader here that fails the buffer as a lost or broken device would.
+using CursorReader = HRESULT (*)(IDirectSoundBuffer* buffer, DWORD* play);
+HRESULT devicePlayCursor(IDirectSoundBuffer* buffer, DWORD* play);
+extern CursorReader readPlayCursor;
 
 }  // namespace platform::win32

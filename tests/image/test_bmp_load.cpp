@@ -59,6 +59,14 @@ TEST_F(BmpLoad, FilesThatCannotBeOpenedNameTheirPath) {
     EXPECT_EQ(messages[2].text, "Failed to open DIB file " + ::testing::TempDir() + ".\n");
 }
 
+TEST_F(BmpLoad, ReadingShowsNothingAndTellsAMissingFileFromOneThatCannotBeRead) {
+    ASSERT_TRUE(writeFileBytes(path("empty.bmp"), {}));
+    EXPECT_EQ(readBitmapFile(path("missing.bmp").c_str()).problem, BitmapProblem::Missing);
+    EXPECT_EQ(readBitmapFile(path("empty.bmp").c_str()).problem, BitmapProblem::CannotRead);
+    EXPECT_EQ(readBitmapFile(::testing::TempDir().c_str()).problem, BitmapProblem::CannotRead);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(BmpLoad, PipesDevicesAndHugeFilesAreRefusedWithoutBlockingOrReadingForever) {
     const std::string pipe = path("pipe.bmp");
     std::remove(pipe.c_str());

@@ -2,6 +2,11 @@
 // checks that keep every read inside the image.
 #include "tests/music/music_fixture.h"
 
+#include <cstdio>
+#include <fstream>
+
+#include "music/music_file.h"
+
 using namespace testmusic;
 
 namespace {
@@ -293,4 +298,35 @@ TEST(ModuleSafety, WaveformsAndTableReadsBeyondTheImageAreBounded) {
     EXPECT_EQ(module.patternRow(7, 16), nullptr);
     EXPECT_EQ(module.patternRow(7, 15), module.patterns() + 6 * 48 + 45);
     EXPECT_EQ(module.patternNumber(1, 0), 0);  // outside the song
+}
+
+// ---- reading the music file ------------------------------------------------------------------
+
+TEST(MusicFileRead, EachRefusalNamesItsProblemAndKeepsNothing) {
+    const std::string folder = ::testing::TempDir();
+    const std::vector<uint8_t> module = threeKinds().build();
+    std::vector<uint8_t> unknown = module;
+    unknown[27] = 'X';
+    const std::vector<uint8_t> empty;
+    const struct {
+        const char* name;
+        const std::vector<uint8_t>* bytes;  // null: no file
+        MusicFileProblem problem;
+    } cases[] = {
+        {"tarvex_missing.module", nullptr, MusicFileProblem::CannotOpen},
+        {"tarvex_empty.module", &empty, MusicFileProblem::Empty},
+        {"tarvex_unknown.module", &unknown, MusicFileProblem::NotAModule},
+        {"tarvex_good.module", &module, MusicFileProblem::None},
+    };
+    for (const auto& c : cases) {
+        const std::string path = folder + c.name;
+        std::remove(path.c_str());
+        if (c.bytes) std::ofstream(path, std::ios::binary).write(
+            reinterpret_cast<const char*>(c.bytes->data()), std::streamsize(c.bytes->size()));
+        const MusicFile music = readMusicFile(path.c_str());
+        EXPECT_EQ(music.problem, c.problem) << c.name;
+        EXPECT_EQ(music.module != nullptr, c.problem == MusicFileProblem::None) << c.name;
+        EXPECT_EQ(music.image.empty(), c.problem != MusicFileProblem::None) << c.name;
+    }
+    EXPECT_EQ(readMusicFile(folder.c_str()).problem, MusicFileProblem::CannotOpen);
 }

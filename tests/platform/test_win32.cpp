@@ -1,12 +1,17 @@
 // The Windows backend without a window: the window procedure's messages reach the shell as the
 // other backend delivers them (native key codes, taps held until the next tick, system commands
-// refused), and a DirectSound ring plays and takes writes across its end. The ring test needs
-// a sound device and is skipped without one.
+// refused); a DirectSound ring plays, takes writes across its end and outlives a lost buffer and
+// a broken device; wave files are read once through the file door and played from memory. The
+// ring tests need a sound device and are skipped without one.
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
+#include <mmsystem.h>
+#include <dsound.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -87,6 +92,123 @@ TEST(Win32Sound, RingPlaysAndTakesWritesAcrossItsEnd) {
     EXPECT_TRUE(ring->write(32000, block.data(), 1764));  // 768 bytes at the end, 996 at the start
     EXPECT_FALSE(ring->write(platform::SOUND_RING_BYTES, block.data(), 1));
     EXPECT_FALSE(ring->write(0, nullptr, 1));
+}
+
+// The cursor reader's seam: a buffer reported lost a number of times, then every buffer failing
+// (no device works), then only the first buffer failing (a new device would work).
+std::atomic<int> lostReports{0};
+std::atomic<bool> everyBufferFails{false};
+std::atomic<IDirectSoundBuffer*> brokenBuffer{nullptr};
+std::atomic<IDirectSoundBuffer*> lastBuffer{nullptr};
+std::atomic<int> workingReads{0};
+
+HRESULT faultyCursor(IDirectSoundBuffer* buffer, DWORD* play) {
+    lastBuffer = buffer;
+    if (lostReports > 0) {
+        --lostReports;
+        return DSERR_BUFFERLOST;
+    }
+    if (everyBufferFails || buffer == brokenBuffer) return DSERR_NODRIVER;
+    ++workingReads;
+    return platform::win32::devicePlayCursor(buffer, play);
+}
+
+// Whether the ring's cursor moves within two seconds.
+bool cursorMoves(platform::SoundRing& ring) {
+    const uint32_t start = ring.playPosition();
+    for (int wait = 0; wait < 40; ++wait) {
+        Sleep(50);
+        if (ring.playPosition() != start) return true;
+    }
+    return false;
+}
+
+TEST(Win32Sound, ALostBufferIsRestoredAndABrokenDeviceReplacedWhileTheCursorMovesOn) {
+    std::unique_ptr<platform::SoundRing> ring = platform::openSoundRing(false);
+    if (!ring) GTEST_SKIP() << "no sound device";
+    platform::win32::readPlayCursor = faultyCursor;
+    lostReports = 1;
+    ring->playPosition();
+    IDirectSoundBuffer* const first = lastBuffer;
+    EXPECT_TRUE(cursorMoves(*ring)) << "a restored buffer does not play";
+    EXPECT_EQ(lastBuffer.load(), first) << "a lost buffer is restored, not replaced";
+
+    everyBufferFails = true;
+    brokenBuffer = first;
+    EXPECT_TRUE(cursorMoves(*ring)) << "without a device the cursor stands still";
+    const std::vector<uint8_t> block(1000, 200);
+    EXPECT_TRUE(ring->write(32000, block.data(), 1000));
+
+    workingReads = 0;
+    everyBufferFails = false;  // a device can be had again; the first buffer stays broken
+    for (int wait = 0; wait < 60 && workingReads == 0; ++wait) {  // as the ring's writer polls
+        Sleep(50);
+        ring->playPosition();
+    }
+    EXPECT_GT(workingReads.load(), 0) << "no new device was opened";
+    EXPECT_NE(lastBuffer.load(), first);
+    EXPECT_TRUE(cursorMoves(*ring));
+    EXPECT_TRUE(ring->write(0, block.data(), 1000));
+    ring.reset();
+    platform::win32::readPlayCursor = platform::win32::devicePlayCursor;
+}
+
+// A sound effect of 8-bit mono samples; without its data chunk when samples is 0.
+std::string waveFile(uint32_t samples) {
+    auto word = [](uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i) out += char(value >> (8 * i));
+        return out;
+    };
+    std::string format = "fmt " + word(16, 4) + word(1, 2) + word(1, 2) + word(11025, 4) + word(11025, 4) +
+                         word(1, 2) + word(8, 2);
+    std::string data = samples ? "data" + word(samples, 4) + std::string(samples, char(128)) : "";
+    return "RIFF" + word(uint32_t(4 + format.size() + data.size()), 4) + "WAVE" + format + data;
+}
+
+std::string temporaryPath(const char* name) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + "tarvex_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+}
+
+TEST(Win32Waves, EachFileIsReadOnceThroughTheFileDoorAndPlayedFromMemory) {
+    struct Case {
+        const char* name;
+        const char* content;  // null: a folder; "missing": no file at all
+        std::string bytes;
+        const char* reason;   // empty when the file plays
+    } cases[] = {
+        {"shot.wav", "", waveFile(2000), ""},
+        {"folder.wav", nullptr, "", "is a folder, not a file"},
+        {"missing.wav", "missing", "", "cannot be opened"},
+        {"empty.wav", "", "", "is empty"},
+        {"text.wav", "", "not a sound at all", "is not a WAV file"},
+        {"silent.wav", "", waveFile(0), "has no samples"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = temporaryPath(c.name);
+        if (!c.content) {
+            CreateDirectoryA(path.c_str(), nullptr);
+        } else if (std::string(c.content) != "missing") {
+            std::FILE* file = std::fopen(path.c_str(), "wb");
+            ASSERT_NE(file, nullptr);
+            std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
+            std::fclose(file);
+        }
+        std::string reason = "stale";
+        EXPECT_EQ(platform::waveFilePlayable(path.c_str(), reason), !*c.reason) << c.name;
+        EXPECT_EQ(reason, c.reason) << c.name;
+        EXPECT_EQ(platform::playWave(path.c_str(), platform::WAVE_ASYNC), !*c.reason) << c.name;
+        if (!c.content) {
+            RemoveDirectoryA(path.c_str());
+        } else {
+            std::remove(path.c_str());
+        }
+    }
+    // The sound effect was kept: it plays without its file.
+    EXPECT_TRUE(platform::playWave(temporaryPath("shot.wav").c_str(), platform::WAVE_ASYNC));
+    EXPECT_TRUE(platform::playWave(nullptr, 0));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ const char* const DRIVE_AND_FIRE =
 
 int firstFrameWhere(const ToolRun& run, bool (*test)(const Json&)) {
     for (const Json& line : run.lines)
-        if (test(line)) return line["frame"].integer();
+        if (test(line)) return line["frame"].get<int>();
     return -1;
 }
 
@@ -35,37 +35,37 @@ TEST(Simulate, ShotHitsTheOtherTankAndTheCountdownRestartsPlay) {
     const ToolRun run = simulate(DRIVE_AND_FIRE, 600);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 600u);
-    const int hit = firstFrameWhere(run, [](const Json& s) { return s["hitCountdown"].integer() >= 0; });
+    const int hit = firstFrameWhere(run, [](const Json& s) { return s["hitCountdown"].get<int>() >= 0; });
     ASSERT_GT(hit, 200);
     const Json& atHit = run.lines[hit];
-    EXPECT_EQ(atHit["hitCountdown"].integer(), 150);
-    EXPECT_EQ(atHit["hitPlayer"].integer(), 1);
-    EXPECT_EQ(atHit["players"][1]["lives"].integer(), 4);
-    EXPECT_EQ(atHit["players"][0]["lives"].integer(), 5);
-    EXPECT_EQ(atHit["gameMode"].text, "Regular");
+    EXPECT_EQ(atHit["hitCountdown"].get<int>(), 150);
+    EXPECT_EQ(atHit["hitPlayer"].get<int>(), 1);
+    EXPECT_EQ(atHit["players"][1]["lives"].get<int>(), 4);
+    EXPECT_EQ(atHit["players"][0]["lives"].get<int>(), 5);
+    EXPECT_EQ(atHit["gameMode"].get<std::string>(), "Regular");
     // The bullet flew from the muzzle at 0.3 a step and is inside player 1's hull box.
     const Json& bullet = atHit["bullets"][0];
-    EXPECT_GE(bullet["life"].integer(), 0);
-    EXPECT_NEAR(bullet["x"].num(), 37.5 - 2.3, 0.7);
+    EXPECT_GE(bullet["life"].get<int>(), 0);
+    EXPECT_NEAR(bullet["x"].get<double>(), 37.5 - 2.3, 0.7);
     // The turret spins through the countdown; 151 frames later play restarts.
-    EXPECT_FLOAT_EQ(run.lines[hit + 10]["players"][1]["turretAngle"].single(), 60.0f);
-    EXPECT_GE(run.lines[hit + 150]["hitCountdown"].integer(), 0);
+    EXPECT_FLOAT_EQ(run.lines[hit + 10]["players"][1]["turretAngle"].get<float>(), 60.0f);
+    EXPECT_GE(run.lines[hit + 150]["hitCountdown"].get<int>(), 0);
     const Json& after = run.lines[hit + 151];
-    EXPECT_EQ(after["hitCountdown"].integer(), -1);
-    EXPECT_TRUE(after["matchRunning"].boolean);
-    EXPECT_FLOAT_EQ(after["players"][0]["x"].single(), -37.5f);
-    EXPECT_FLOAT_EQ(after["players"][1]["turretAngle"].single(), 0.0f);
-    EXPECT_LT(after["bullets"][0]["life"].integer(), 0);
+    EXPECT_EQ(after["hitCountdown"].get<int>(), -1);
+    EXPECT_TRUE(after["matchRunning"].get<bool>());
+    EXPECT_FLOAT_EQ(after["players"][0]["x"].get<float>(), -37.5f);
+    EXPECT_FLOAT_EQ(after["players"][1]["turretAngle"].get<float>(), 0.0f);
+    EXPECT_LT(after["bullets"][0]["life"].get<int>(), 0);
 }
 
 TEST(Simulate, SplitScreenCountdownTakes151FramesAsInOneView) {
     const ToolRun run = simulate(std::string(DRIVE_AND_FIRE) + "2 down 7\n", 600);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const int hit = firstFrameWhere(run, [](const Json& s) { return s["hitCountdown"].integer() >= 0; });
+    const int hit = firstFrameWhere(run, [](const Json& s) { return s["hitCountdown"].get<int>() >= 0; });
     ASSERT_GT(hit, 0);
-    EXPECT_EQ(run.lines[hit]["viewMode"].integer(), 6);
-    EXPECT_GE(run.lines[hit + 150]["hitCountdown"].integer(), 0);
-    EXPECT_EQ(run.lines[hit + 151]["hitCountdown"].integer(), -1);
+    EXPECT_EQ(run.lines[hit]["viewMode"].get<int>(), 6);
+    EXPECT_GE(run.lines[hit + 150]["hitCountdown"].get<int>(), 0);
+    EXPECT_EQ(run.lines[hit + 151]["hitCountdown"].get<int>(), -1);
 }
 
 TEST(Simulate, MatchEndsAfterFiveHits) {
@@ -76,24 +76,24 @@ TEST(Simulate, MatchEndsAfterFiveHits) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     int hits = 0, previousCountdown = -1, endFrame = -1;
     for (const Json& s : run.lines) {
-        const int countdown = s["hitCountdown"].integer();
+        const int countdown = s["hitCountdown"].get<int>();
         if (countdown == 150 && previousCountdown != 150) {
             ++hits;
-            EXPECT_EQ(s["players"][1]["lives"].integer(), 5 - hits);
+            EXPECT_EQ(s["players"][1]["lives"].get<int>(), 5 - hits);
         }
         previousCountdown = countdown;
-        if (endFrame < 0 && !s["matchRunning"].boolean && hits == 5 && countdown < 0)
-            endFrame = s["frame"].integer();
+        if (endFrame < 0 && !s["matchRunning"].get<bool>() && hits == 5 && countdown < 0)
+            endFrame = s["frame"].get<int>();
     }
     EXPECT_EQ(hits, 5);
     ASSERT_GT(endFrame, 0);
     const Json& last = run.lines.back();
-    EXPECT_FALSE(last["matchRunning"].boolean);
-    EXPECT_EQ(last["players"][1]["lives"].integer(), 0);
-    EXPECT_EQ(last["players"][0]["lives"].integer(), 5);
+    EXPECT_FALSE(last["matchRunning"].get<bool>());
+    EXPECT_EQ(last["players"][1]["lives"].get<int>(), 0);
+    EXPECT_EQ(last["players"][0]["lives"].get<int>(), 5);
     // Back on the title screen the tanks stand at their start places.
-    EXPECT_FLOAT_EQ(last["players"][0]["x"].single(), -37.5f);
-    EXPECT_FLOAT_EQ(last["players"][1]["x"].single(), 37.5f);
+    EXPECT_FLOAT_EQ(last["players"][0]["x"].get<float>(), -37.5f);
+    EXPECT_FLOAT_EQ(last["players"][1]["x"].get<float>(), 37.5f);
 }
 
 TEST(Simulate, EscapeFreezesTheField) {
@@ -102,22 +102,22 @@ TEST(Simulate, EscapeFreezesTheField) {
     const ToolRun run = simulate(script, 120);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 120u);
-    EXPECT_TRUE(run.lines[39]["matchRunning"].boolean);
-    EXPECT_EQ(run.lines[39]["gameMode"].text, "Bouncing");
-    EXPECT_FALSE(run.lines[40]["matchRunning"].boolean);
+    EXPECT_TRUE(run.lines[39]["matchRunning"].get<bool>());
+    EXPECT_EQ(run.lines[39]["gameMode"].get<std::string>(), "Bouncing");
+    EXPECT_FALSE(run.lines[40]["matchRunning"].get<bool>());
     for (const char* field : {"players", "bullets", "powerup"}) {
         Json a = run.lines[39][field], b = run.lines[119][field];
-        EXPECT_EQ(a.items.size(), b.items.size());
+        EXPECT_EQ(a.size(), b.size());
     }
     for (int p = 0; p < 2; ++p) {
-        EXPECT_EQ(run.lines[39]["players"][p]["x"].num(), run.lines[119]["players"][p]["x"].num());
-        EXPECT_EQ(run.lines[39]["players"][p]["heading"].num(),
-                  run.lines[119]["players"][p]["heading"].num());
+        EXPECT_EQ(run.lines[39]["players"][p]["x"].get<double>(), run.lines[119]["players"][p]["x"].get<double>());
+        EXPECT_EQ(run.lines[39]["players"][p]["heading"].get<double>(),
+                  run.lines[119]["players"][p]["heading"].get<double>());
     }
-    EXPECT_EQ(run.lines[39]["bullets"][0]["x"].num(), run.lines[119]["bullets"][0]["x"].num());
-    EXPECT_EQ(run.lines[39]["bullets"][0]["life"].integer(), run.lines[119]["bullets"][0]["life"].integer());
-    EXPECT_EQ(run.lines[39]["spawnTimer"].integer(), run.lines[119]["spawnTimer"].integer());
-    EXPECT_NE(run.lines[39]["players"][0]["x"].num(), -37.5);
+    EXPECT_EQ(run.lines[39]["bullets"][0]["x"].get<double>(), run.lines[119]["bullets"][0]["x"].get<double>());
+    EXPECT_EQ(run.lines[39]["bullets"][0]["life"].get<int>(), run.lines[119]["bullets"][0]["life"].get<int>());
+    EXPECT_EQ(run.lines[39]["spawnTimer"].get<int>(), run.lines[119]["spawnTimer"].get<int>());
+    EXPECT_NE(run.lines[39]["players"][0]["x"].get<double>(), -37.5);
 }
 
 TEST(Simulate, SameSeedGivesTheSameMatch) {
@@ -127,8 +127,8 @@ TEST(Simulate, SameSeedGivesTheSameMatch) {
     ASSERT_EQ(a.exitCode, 0) << a.err;
     EXPECT_EQ(a.out, b.out);
     // The first powerup lies on the field 300 updates after the start.
-    EXPECT_EQ(a.lines[298]["powerup"]["life"].integer(), 0);
-    EXPECT_EQ(a.lines[299]["powerup"]["life"].integer(), 800);
+    EXPECT_EQ(a.lines[298]["powerup"]["life"].get<int>(), 0);
+    EXPECT_EQ(a.lines[299]["powerup"]["life"].get<int>(), 800);
 }
 
 TEST(Simulate, F12EndsTheRunLikeAQuit) {

@@ -70,8 +70,8 @@ TEST(ToolJsonText, ModuleTitlesInLatin1ComeOutAsText) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     Json info;
     ASSERT_TRUE(parseJson(run.out, info)) << run.out;
-    EXPECT_EQ(info["title"].text.substr(0, 6), "\xC3\xA9t\xC3\xA9!");
-    EXPECT_EQ(info["instruments"].items.size(), 15u);
+    EXPECT_EQ(info["title"].get<std::string>().substr(0, 6), "\xC3\xA9t\xC3\xA9!");
+    EXPECT_EQ(info["instruments"].size(), 15u);
 }
 
 // A copy of the shipped data folder in which the named files are replaced by text (or removed,

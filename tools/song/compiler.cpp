@@ -19,8 +19,8 @@ int lineOf(const SongInstrument& ins, const char* field) {
 // A read of count bytes from table number table must stay inside the song's tables.
 void checkTableRead(const Song& song, int k, const char* field, const char* what, int table,
                     long count, std::vector<Diagnostic>& diagnostics) {
-    const long tableCount = static_cast<long>(song.tables.size() / TABLE_SIZE);
-    if (static_cast<long>(table) * TABLE_SIZE + count <= tableCount * TABLE_SIZE) return;
+    const long tableCount = static_cast<long>(song.tables.size() / SYNTH_TABLE_BYTES);
+    if (static_cast<long>(table) * SYNTH_TABLE_BYTES + count <= tableCount * SYNTH_TABLE_BYTES) return;
     const SongInstrument& ins = song.instruments[k - 1];
     diagnostics.push_back({lineOf(ins, field), formatMessage(TABLE_READ_OUT_OF_RANGE, k, what, count, table,
                                                              tableCount, tableCount - 1)});
@@ -29,7 +29,7 @@ void checkTableRead(const Song& song, int k, const char* field, const char* what
 void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const SongInstrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
-    const long waveBytes = 2L * readU16(&r[rec::WAVE_LENGTH]);
+    const long waveBytes = 2L * readBE16(&r[rec::WAVE_LENGTH]);
     if (waveBytes > LONGEST_LENGTH)
         diagnostics.push_back(
             {lineOf(ins, "wave"), formatMessage(WAVE_TOO_LONG, k, waveBytes, LONGEST_LENGTH)});
@@ -43,7 +43,7 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
             {lineOf(ins, "volume"), formatMessage(INSTRUMENT_VOLUME_OUT_OF_RANGE, k, r[rec::VOLUME])});
     for (const rec::UnitLayout& unit : rec::UnitLayouts) {
         if (r[unit.control] == 0) continue;
-        const uint16_t length = readU16(&r[unit.length]);
+        const uint16_t length = readBE16(&r[unit.length]);
         if (length == 0) {
             diagnostics.push_back({lineOf(ins, unit.name), formatMessage(UNIT_LENGTH_ZERO, k, unit.name)});
             continue;
@@ -60,15 +60,15 @@ void checkSynth(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
 void checkSample(const Song& song, int k, std::vector<Diagnostic>& diagnostics) {
     const SongInstrument& ins = song.instruments[k - 1];
     const Record& r = ins.record;
-    const long length = 2L * readU16(&r[rec::SAMPLE_LENGTH]);
-    const long loopStart = readU16(&r[rec::LOOP_START]);
-    const long loopLength = 2L * readU16(&r[rec::LOOP_LENGTH]);
+    const long length = 2L * readBE16(&r[rec::SAMPLE_LENGTH]);
+    const long loopStart = readBE16(&r[rec::LOOP_START]);
+    const long loopLength = 2L * readBE16(&r[rec::LOOP_LENGTH]);
     if (length > LONGEST_LENGTH)
         diagnostics.push_back(
             {lineOf(ins, "data"), formatMessage(SAMPLE_BYTES_TOO_MANY, k, length, LONGEST_LENGTH)});
-    if (readU16(&r[rec::SAMPLE_VOLUME]) > 64)
+    if (readBE16(&r[rec::SAMPLE_VOLUME]) > 64)
         diagnostics.push_back({lineOf(ins, "volume"), formatMessage(INSTRUMENT_VOLUME_OUT_OF_RANGE, k,
-                                                                    readU16(&r[rec::SAMPLE_VOLUME]))});
+                                                                    readBE16(&r[rec::SAMPLE_VOLUME]))});
     if (loopLength > 2 && loopStart + loopLength > length)
         diagnostics.push_back(
             {lineOf(ins, "loop"), formatMessage(LOOP_PAST_SAMPLE, k, loopStart + loopLength, length)});
@@ -93,7 +93,7 @@ void checkFitsV2(const Song& song, int k, std::vector<Diagnostic>& diagnostics) 
 void checkGeneration(const Song& song, Generation generation, std::vector<Diagnostic>& diagnostics) {
     if (generation == Generation::ZUNQ && !song.tables.empty())
         diagnostics.push_back({song.tableLines.empty() ? 0 : song.tableLines[0],
-                               formatMessage(ZUNQ_HAS_NO_TABLES, song.tables.size() / TABLE_SIZE)});
+                               formatMessage(ZUNQ_HAS_NO_TABLES, song.tables.size() / SYNTH_TABLE_BYTES)});
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         const SongInstrument& ins = song.instruments[k - 1];
         if (!ins.synthetic()) continue;
@@ -133,7 +133,7 @@ void checkPatterns(const Song& song, std::vector<Diagnostic>& diagnostics) {
 Record toV2Layout(const Record& current, const V2Spare& spare) {
     Record old{};
     size_t dropped = 0;
-    for (int i = 0; i < RECORD_SIZE; ++i)
+    for (size_t i = 0; i < INSTRUMENT_RECORD_BYTES; ++i)
         old[i] = rec::V2ToCurrent[i] >= 0 ? current[rec::V2ToCurrent[i]] : spare[dropped++];
     return old;
 }
@@ -154,7 +154,7 @@ std::vector<Diagnostic> songWarnings(const Song& song) {
     // but takes a raw record as it stands.
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         const SongInstrument& ins = song.instruments[k - 1];
-        const long length = 2L * readU16(&ins.record[rec::SAMPLE_LENGTH]);
+        const long length = 2L * readBE16(&ins.record[rec::SAMPLE_LENGTH]);
         if (ins.defined && !ins.synthetic() && length > LONGEST_LENGTH)
             warnings.push_back({ins.line, formatMessage(SAMPLE_PLAYED_SHORT, k, length - 65536, length)});
     }
@@ -200,36 +200,35 @@ bool compileSong(const Song& song, Generation generation, std::vector<uint8_t>& 
     checkPatterns(song, diagnostics);
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) checkInstrument(song, k, diagnostics);
     checkGeneration(song, generation, diagnostics);
-    const size_t tableCount = song.tables.size() / TABLE_SIZE;
+    const size_t tableCount = song.tables.size() / SYNTH_TABLE_BYTES;
     if (tableCount > 255) diagnostics.push_back({0, TOO_MANY_TABLES});
     if (diagnostics.size() != before) return false;
 
     const uint16_t patternCount = highestPattern(song);
-    std::vector<uint8_t> bytes(HEADER_SIZE, 0);
+    std::vector<uint8_t> bytes(MODULE_HEADER_BYTES, 0);
     std::copy(song.title.begin(), song.title.end(), bytes.begin());
-    std::memcpy(&bytes[SIGNATURE_OFFSET],
-                generation == Generation::ZUNQ ? "ZUNQ" : generation == Generation::V2 ? "V.2" : "V.3",
-                generation == Generation::ZUNQ ? 4 : 3);
+    const ModuleSignature& signature = signatureOf(generation);
+    std::memcpy(&bytes[SIGNATURE_OFFSET], signature.text, signature.bytes);
     if (generation != Generation::ZUNQ) bytes[TABLE_COUNT_OFFSET] = static_cast<uint8_t>(tableCount);
-    writeU16(&bytes[SONG_LENGTH_OFFSET], static_cast<uint16_t>(song.positions.size()));
+    writeBE16(&bytes[SONG_LENGTH_OFFSET], static_cast<uint16_t>(song.positions.size()));
     for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
         const SongInstrument& ins = song.instruments[k];
         if (!ins.defined) continue;
         Record record = ins.record;
         if (ins.synthetic() && !ins.raw && generation == Generation::V2) record = toV2Layout(record, ins.v2Spare);
-        std::copy(record.begin(), record.end(), bytes.begin() + INSTRUMENT_RECORDS_OFFSET + k * RECORD_SIZE);
+        std::copy(record.begin(), record.end(), bytes.begin() + INSTRUMENT_RECORDS_OFFSET + k * INSTRUMENT_RECORD_BYTES);
     }
     for (const Position& position : song.positions)
         for (const VoiceEntry& entry : position.voices) {
             uint8_t e[4];
-            writeU16(e, entry.pattern);
+            writeBE16(e, entry.pattern);
             e[2] = entry.instrumentTranspose;
             e[3] = entry.noteTranspose;
             bytes.insert(bytes.end(), e, e + 4);
         }
     for (int p = 1; p <= patternCount; ++p) {
         auto it = song.patterns.find(p);
-        if (it == song.patterns.end()) bytes.insert(bytes.end(), PATTERN_SIZE, 0);
+        if (it == song.patterns.end()) bytes.insert(bytes.end(), PATTERN_BYTES, 0);
         else bytes.insert(bytes.end(), it->second.bytes.begin(), it->second.bytes.end());
     }
     bytes.insert(bytes.end(), song.tables.begin(), song.tables.end());

@@ -1,7 +1,6 @@
 #include "tools/song/decompiler.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "tools/message_format.h"
 #include "tools/song/compiler.h"
@@ -20,7 +19,8 @@ bool allZero(const uint8_t* bytes, size_t size) {
 void readInstrument(const std::vector<uint8_t>& bytes, Song& song, int k) {
     SongInstrument& ins = song.instruments[k - 1];
     Record stored;
-    std::copy_n(bytes.begin() + INSTRUMENT_RECORDS_OFFSET + (k - 1) * RECORD_SIZE, RECORD_SIZE, stored.begin());
+    std::copy_n(bytes.begin() + INSTRUMENT_RECORDS_OFFSET + (k - 1) * INSTRUMENT_RECORD_BYTES,
+                INSTRUMENT_RECORD_BYTES, stored.begin());
     ins = SongInstrument{};
     if (allZero(stored.data(), stored.size())) return;
     ins.defined = true;
@@ -35,75 +35,59 @@ void readInstrument(const std::vector<uint8_t>& bytes, Song& song, int k) {
     }
 }
 
+// The decompiler's own words for a module the layout walk refuses.
+std::string layoutError(LayoutProblem problem, const ModuleLayout& layout, size_t size) {
+    switch (problem) {
+    case LayoutProblem::ShorterThanHeader: return formatMessage(MODULE_SHORTER_THAN_HEADER, size);
+    case LayoutProblem::NoSignature: return NO_MODULE_SIGNATURE;
+    case LayoutProblem::PositionsPastEnd: return POSITIONS_PAST_END;
+    case LayoutProblem::PatternsPastEnd: return formatMessage(PATTERNS_PAST_END, layout.tablesOffset, size);
+    case LayoutProblem::None: break;
+    }
+    return "";
+}
+
 }  // namespace
 
 bool decompileModule(const std::vector<uint8_t>& file, Song& song, std::string& error) {
     song = Song{};
+    ModuleLayout layout;
+    const LayoutProblem problem = walkModuleLayout(file.data(), file.size(), layout);
+    if (problem != LayoutProblem::None) {
+        error = layoutError(problem, layout, file.size());
+        return false;
+    }
+    song.generation = layout.generation;
     std::vector<uint8_t> bytes = file;
-    if (bytes.size() < HEADER_SIZE) {
-        error = formatMessage(MODULE_SHORTER_THAN_HEADER, bytes.size());
-        return false;
-    }
-    size_t tableCount;
-    const uint8_t* signature = &bytes[SIGNATURE_OFFSET];
-    if (std::memcmp(signature, "ZUNQ", 4) == 0) {
-        song.generation = Generation::ZUNQ;
-        tableCount = 0;
-    } else if (std::memcmp(signature, "V.2", 3) == 0 || std::memcmp(signature, "V.3", 3) == 0) {
-        song.generation = signature[2] == '2' ? Generation::V2 : Generation::V3;
-        tableCount = bytes[TABLE_COUNT_OFFSET];
-    } else {
-        error = NO_MODULE_SIGNATURE;
-        return false;
-    }
-    std::copy_n(bytes.begin(), TITLE_SIZE, song.title.begin());
-    const size_t length = readU16(&bytes[SONG_LENGTH_OFFSET]);
-    size_t offset = HEADER_SIZE;
-    if (bytes.size() < offset + length * POSITION_SIZE) {
-        error = POSITIONS_PAST_END;
-        return false;
-    }
-    uint16_t patternCount = 0;
-    song.positions.resize(length);
-    for (size_t p = 0; p < length; ++p)
-        for (int v = 0; v < VOICES; ++v) {
-            const uint8_t* e = &bytes[offset + p * POSITION_SIZE + v * 4];
+    std::copy_n(bytes.begin(), MODULE_TITLE_BYTES, song.title.begin());
+    song.positions.resize(layout.songLength);
+    for (size_t p = 0; p < layout.songLength; ++p)
+        for (size_t v = 0; v < VOICE_COUNT; ++v) {
+            const uint8_t* e = &bytes[layout.positionsOffset + p * POSITION_ENTRY_BYTES + v * VOICE_ENTRY_BYTES];
             VoiceEntry& entry = song.positions[p].voices[v];
-            entry.pattern = readU16(e);
+            entry.pattern = readBE16(e);
             entry.instrumentTranspose = e[2];
             entry.noteTranspose = e[3];
-            patternCount = std::max(patternCount, entry.pattern);
         }
-    offset += length * POSITION_SIZE;
-    const size_t tablesAt = offset + static_cast<size_t>(patternCount) * PATTERN_SIZE;
-    const size_t samplesAt = tablesAt + tableCount * TABLE_SIZE;
-    if (bytes.size() < tablesAt) {
-        error = formatMessage(PATTERNS_PAST_END, tablesAt, bytes.size());
-        return false;
-    }
     // A file that ends inside its tables or samples is read as if padded with zeros and
     // remembered as cut short.
-    size_t needed = samplesAt;
-    for (int k = 0; k < INSTRUMENT_COUNT; ++k) {
-        const uint8_t* record = &bytes[INSTRUMENT_RECORDS_OFFSET + k * RECORD_SIZE];
-        if (record[rec::MARKER] != SYNTHETIC_MARKER) needed += bytesOfWords(readU16(&record[rec::SAMPLE_LENGTH]));
-    }
-    if (bytes.size() < needed) {
+    if (bytes.size() < layout.samplesEnd) {
         song.cutTo = static_cast<long>(bytes.size());
-        bytes.resize(needed, 0);
+        bytes.resize(layout.samplesEnd, 0);
     }
-    for (int p = 1; p <= patternCount; ++p)
-        std::copy_n(bytes.begin() + offset + (p - 1) * PATTERN_SIZE, PATTERN_SIZE, song.patterns[p].bytes.begin());
-    song.tables.assign(bytes.begin() + tablesAt, bytes.begin() + samplesAt);
-    song.tableLines.assign(tableCount, 0);
+    for (size_t p = 1; p <= layout.patternCount; ++p)
+        std::copy_n(bytes.begin() + layout.patternsOffset + (p - 1) * PATTERN_BYTES, PATTERN_BYTES,
+                    song.patterns[int(p)].bytes.begin());
+    song.tables.assign(bytes.begin() + layout.tablesOffset, bytes.begin() + layout.samplesOffset);
+    song.tableLines.assign(layout.tableCount, 0);
 
-    size_t cursor = samplesAt;
+    size_t cursor = layout.samplesOffset;
     for (int k = 1; k <= INSTRUMENT_COUNT; ++k) {
         readInstrument(bytes, song, k);
         SongInstrument& ins = song.instruments[k - 1];
         if (!ins.defined || ins.synthetic()) continue;
         // As many bytes as the game gives the instrument (a raw record's length may wrap).
-        const size_t size = bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
+        const size_t size = sampleBytesOfRecord(ins.record.data());
         if (bytes.size() - cursor < size) {
             error = formatMessage(SAMPLE_DATA_PAST_END, k);
             return false;

@@ -4,20 +4,15 @@
 
 namespace song {
 
-const char* generationName(Generation generation) {
-    switch (generation) {
-        case Generation::V2: return "V.2";
-        case Generation::ZUNQ: return "ZUNQ";
-        default: return "V.3";
-    }
-}
+const char* generationName(Generation generation) { return signatureOf(generation).text; }
 
 bool generationFromName(const std::string& name, Generation& generation) {
-    if (name == "V.3") generation = Generation::V3;
-    else if (name == "V.2") generation = Generation::V2;
-    else if (name == "ZUNQ") generation = Generation::ZUNQ;
-    else return false;
-    return true;
+    for (const ModuleSignature& signature : ModuleSignatures)
+        if (name == signature.text) {
+            generation = signature.generation;
+            return true;
+        }
+    return false;
 }
 
 std::string formatDiagnostics(const std::string& fileName, const std::vector<Diagnostic>& list) {
@@ -28,13 +23,6 @@ std::string formatDiagnostics(const std::string& fileName, const std::vector<Dia
         out << ": " << d.message << "\n";
     }
     return out.str();
-}
-
-uint16_t readU16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]); }
-
-void writeU16(uint8_t* bytes, uint16_t value) {
-    bytes[0] = static_cast<uint8_t>(value >> 8);
-    bytes[1] = static_cast<uint8_t>(value);
 }
 
 }  // namespace song

@@ -13,30 +13,18 @@
 
 namespace song {
 
-enum class Generation { V3, V2, ZUNQ };
+using Generation = ModuleGeneration;
 
 const char* generationName(Generation generation);
 bool generationFromName(const std::string& name, Generation& generation);
 
-// The module's layout in the compiler's signed arithmetic; the sizes are the parser's own.
-constexpr int INSTRUMENT_COUNT = ::INSTRUMENT_COUNT;
-constexpr int RECORD_SIZE = int(INSTRUMENT_RECORD_BYTES);
-constexpr int PATTERN_ROWS = ::PATTERN_ROWS;
-constexpr int PATTERN_SIZE = int(PATTERN_BYTES);
-constexpr int TABLE_SIZE = int(SYNTH_TABLE_BYTES);
-constexpr int TITLE_SIZE = int(MODULE_TITLE_BYTES);
-constexpr int HEADER_SIZE = int(MODULE_HEADER_BYTES);
-constexpr int POSITION_SIZE = int(POSITION_ENTRY_BYTES);
-constexpr int VOICES = 4;
 // Records give sample, loop and wave lengths in 2-byte words, but the game keeps each length in
 // bytes in 16 bits: a longer one would wrap round and shift every later sample.
 constexpr long LONGEST_LENGTH = 65534;
-// The byte count the game reads from a record's length in words.
-inline long bytesOfWords(uint16_t words) { return static_cast<uint16_t>(words * 2); }
 
 // Instrument records are laid out as rec:: in music/instrument_record.h says.
 using V2Spare = std::array<uint8_t, rec::V2_SPARE_BYTES>;
-using Record = std::array<uint8_t, RECORD_SIZE>;
+using Record = std::array<uint8_t, INSTRUMENT_RECORD_BYTES>;
 
 // One instrument slot of a song as its text gives it: the record bytes with the lines they came
 // from (the parser's view of a record is the music module's Instrument).
@@ -61,18 +49,18 @@ struct VoiceEntry {
 };
 
 struct Position {
-    std::array<VoiceEntry, VOICES> voices{};
+    std::array<VoiceEntry, VOICE_COUNT> voices{};
     int line = 0;
 };
 
 struct Pattern {
-    std::array<uint8_t, PATTERN_SIZE> bytes{};
+    std::array<uint8_t, PATTERN_BYTES> bytes{};
     int line = 0;
     std::array<int, PATTERN_ROWS> rowLines{};  // 0 when decompiled
 };
 
 struct Song {
-    std::array<uint8_t, TITLE_SIZE> title{};
+    std::array<uint8_t, MODULE_TITLE_BYTES> title{};
     Generation generation = Generation::V3;
     std::array<SongInstrument, INSTRUMENT_COUNT> instruments;  // instrument k is element k-1
     std::vector<Position> positions;
@@ -91,8 +79,5 @@ struct Diagnostic {
 };
 
 std::string formatDiagnostics(const std::string& fileName, const std::vector<Diagnostic>& list);
-
-uint16_t readU16(const uint8_t* bytes);
-void writeU16(uint8_t* bytes, uint16_t value);
 
 }  // namespace song

@@ -100,7 +100,7 @@ private:
             if (t.size() != 2 || !t[1].quoted) return error(TITLE_WANTS_STRING);
             if (seenTitle_) error(TITLE_TWICE);
             seenTitle_ = true;
-            if (t[1].text.size() > TITLE_SIZE)
+            if (t[1].text.size() > MODULE_TITLE_BYTES)
                 return error(formatMessage(TITLE_TOO_LONG, t[1].text.size()));
             song_.title.fill(0);
             std::copy(t[1].text.begin(), t[1].text.end(), song_.title.begin());
@@ -131,7 +131,7 @@ private:
         } else if (word == "cut-to") {
             long n;
             if (t.size() != 2) return error(CUT_TO_WANTS_SIZE);
-            if (!number(t[1], HEADER_SIZE, 100000000, "cut-to size", n)) return;
+            if (!number(t[1], MODULE_HEADER_BYTES, 100000000, "cut-to size", n)) return;
             song_.cutTo = n;
             song_.cutLine = line_;
         } else if (word == "trailer") {
@@ -219,7 +219,7 @@ private:
     void buildTables() {
         int count = 0;
         for (const auto& [index, def] : tables_) {
-            int span = std::max<int>(1, static_cast<int>((def.values.size() + TABLE_SIZE - 1) / TABLE_SIZE));
+            int span = std::max<int>(1, static_cast<int>((def.values.size() + SYNTH_TABLE_BYTES - 1) / SYNTH_TABLE_BYTES));
             auto next = tables_.upper_bound(index);
             if (next != tables_.end() && next->first < index + span)
                 error(formatMessage(TABLE_RUNS_INTO_NEXT, index, def.values.size(), next->first), def.line);
@@ -229,14 +229,14 @@ private:
             }
             count = std::max(count, index + span);
         }
-        song_.tables.assign(static_cast<size_t>(count) * TABLE_SIZE, 0);
+        song_.tables.assign(static_cast<size_t>(count) * SYNTH_TABLE_BYTES, 0);
         song_.tableLines.assign(count, 0);
         for (const auto& [index, def] : tables_) {
             if (index >= count) continue;
-            size_t start = static_cast<size_t>(index) * TABLE_SIZE;
+            size_t start = static_cast<size_t>(index) * SYNTH_TABLE_BYTES;
             size_t n = std::min(def.values.size(), song_.tables.size() - start);
             std::copy(def.values.begin(), def.values.begin() + n, song_.tables.begin() + start);
-            int span = std::max<int>(1, static_cast<int>((def.values.size() + TABLE_SIZE - 1) / TABLE_SIZE));
+            int span = std::max<int>(1, static_cast<int>((def.values.size() + SYNTH_TABLE_BYTES - 1) / SYNTH_TABLE_BYTES));
             for (int k = index; k < index + span && k < count; ++k) song_.tableLines[k] = def.line;
         }
     }
@@ -278,9 +278,9 @@ private:
         } else if (kind == "raw") {
             kind_ = Kind::Raw;
             ins.raw = true;
-            if (t.size() != 3 + RECORD_SIZE)
+            if (t.size() != 3 + INSTRUMENT_RECORD_BYTES)
                 return error(RAW_WANTS_RECORD);
-            for (int i = 0; i < RECORD_SIZE; ++i)
+            for (size_t i = 0; i < INSTRUMENT_RECORD_BYTES; ++i)
                 if (!hexByte(t[3 + i], ins.record[i])) return;
         } else {
             error(formatMessage(UNKNOWN_INSTRUMENT_KIND, kind.c_str()));
@@ -317,15 +317,15 @@ private:
         long v, w;
         if (word == "volume") {
             if (t.size() != 2) return error(VOLUME_WANTS_NUMBER);
-            if (once(word) && number(t[1], 0, 64, "volume", v)) writeU16(&ins.record[rec::SAMPLE_VOLUME], v);
+            if (once(word) && number(t[1], 0, 64, "volume", v)) writeBE16(&ins.record[rec::SAMPLE_VOLUME], v);
         } else if (word == "loop") {
             if (t.size() != 3) return error(LOOP_WANTS_START_AND_LENGTH);
             if (!once(word) || !number(t[1], 0, 65535, "loop start", v) ||
                 !number(t[2], 0, 131070, "loop length", w))
                 return;
             if (w % 2) return error(formatMessage(LOOP_LENGTH_ODD, t[2].text.c_str()));
-            writeU16(&ins.record[rec::LOOP_START], v);
-            writeU16(&ins.record[rec::LOOP_LENGTH], w / 2);
+            writeBE16(&ins.record[rec::LOOP_START], v);
+            writeBE16(&ins.record[rec::LOOP_LENGTH], w / 2);
         } else if (word == "wav" || word == "generate") {
             if (!source_.empty())
                 return error(formatMessage(ONE_SAMPLE_SOURCE, source_.c_str()));
@@ -364,7 +364,7 @@ private:
                 return;
             if (w % 2) return error(formatMessage(WAVE_LENGTH_ODD, t[3].text.c_str()));
             ins.record[rec::WAVE_TABLE] = static_cast<uint8_t>(v);
-            writeU16(&ins.record[rec::WAVE_LENGTH], static_cast<uint16_t>(w / 2));
+            writeBE16(&ins.record[rec::WAVE_LENGTH], static_cast<uint16_t>(w / 2));
         } else if (word == "volume") {
             if (t.size() != 2) return error(VOLUME_WANTS_NUMBER);
             if (once(word) && number(t[1], 0, 64, "volume", v)) ins.record[rec::VOLUME] = static_cast<uint8_t>(v);
@@ -415,7 +415,7 @@ private:
                 return error(formatMessage(UNKNOWN_UNIT_OPTION, unit.name, key.c_str()));
             if (key == "length") {
                 if (!number(t[i + 1], 0, 65535, key.c_str(), v)) return;
-                writeU16(&ins.record[offset], static_cast<uint16_t>(v));
+                writeBE16(&ins.record[offset], static_cast<uint16_t>(v));
             } else {
                 if (!number(t[i + 1], 0, 255, key.c_str(), v)) return;
                 ins.record[offset] = static_cast<uint8_t>(v);
@@ -439,7 +439,7 @@ private:
         const int line = ins.fieldLines.count("data") ? ins.fieldLines["data"] : ins.line;
         if (kind_ == Kind::Raw) {
             // Raw records are taken as stored: their data is what the game reads for them.
-            size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : bytesOfWords(readU16(&ins.record[rec::SAMPLE_LENGTH]));
+            size_t want = ins.record[rec::MARKER] == SYNTHETIC_MARKER ? 0 : sampleBytesOfRecord(ins.record.data());
             if (ins.sampleData.size() != want)
                 error(formatMessage(RAW_DATA_SIZE_MISMATCH, instrumentNumber_, want, ins.sampleData.size()),
                       line);
@@ -449,7 +449,7 @@ private:
                 return error(formatMessage(SAMPLE_TOO_LONG, instrumentNumber_, ins.sampleData.size(),
                                            LONGEST_LENGTH),
                              line);
-            writeU16(&ins.record[rec::SAMPLE_LENGTH], static_cast<uint16_t>(ins.sampleData.size() / 2));
+            writeBE16(&ins.record[rec::SAMPLE_LENGTH], static_cast<uint16_t>(ins.sampleData.size() / 2));
         }
     }
 
@@ -497,11 +497,11 @@ private:
     // ---- positions ----
 
     void positionLine(const std::vector<Token>& t) {
-        if (t.size() != VOICES)
+        if (t.size() != VOICE_COUNT)
             return error(POSITION_WANTS_FOUR_VOICES);
         Position position;
         position.line = line_;
-        for (int v = 0; v < VOICES; ++v) {
+        for (int v = 0; v < VOICE_COUNT; ++v) {
             std::vector<std::string> parts;
             std::stringstream stream(t[v].text);
             std::string part;

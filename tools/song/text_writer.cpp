@@ -53,11 +53,11 @@ std::string controlName(uint8_t control) {
 
 void writeSynth(std::ostringstream& out, const SongInstrument& ins) {
     const Record& r = ins.record;
-    out << "  wave " << int(r[rec::WAVE_TABLE]) << " length " << 2 * readU16(&r[rec::WAVE_LENGTH]) << "\n";
+    out << "  wave " << int(r[rec::WAVE_TABLE]) << " length " << 2 * readBE16(&r[rec::WAVE_LENGTH]) << "\n";
     out << "  volume " << int(r[rec::VOLUME]) << "\n";
     for (const rec::UnitLayout& unit : rec::UnitLayouts) {
         out << "  " << unit.name << " " << controlName(r[unit.control]) << " table " << int(r[unit.table])
-            << " length " << readU16(&r[unit.length]);
+            << " length " << readBE16(&r[unit.length]);
         if (unit.depth >= 0) out << " depth " << int(r[unit.depth]);
         if (unit.delay >= 0) out << " delay " << int(r[unit.delay]);
         out << " speed " << int(r[unit.speed]) << "\n";
@@ -86,10 +86,10 @@ std::string writeSongText(const Song& song) {
     out << "title " << quoted(song.title.data(), song.title.size()) << "\n";
     if (song.generation != Generation::V3) out << "generation " << generationName(song.generation) << "\n";
 
-    for (size_t t = 0; t * TABLE_SIZE < song.tables.size(); ++t) {
+    for (size_t t = 0; t * SYNTH_TABLE_BYTES < song.tables.size(); ++t) {
         out << "\ntable " << t << " values\n";
-        const uint8_t* values = &song.tables[t * TABLE_SIZE];
-        size_t used = TABLE_SIZE;
+        const uint8_t* values = &song.tables[t * SYNTH_TABLE_BYTES];
+        size_t used = SYNTH_TABLE_BYTES;
         while (used > 0 && values[used - 1] == 0) --used;
         for (size_t i = 0; i < used; i += 16) {
             out << " ";
@@ -112,9 +112,9 @@ std::string writeSongText(const Song& song) {
             continue;
         } else {
             out << " sample " << quoted(ins.record.data(), rec::NAME_SIZE) << "\n";
-            out << "  volume " << readU16(&ins.record[rec::SAMPLE_VOLUME]) << "\n";
-            out << "  loop " << readU16(&ins.record[rec::LOOP_START]) << " "
-                << 2 * readU16(&ins.record[rec::LOOP_LENGTH]) << "\n";
+            out << "  volume " << readBE16(&ins.record[rec::SAMPLE_VOLUME]) << "\n";
+            out << "  loop " << readBE16(&ins.record[rec::LOOP_START]) << " "
+                << 2 * readBE16(&ins.record[rec::LOOP_LENGTH]) << "\n";
         }
         writeHexLines(out, ins.sampleData, "  ");
     }
