@@ -114,7 +114,7 @@ enum WaveFlags : unsigned {
 // is not reported. Returns whether the sound was started (or stopped).
 bool playWave(const char* path, unsigned flags);
 // Reads a WAV file as playWave would, without playing it; false with the reason when playWave
-// could not play it. Only the SDL2 backend (platform/sdl2/wave_file.cpp) provides it.
+// could not play it. Only the SDL2 backend (platform/sdl2/sdl2_wave_file.cpp) provides it.
 bool waveFilePlayable(const char* path, std::string& reason);
 
 // ---- Mouse, priorities, time -----------------------------------------------------------------

@@ -1,5 +1,4 @@
-// State that the Win32 backend's files share: the program's window and the window procedure's
-// key translation.
+// State that the Win32 backend's files share: the program's window and its window procedure.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -15,11 +14,7 @@ HWND ownerWindow();
 
 // The window procedure that createWindow registers with the window class.
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The virtual-key code that a key message delivers, from its wParam and lParam. Keypad digits
-// are VK_NUMPAD0..9 whether or not Num Lock is on (without Num Lock Windows reports the keypad's
-// navigation meaning, told apart from the arrow block by the extended-key bit); the right Ctrl
-// key is VK_RCONTROL.
-int virtualKeyFor(WPARAM wParam, LPARAM lParam);
+// The window timer that keeps frames coming while a modal loop dispatches the messages.
+constexpr UINT_PTR FRAME_TIMER_ID = 9999;
 
 }  // namespace platform::win32
