@@ -3,9 +3,17 @@
 #pragma once
 
 #include "app/messages.h"
+#include "game/game.h"
+#include "game/sound.h"
+#include "game/viewer.h"
 #include "platform/platform.h"
 
 #include <cstdint>
+
+// ---- The game shown ------------------------------------------------------------------------------
+extern GameState game;       // the one game this window plays and shows
+extern Viewer viewer;        // the camera its player chose
+extern SoundPlayer sounds;   // plays what the frames ask for
 
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;
@@ -58,6 +66,8 @@ int padKey(int pad, platform::PadControl control);  // the key a pad control sta
 void resizeGL(int width, int height);
 // Viewport and projection of view index (0 left or only, 1 right) of a layout of views (1 or 2).
 void applyViewLayout(int index, int views);
+// One frame: the keys' input advances the game, then the views show its result, with the title
+// screen or the paused mark over them, and the sounds and the music follow the frame's branch.
 void renderFrame();
 
 // ---- GL window ---------------------------------------------------------------------------------
@@ -68,7 +78,8 @@ bool initGL();
 
 // ---- Mouse -------------------------------------------------------------------------------------
 extern bool mouseReady;
-extern int32_t mouseCarry;  // x motion not yet turned into steps (mouseStep is the game's)
+extern int32_t mouseStep;   // -1, 0 or +1 from the start-up mouse reading: an input of every frame
+extern int32_t mouseCarry;  // x motion not yet turned into steps
 bool initMouse();
 void pollMouse();
 void foldMouseMotion(int32_t dx);  // adds a reading's x motion and sets mouseStep

@@ -3,6 +3,7 @@
 
 #include "game/frame_rules.h"
 #include "game/game.h"
+#include "game/input_sources.h"
 #include "platform/keys.h"
 #include "render/render.h"
 #include "ui/title.h"
@@ -12,8 +13,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 bool windowActive = true;
+GameState game;
+Viewer viewer;
+SoundPlayer sounds;
 
 void ShellWindow::keyDown(int virtualKey) {
     if (virtualKey == vk::F11 && !KeyState[vk::F11]) toggleFullScreen();  // not again on auto-repeat
@@ -105,20 +110,29 @@ void applyViewLayout(int index, int views) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void renderFrame() {
+namespace {
+void drawViews() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
     int cameras[2] = {1, 1};
-    int views = frameViews(cameras);
+    const int views = frameViews(game, viewer, cameras);
     for (int view = 0; view < views; ++view) {
         activeCamera = cameras[view];
         applyViewLayout(view, views);
-        drawScene(view == 0);
+        drawScene(game);
     }
+}
+}  // namespace
 
-    switch (runFrameRules()) {
+void renderFrame() {
+    const FrameInput input = keyFrameInput(mouseStep, static_cast<uint32_t>(std::time(nullptr)));
+    const FrameResult result = advanceFrame(game, input);
+    viewerAfterFrame(viewer, game, result);
+    playFrameSounds(sounds, result);
+
+    drawViews();
+    switch (result.branch) {
     case FrameBranch::Title:
         drawTitle(0.0f, 0.4f, -1.5f, 0.023f);
         startTitleMusic();
@@ -133,5 +147,4 @@ void renderFrame() {
         drawPausedMark();
         break;
     }
-    endFrame();
 }

@@ -3,7 +3,7 @@
 // its own, so releasing it on one source leaves it down while another still holds it.
 #include "app/app.h"
 
-#include "game/game.h"
+#include "game/input_sources.h"
 #include "platform/keys.h"
 
 namespace {
@@ -15,13 +15,13 @@ bool valid(int key) { return key > 0 && key < 256; }
 void pressKey(int key, unsigned source) {
     if (!valid(key)) return;
     heldBy[key] |= source;
-    KeyState[key] = 1;
+    keyDown(key);
 }
 
 void releaseKey(int key, unsigned source) {
     if (!valid(key)) return;
     heldBy[key] &= ~source;
-    if (!heldBy[key]) KeyState[key] = 0;
+    if (!heldBy[key]) keyUp(key);
 }
 
 void releaseAllKeys() {
@@ -57,7 +57,7 @@ int padKey(int pad, platform::PadControl control) {
     case PadControl::AimLeft: return keys.turretLeft;
     case PadControl::AimRight: return keys.turretRight;
     case PadControl::Fire: return keys.fire;
-    case PadControl::Start: return matchRunning ? vk::PAUSE : vk::F1;
+    case PadControl::Start: return game.matchRunning ? vk::PAUSE : vk::F1;
     case PadControl::Back: return vk::ESCAPE;
     }
     return 0;

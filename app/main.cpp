@@ -4,10 +4,13 @@
 #include "game/data_files.h"
 #include "game/game.h"
 
+#include <ctime>
+
 int main() {
     fullScreen = true;
     setDataFolder(chooseDataFolder(platform::executableFolder()));
-    initGame();  // reports its own failures and goes on
+    resetGameState(game);
+    initGame(game, static_cast<uint32_t>(std::time(nullptr)));  // reports its own failures and goes on
     if (!createGLWindow(WINDOW_TITLE, 800, 600, 16, fullScreen)) return 0;
     ShellWindow windowProcedure;
     platform::attachWindowEvents(&windowProcedure);  // frames run behind the music's message boxes
@@ -17,7 +20,7 @@ int main() {
     int quitCode = platform::runMessageLoop(windowProcedure);
 
     killGLWindow();
-    releaseGame();
+    releaseGame(game);
     releaseMusic();
     return quitCode;
 }

@@ -1,11 +1,11 @@
 // The mouse: set up once after the window is made and read once; its x motion becomes mouseStep.
 #include "app/app.h"
 
-#include "game/game.h"
 
 #include <algorithm>
 
 bool mouseReady = false;
+int32_t mouseStep = 0;
 int32_t mouseCarry = 0;
 
 bool initMouse() {

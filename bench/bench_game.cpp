@@ -1,44 +1,54 @@
-// Cost of the game rules per frame on the shipped arena: the collision test alone, and a whole
-// match update with both tanks driving, turning and firing (the frame budget is 10 ms).
+// Cost of the game rules per frame on the shipped arena: the collision test alone, a whole
+// match update with both tanks driving, turning and firing (the frame budget is 10 ms), and
+// saving and hashing the state (done every frame by rollback and replays).
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-
+#include "game/frame_rules.h"
 #include "game/game.h"
-#include "platform/keys.h"
+#include "game/state_bytes.h"
 
 namespace {
 
-void setUpMatch() {
-    setFixedRandomSeed(true, 1);
-    initGame("data/playfield.txt");
-    matchRunning = true;
-    hitCountdown = -1;
-    std::memset(KeyState, 0, sizeof KeyState);
+GameState matchOnArena() {
+    GameState game;
+    resetGameState(game);
+    initGame(game, "data/playfield.txt", 1);
+    game.matchRunning = true;
+    return game;
 }
 
 void BM_TryMove(benchmark::State& state) {
-    setUpMatch();
-    for (auto _ : state) benchmark::DoNotOptimize(tryMove(0, 0.075f, 0, 0.5f, 0.4f));
-    releaseGame();
+    GameState game = matchOnArena();
+    for (auto _ : state) benchmark::DoNotOptimize(tryMove(game, 0, 0.075f, 0, 0.5f, 0.4f));
+    releaseGame(game);
 }
 BENCHMARK(BM_TryMove);
 
 void BM_MatchUpdate(benchmark::State& state) {
-    setUpMatch();
-    const int held[] = {vk::letter('W'), vk::letter('A'), vk::letter('Q'), vk::numpad(8), vk::numpad(6)};
-    for (int key : held) KeyState[key] = 1;
+    GameState game = matchOnArena();
+    FrameInput input{};
+    input.controls[0] = Forward | HullLeft | TurretLeft | FireHeld | FirePressed;
+    input.controls[1] = Forward | HullRight | FireHeld | FirePressed;
+    input.clock = 1;
     for (auto _ : state) {
-        KeyState[vk::letter('X')] = KeyState[vk::numpad(2)] = 1;
-        matchUpdate();
-        if (hitCountdown >= 0) {
-            hitCountdown = -1;
-            restartPlay();
+        FrameResult result;
+        game.fireLatch[0] = game.fireLatch[1] = true;
+        matchUpdate(game, input, result);
+        if (game.hitCountdown >= 0) {
+            game.hitCountdown = -1;
+            restartPlay(game, 1, result);
         }
     }
-    releaseGame();
+    releaseGame(game);
 }
 BENCHMARK(BM_MatchUpdate);
+
+void BM_SaveAndHashState(benchmark::State& state) {
+    GameState game = matchOnArena();
+    for (auto _ : state) benchmark::DoNotOptimize(hashState(game));
+    releaseGame(game);
+}
+BENCHMARK(BM_SaveAndHashState);
 
 }  // namespace
 

@@ -22,15 +22,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
-    initGame(path.c_str());
+    GameState game;
+    resetGameState(game);
+    initGame(game, path.c_str(), 1);
+    const Playfield& playfield = game.playfield;
     for (int b = 0; b < playfield.blockCount; ++b) {
         const PlayfieldBlock& block = playfield.blocks[b];
         if (!(block.xMin <= block.xMax) || !(block.yMin <= block.yMax)) std::abort();
     }
-    for (int p = 0; p < playerCount; ++p) {
-        tryMove(p, 0.075f, 0, 0.5f, 0.4f);
-        (void)powerupOverlapsBlock(players[p].x, players[p].y);
+    for (int p = 0; p < game.playerCount; ++p) {
+        tryMove(game, p, 0.075f, 0, 0.5f, 0.4f);
+        (void)powerupOverlapsBlock(playfield, game.players[p].x, game.players[p].y);
     }
-    releaseGame();
+    releaseGame(game);
     return 0;
 }

@@ -7,13 +7,14 @@ namespace {
 
 constexpr int OWN_TANK_SAFE_LIFE = 195;  // the shooter is safe while life >= this
 
-void hitWalls(Bullet& bullet, float nextX, float nextY) {
+void hitWalls(const GameState& game, Bullet& bullet, float nextX, float nextY) {
     // Every block is tested against the same next position; each block hit applies its rule,
     // so two blocks hit in one step reverse the same component twice.
+    const Playfield& playfield = game.playfield;
     for (int b = 0; b < playfield.blockCount; ++b) {
         const PlayfieldBlock& block = playfield.blocks[b];
         if (!bulletHitsBlock(block, nextX, nextY)) continue;
-        if (gameMode == Bouncing) {
+        if (game.gameMode == Bouncing) {
             // Coming in through a vertical side reverses vx; through the top or bottom, vy.
             if (bullet.x < block.xMin - BULLET_WALL_MARGIN || bullet.x > block.xMax + BULLET_WALL_MARGIN)
                 bullet.vx = -bullet.vx;
@@ -39,45 +40,45 @@ bool inHullBox(const Bullet& bullet, const Player& tank) {
 // The shooter's safety is judged on the life the bullet had when this step began: a wall met
 // in the same step empties the slot (life -1), which must not make a point-blank shot turn on
 // the tank that fired it.
-void hitTanks(int i, int32_t lifeAtStart) {
-    Bullet& bullet = bullets[i];
-    for (int j = 0; j < playerCount; ++j) {
+void hitTanks(GameState& game, int i, int32_t lifeAtStart, FrameResult& result) {
+    Bullet& bullet = game.bullets[i];
+    for (int j = 0; j < game.playerCount; ++j) {
         if (j == i && lifeAtStart >= OWN_TANK_SAFE_LIFE) continue;
-        if (!inHullBox(bullet, players[j])) continue;
-        Player& target = players[j];
+        if (!inHullBox(bullet, game.players[j])) continue;
+        Player& target = game.players[j];
         if (target.powerupKind == Shield) {
             target.powerupKind = NoPowerup;
             target.powerupTimer = 0;
             bullet.life = -1;
             return;  // the shield used the bullet up: it hits nothing else
         }
-        hitTank(j);  // the bullet stays: the countdown freezes it until the restart empties it
+        hitTank(game, j, result);  // the bullet stays: the countdown freezes it until the restart empties it
     }
 }
 
 }  // namespace
 
-void stepBullet(int i) {
-    if (i < 0 || i >= playerCount) return;
-    Bullet& bullet = bullets[i];
+void stepBullet(GameState& game, int i, FrameResult& result) {
+    if (i < 0 || i >= game.playerCount) return;
+    Bullet& bullet = game.bullets[i];
     if (bullet.life < 0) return;
-    if (gameMode == Steerable) {
+    if (game.gameMode == Steerable) {
         bullet.vx = BULLET_SPEED * std::cos(bullet.heading * DEG_TO_RAD);
         bullet.vy = BULLET_SPEED * std::sin(bullet.heading * DEG_TO_RAD);
     }
     const int32_t lifeAtStart = bullet.life;
     const float nextX = bullet.x + bullet.vx;
     const float nextY = bullet.y + bullet.vy;
-    hitWalls(bullet, nextX, nextY);
-    hitTanks(i, lifeAtStart);  // tested at the position before this step's move
+    hitWalls(game, bullet, nextX, nextY);
+    hitTanks(game, i, lifeAtStart, result);  // tested at the position before this step's move
     bullet.x += bullet.vx;
     bullet.y += bullet.vy;
 }
 
-bool bulletHitsTank(int j, int i) {
-    if (i < 0 || i >= playerCount || j < 0 || j >= playerCount) return false;
-    const Bullet& bullet = bullets[i];
-    const Player& tank = players[j];
+bool bulletHitsTank(const GameState& game, int j, int i) {
+    if (i < 0 || i >= game.playerCount || j < 0 || j >= game.playerCount) return false;
+    const Bullet& bullet = game.bullets[i];
+    const Player& tank = game.players[j];
     if (j == i && bullet.life >= OWN_TANK_SAFE_LIFE) return false;
     return inHullBox(bullet, tank);
 }

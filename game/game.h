@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "game/frame_input.h"
+
 // ---- Records -----------------------------------------------------------------------------------
 struct Player {
     float x, y;                  // centre of the tank, world units
@@ -16,7 +18,6 @@ struct Player {
     int32_t lives;               // START_LIVES at match start
     int32_t powerupKind;         // 0 none, or a PowerupKind
     int32_t powerupTimer;        // updates left for powerupKind
-    int32_t splitCamera;         // this player's half in split screen: 0 chase, 1 turret
 };
 
 struct Bullet {
@@ -64,81 +65,80 @@ constexpr const char* BULLET_MEMORY_FAILED = "Cannot allocate bullet memory";
 constexpr const char* PLAYFIELD_OPEN_FAILED = "Cannot open playfield file";
 constexpr const char* PLAYFIELD_MEMORY_FAILED = "Cannot allocate playfield memory";
 
-// ---- Global state, grouped by lifetime ---------------------------------------------------------
-// Each group has one function that sets its start values. The program starts with all three
-// groups at their start values; tests call the same functions to begin afresh.
+// ---- The game state ----------------------------------------------------------------------------
+// Everything the rules read and write, in one record, so that several games can live in one
+// process and a game can be saved, restored and hashed (game/state_bytes.h). What only the viewer
+// chooses (the camera, the split-screen halves) lives in a Viewer (game/viewer.h), never here.
+struct GameState {
+    // The players and their bullets, one bullet slot per player.
+    int32_t playerCount;
+    Player players[MAX_PLAYERS];
+    Bullet bullets[MAX_PLAYERS];
+    // The match.
+    GameMode gameMode;
+    bool matchRunning;
+    bool matchPaused;          // the P or Pause key stopped the running match
+    int32_t hitCountdown;      // -1 when no hit is being shown
+    int32_t hitPlayer;
+    bool engineWanted;         // a tank drove or turned in the last match update
+    Powerup powerup;
+    int32_t spawnTimer;        // match updates until the next powerup may appear
+    uint32_t randomState;      // the powerup generator, seeded from the clock at each reset
+    // What the keys left set between frames: a fire or Escape press not yet used, and the pause
+    // keys' levels in the last frame (only a new press toggles the pause).
+    bool fireLatch[MAX_PLAYERS];
+    bool leaveLatch;
+    bool pauseKeyWasDown[2];
+    // The animation: values that only move what is drawn, advanced by the frames.
+    float frameTime;           // +0.01 at the end of every frame, whole orbits taken off after hours
+    float bulletSpin;          // degrees, +10 per match update, whole turns taken off after hours
+    float powerupSpin;         // degrees, +2 per match update, the same
+    float shieldPulse;         // shield alpha, swinging between 0.15 and 0.4
+    float shieldPulseStep;
+    // The arena: read from its file at start-up and never changed by a frame (not saved).
+    Playfield playfield;
+};
 
-// The run: from start-up to shut-down. initGame makes the arrays and reads the arena.
-extern uint8_t KeyState[256];   // 1 while a key is down, by virtual-key code; cleared to act once
-extern int32_t playerCount;
-extern Player* players;          // playerCount records
-extern Bullet* bullets;          // one per player
-extern Playfield playfield;
-extern int32_t viewMode;         // a ViewMode, chosen with keys 1..7; kept from match to match
-extern int32_t mouseStep;        // -1, 0 or +1 from the start-up mouse reading
-// No key down, two players, the overview, no mouse step; the arrays and the arena are untouched.
-void resetRunState();
-
-// The match: what the match flow and its rules change.
-extern GameMode gameMode;
-extern bool matchRunning;
-extern bool matchPaused;         // the P or Pause key stopped the running match
-extern int32_t hitCountdown;     // -1 when no hit is being shown
-extern int32_t hitPlayer;
-extern bool engineWanted;
-extern Powerup powerup;
-extern int32_t spawnTimer;       // match updates until the next powerup may appear
-// No match running, no hit shown, no powerup on the field.
-void resetMatchState();
-
-// The animation: values that only move what is drawn.
-extern float frameTime;          // +0.01 at the end of every frame, whole orbits taken off after hours
-extern float bulletSpin;         // degrees, +10 per match update, whole turns taken off after hours
-extern float powerupSpin;        // degrees, +2 per match update, the same
-extern float shieldPulse;        // shield alpha, swinging between 0.15 and 0.4
-extern float shieldPulseStep;
+// Every value at its start: two players, no match, no hit, no powerup, the first animation frame.
+// The arena is left as it is.
+void resetGameState(GameState& game);
+void resetMatchState(GameState& game);      // no match running, no hit shown, no powerup
+void resetAnimationState(GameState& game);  // every animation at its first frame
 // Turns a spin angle on by degrees (a whole number); see frame_rules.cpp for why it sheds turns.
 void advanceSpin(float& spin, float degrees);
-// Every animation at its first frame.
-void resetAnimationState();
 
 // ---- Match flow --------------------------------------------------------------------------------
-void initGame();                            // reads the arena from the data folder's playfield.txt
-void initGame(const char* playfieldPath);   // the same with another arena file
-void restartPlay();
-void releaseGame();        // frees the arrays and the playfield at shut-down
-void startMatchKeys();     // F1, F2, F3: the first held key starts a match
-bool leaveMatchKey();      // Escape: leaves the match; true when it was pressed
-// P and Pause: each new press during a match stops or resumes it (the title screen ignores them).
-// While paused nothing of the match advances, the hit countdown included.
-void pauseKeys();
-void matchUpdate();
-void hitCountdownStep();   // run once per frame, by its first scene draw, while hitCountdown >= 0
-void hitTank(int j);       // a hit without shield: the countdown starts and player j loses a life
+// Resets the game and reads the arena (the data folder's playfield.txt, or another file); the
+// tanks stand at their start places and the generator is seeded with clock.
+void initGame(GameState& game, uint32_t clock);
+void initGame(GameState& game, const char* playfieldPath, uint32_t clock);
+void restartPlay(GameState& game, uint32_t clock, FrameResult& result);
+void releaseGame(GameState& game);  // frees the arena at shut-down
+// The frame's keys that act on the whole game: P and Pause (each new press during a match stops
+// or resumes it; the title screen ignores them), F1/F2/F3 (the first held key starts a match),
+// Escape (leaves the match; true when it was pressed).
+void pauseKeys(GameState& game, const FrameInput& input, FrameResult& result);
+void startMatchKeys(GameState& game, const FrameInput& input, FrameResult& result);
+bool leaveMatchKey(GameState& game, FrameResult& result);
+void matchUpdate(GameState& game, const FrameInput& input, FrameResult& result);
+void hitCountdownStep(GameState& game, const FrameInput& input, FrameResult& result);
+// A hit without shield: the countdown starts and player j loses a life.
+void hitTank(GameState& game, int j, FrameResult& result);
+void addSound(FrameResult& result, SoundEvent sound);
 
 // ---- Playfield and collision -------------------------------------------------------------------
-void loadPlayfield(const char* path);
-void releasePlayfield();   // frees the blocks; the playfield is empty afterwards
-bool tryMove(int p, float dx, float dy, float dHeading, float dTurret);
+void loadPlayfield(Playfield& playfield, const char* path);
+void releasePlayfield(Playfield& playfield);  // frees the blocks; the playfield is empty afterwards
+bool tryMove(const GameState& game, int p, float dx, float dy, float dHeading, float dTurret);
 bool bulletHitsBlock(const PlayfieldBlock& block, float nextX, float nextY);
-bool powerupOverlapsBlock(float x, float y);
+bool powerupOverlapsBlock(const Playfield& playfield, float x, float y);
 
-// ---- Tanks, bullets, powerups, sound -----------------------------------------------------------
-struct TankKeys { int hullLeft, hullRight, turretLeft, turretRight, forward, backward, fire; };
-extern const TankKeys PlayerKeys[2];  // player 0: A D Q E W S X; player 1: keypad 4 6 7 9 8 5 2
-void controlTank(int p, const TankKeys& keys);
-void stepBullet(int i);
-bool bulletHitsTank(int j, int i);
-void seedRandom(uint32_t seed);
-uint32_t nextRandom();     // one draw of the generator: 0..32767
-// With fixed set, every powerup reset seeds the generator with seed instead of the calendar time
-// (for reproducible simulations and tests).
-void setFixedRandomSeed(bool fixed, uint32_t seed);
-int randomRange(int a, int b);
-void resetPowerup();
-void updatePowerup();
-void engineLoopOn();
-void engineLoopOff();
-void playShotSound();
-void playExplosionSound();
-void resetSoundState();    // forgets a running engine loop (tests start from a quiet state)
+// ---- Tanks, bullets, powerups ------------------------------------------------------------------
+// One control step of tank p from its controls (and the mouse step, which turns every turret).
+void controlTank(GameState& game, int p, Controls controls, int mouseStep, FrameResult& result);
+void stepBullet(GameState& game, int i, FrameResult& result);
+bool bulletHitsTank(const GameState& game, int j, int i);
+uint32_t nextRandom(GameState& game);  // one draw of the generator: 0..32767
+int randomRange(GameState& game, int a, int b);
+void resetPowerup(GameState& game, uint32_t clock);  // clears the field, seeds the generator
+void updatePowerup(GameState& game);

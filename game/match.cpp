@@ -2,122 +2,103 @@
 #include <climits>
 
 #include "game/game.h"
-#include "platform/keys.h"
 
 namespace {
 
 constexpr int HIT_COUNTDOWN_START = 150;
 
-const int PauseKeys[2] = {vk::letter('P'), vk::PAUSE};
-bool pauseKeyWasDown[2] = {false, false};
-
-void startMatch(GameMode mode) {
-    gameMode = mode;
-    matchRunning = true;
-    matchPaused = false;
-    for (int i = 0; i < playerCount; ++i) players[i].lives = START_LIVES;
-    restartPlay();
+void startMatch(GameState& game, GameMode mode, uint32_t clock, FrameResult& result) {
+    game.gameMode = mode;
+    game.matchRunning = true;
+    game.matchPaused = false;
+    for (int i = 0; i < game.playerCount; ++i) game.players[i].lives = START_LIVES;
+    restartPlay(game, clock, result);
 }
 
-void stepBullets() {
-    advanceSpin(bulletSpin, 10.0f);
-    for (int i = 0; i < playerCount; ++i) {
+void stepBullets(GameState& game, FrameResult& result) {
+    advanceSpin(game.bulletSpin, 10.0f);
+    for (int i = 0; i < game.playerCount; ++i) {
+        Bullet& bullet = game.bullets[i];
         // An empty slot keeps counting down; stop short of wrapping round to a live value.
-        if (bullets[i].life > INT_MIN) bullets[i].life -= 1;
-        stepBullet(i);
-        if (players[i].powerupKind == BulletSpeed) stepBullet(i);
+        if (bullet.life > INT_MIN) bullet.life -= 1;
+        stepBullet(game, i, result);
+        if (game.players[i].powerupKind == BulletSpeed) stepBullet(game, i, result);
     }
 }
 
-// Keys that act once per key-down: the entry is cleared when handled.
-bool takeKey(int key) {
-    if (!KeyState[key]) return false;
-    KeyState[key] = 0;
-    return true;
-}
-
-void handleViewKeys() {
-    for (int d = 1; d <= 7; ++d)
-        if (takeKey(vk::digit(d))) viewMode = d - 1;
-    if (takeKey(vk::letter('Z')) && playerCount > 0)
-        players[0].splitCamera = 1 - players[0].splitCamera;
-    if (takeKey(vk::numpad(1)) && playerCount > 1)
-        players[1].splitCamera = 1 - players[1].splitCamera;
-}
-
-void controlPlayer(int p, const TankKeys& keys) {
-    if (p >= playerCount) return;
-    controlTank(p, keys);
-    if (players[p].powerupKind == TankSpeed) controlTank(p, keys);
+void controlPlayer(GameState& game, int p, const FrameInput& input, FrameResult& result) {
+    if (p >= game.playerCount) return;
+    controlTank(game, p, input.controls[p], input.mouseStep, result);
+    if (game.players[p].powerupKind == TankSpeed)
+        controlTank(game, p, input.controls[p], input.mouseStep, result);
 }
 
 }  // namespace
 
-const TankKeys PlayerKeys[2] = {
-    {vk::letter('A'), vk::letter('D'), vk::letter('Q'), vk::letter('E'), vk::letter('W'), vk::letter('S'),
-     vk::letter('X')},
-    {vk::numpad(4), vk::numpad(6), vk::numpad(7), vk::numpad(9), vk::numpad(8), vk::numpad(5), vk::numpad(2)}};
-
-void startMatchKeys() {
-    if (hitCountdown >= 0) return;
-    const int keys[3] = {vk::F1, vk::F2, vk::F3};
-    const GameMode modes[3] = {Regular, Bouncing, Steerable};
-    for (int k = 0; k < 3; ++k)
-        if (KeyState[keys[k]] && !matchRunning) startMatch(modes[k]);
+void addSound(FrameResult& result, SoundEvent sound) {
+    if (result.soundCount < MAX_FRAME_SOUNDS) result.sounds[result.soundCount++] = sound;
 }
 
-bool leaveMatchKey() {
-    if (hitCountdown >= 0 || !takeKey(vk::ESCAPE)) return false;
-    matchRunning = false;
-    matchPaused = false;
-    engineLoopOff();  // no match update runs on the title screen to stop it later
+void startMatchKeys(GameState& game, const FrameInput& input, FrameResult& result) {
+    if (game.hitCountdown >= 0) return;
+    const GameKeys keys[3] = {StartRegularKey, StartBouncingKey, StartSteerableKey};
+    const GameMode modes[3] = {Regular, Bouncing, Steerable};
+    for (int k = 0; k < 3; ++k)
+        if ((input.gameKeys & keys[k]) && !game.matchRunning) startMatch(game, modes[k], input.clock, result);
+}
+
+// Escape acts once per press: the latch is used up here.
+bool leaveMatchKey(GameState& game, FrameResult& result) {
+    if (game.hitCountdown >= 0 || !game.leaveLatch) return false;
+    game.leaveLatch = false;
+    game.matchRunning = false;
+    game.matchPaused = false;
+    addSound(result, SoundEvent::EngineOff);  // no match update runs on the title screen to stop it
     return true;
 }
 
-// Only a new press counts: a held key (auto-repeat sets its entry again) toggles once.
-void pauseKeys() {
+// Only a new press counts: a held key (auto-repeat keeps it down) toggles once.
+void pauseKeys(GameState& game, const FrameInput& input, FrameResult& result) {
+    const GameKeys keys[2] = {PauseLetterKey, PauseKey};
     bool pressed = false;
     for (int k = 0; k < 2; ++k) {
-        const bool down = KeyState[PauseKeys[k]] != 0;
-        pressed |= down && !pauseKeyWasDown[k];
-        pauseKeyWasDown[k] = down;
+        const bool down = (input.gameKeys & keys[k]) != 0;
+        pressed |= down && !game.pauseKeyWasDown[k];
+        game.pauseKeyWasDown[k] = down;
     }
-    if (!matchRunning) {
-        matchPaused = false;
+    if (!game.matchRunning) {
+        game.matchPaused = false;
         return;
     }
     if (!pressed) return;
-    matchPaused = !matchPaused;
-    if (matchPaused) engineLoopOff();  // the engine is silent until the match drives again
+    game.matchPaused = !game.matchPaused;
+    if (game.matchPaused) addSound(result, SoundEvent::EngineOff);  // silent until it drives again
 }
 
-void matchUpdate() {
-    stepBullets();
-    engineWanted = false;
-    handleViewKeys();
-    controlPlayer(0, PlayerKeys[0]);
-    controlPlayer(1, PlayerKeys[1]);
-    if (engineWanted)
-        engineLoopOn();
-    else
-        engineLoopOff();
-    updatePowerup();
+void matchUpdate(GameState& game, const FrameInput& input, FrameResult& result) {
+    stepBullets(game, result);
+    game.engineWanted = false;
+    controlPlayer(game, 0, input, result);
+    controlPlayer(game, 1, input, result);
+    addSound(result, game.engineWanted ? SoundEvent::EngineOn : SoundEvent::EngineOff);
+    updatePowerup(game);
 }
 
-void hitTank(int j) {
-    hitCountdown = HIT_COUNTDOWN_START;
+void hitTank(GameState& game, int j, FrameResult& result) {
+    game.hitCountdown = HIT_COUNTDOWN_START;
     // Two hits in one update (a double-speed bullet, or both bullets) take two lives, but never
     // more than are left: a count below zero would be shown as nine lives.
-    if (players[j].lives > 0) players[j].lives -= 1;
-    hitPlayer = j;
-    playExplosionSound();
+    if (game.players[j].lives > 0) game.players[j].lives -= 1;
+    game.hitPlayer = j;
+    addSound(result, SoundEvent::Explosion);
 }
 
-void hitCountdownStep() {
-    if (hitCountdown < 0 || matchPaused) return;
-    if (hitPlayer >= 0 && hitPlayer < playerCount) players[hitPlayer].turretAngle += 6.0f;
-    if (hitCountdown == 0) restartPlay();
-    hitCountdown -= 1;
-    for (int i = 0; i < playerCount; ++i)
-        if (players[i].lives <= 0) matchRunning = false;
+void hitCountdownStep(GameState& game, const FrameInput& input, FrameResult& result) {
+    if (game.hitCountdown < 0 || game.matchPaused) return;
+    if (game.hitPlayer >= 0 && game.hitPlayer < game.playerCount)
+        game.players[game.hitPlayer].turretAngle += 6.0f;
+    if (game.hitCountdown == 0) restartPlay(game, input.clock, result);
+    game.hitCountdown -= 1;
+    for (int i = 0; i < game.playerCount; ++i)
+        if (game.players[i].lives <= 0) game.matchRunning = false;
 }

@@ -117,14 +117,14 @@ struct Point {
 
 }  // namespace
 
-void releasePlayfield() {
+void releasePlayfield(Playfield& playfield) {
     delete[] playfield.blocks;
     playfield.blocks = nullptr;
     playfield.blockCount = 0;
 }
 
-void loadPlayfield(const char* path) {
-    releasePlayfield();
+void loadPlayfield(Playfield& playfield, const char* path) {
+    releasePlayfield(playfield);
     // Anything but a regular file of a sensible size (a folder, a pipe, a device) counts as a
     // file that cannot be opened; only memory running out has a message of its own.
     const platform::UserFile file = platform::readUserFile(path, LARGEST_PLAYFIELD_FILE);
@@ -154,9 +154,10 @@ void loadPlayfield(const char* path) {
     playfield.blockCount = static_cast<int32_t>(count);
 }
 
-bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {
-    if (p < 0 || p >= playerCount) return false;
-    const Player& player = players[p];
+bool tryMove(const GameState& game, int p, float dx, float dy, float dHeading, float dTurret) {
+    if (p < 0 || p >= game.playerCount) return false;
+    const Player& player = game.players[p];
+    const Playfield& playfield = game.playfield;
     const float cx = player.x + dx;
     const float cy = player.y + dy;
     const float hullAngle = (player.heading + dHeading) * DEG_TO_RAD;
@@ -177,9 +178,9 @@ bool tryMove(int p, float dx, float dy, float dHeading, float dTurret) {
         for (const Point& point : outline)
             if (pointInBlock(playfield.blocks[b], point.x, point.y)) return false;
 
-    for (int q = 0; q < playerCount; ++q) {
+    for (int q = 0; q < game.playerCount; ++q) {
         if (q == p) continue;
-        const float ex = cx - players[q].x, ey = cy - players[q].y;
+        const float ex = cx - game.players[q].x, ey = cy - game.players[q].y;
         if (ex * ex + ey * ey < MIN_TANK_DISTANCE_SQUARED) return false;
     }
     return true;
@@ -190,7 +191,7 @@ bool bulletHitsBlock(const PlayfieldBlock& block, float nextX, float nextY) {
            block.yMin - BULLET_WALL_MARGIN <= nextY && nextY <= block.yMax + BULLET_WALL_MARGIN;
 }
 
-bool powerupOverlapsBlock(float x, float y) {
+bool powerupOverlapsBlock(const Playfield& playfield, float x, float y) {
     for (int b = 0; b < playfield.blockCount; ++b) {
         const PlayfieldBlock& block = playfield.blocks[b];
         if (x + POWERUP_HALF_SIZE > block.xMin && x - POWERUP_HALF_SIZE < block.xMax &&

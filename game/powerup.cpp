@@ -1,7 +1,5 @@
-// Powerups: the random generator, the spawn step, collection, effect timers and the two
+// Powerups: the random generator (seeded from the clock input at each reset), the spawn step, collection, effect timers and the two
 // animation values the drawing uses.
-#include <ctime>
-
 #include "game/game.h"
 
 namespace {
@@ -10,28 +8,27 @@ constexpr int POWERUP_FIELD_LIFE = 800;
 constexpr int EFFECT_DURATION = 1000;
 constexpr float COLLECT_DISTANCE_SQUARED = 4.0f;  // tank centre within 2 units
 
-uint32_t randomState = 0;
-bool fixedSeedSet = false;
-uint32_t fixedSeed = 0;
-
-void spawnStep() {
+void spawnStep(GameState& game) {
+    int32_t& spawnTimer = game.spawnTimer;
+    Powerup& powerup = game.powerup;
     spawnTimer -= 1;
     if (spawnTimer > 0) return;
-    spawnTimer = randomRange(500, 1500);
+    spawnTimer = randomRange(game, 500, 1500);
     powerup.life = POWERUP_FIELD_LIFE;
-    powerup.x = static_cast<float>(randomRange(-42, 42));
-    powerup.y = static_cast<float>(randomRange(-31, 31));
-    powerup.kind = randomRange(1, 4);
+    powerup.x = static_cast<float>(randomRange(game, -42, 42));
+    powerup.y = static_cast<float>(randomRange(game, -31, 31));
+    powerup.kind = randomRange(game, 1, 4);
     // On a wall: withdrawn unseen, and drawn again in the next update.
-    if (powerupOverlapsBlock(powerup.x, powerup.y)) {
+    if (powerupOverlapsBlock(game.playfield, powerup.x, powerup.y)) {
         spawnTimer = 0;
         powerup.life = 0;
     }
 }
 
-void updateEffects() {
-    for (int j = 0; j < playerCount; ++j) {
-        Player& player = players[j];
+void updateEffects(GameState& game) {
+    Powerup& powerup = game.powerup;
+    for (int j = 0; j < game.playerCount; ++j) {
+        Player& player = game.players[j];
         if (player.powerupTimer > 0)
             player.powerupTimer -= 1;
         else
@@ -49,35 +46,28 @@ void updateEffects() {
 
 }  // namespace
 
-void seedRandom(uint32_t seed) { randomState = seed; }
-
-uint32_t nextRandom() {
-    randomState = randomState * 214013u + 2531011u;
-    return (randomState >> 16) & 0x7FFF;
+uint32_t nextRandom(GameState& game) {
+    game.randomState = game.randomState * 214013u + 2531011u;
+    return (game.randomState >> 16) & 0x7FFF;
 }
 
-int randomRange(int a, int b) {
-    const double r = static_cast<double>(nextRandom());
+int randomRange(GameState& game, int a, int b) {
+    const double r = static_cast<double>(nextRandom(game));
     return static_cast<int>(r * (1.0 / 32767) * (b - a) + a + 0.5);
 }
 
-void setFixedRandomSeed(bool fixed, uint32_t seed) {
-    fixedSeedSet = fixed;
-    fixedSeed = seed;
+void resetPowerup(GameState& game, uint32_t clock) {
+    game.powerup.life = 0;
+    game.randomState = clock;
 }
 
-void resetPowerup() {
-    powerup.life = 0;
-    seedRandom(fixedSeedSet ? fixedSeed : static_cast<uint32_t>(std::time(nullptr)));
-}
-
-void updatePowerup() {
-    updateEffects();
-    shieldPulse += shieldPulseStep;
-    if (shieldPulse <= 0.15f || shieldPulse >= 0.4f) shieldPulseStep = -shieldPulseStep;
-    if (powerup.life > 0)
-        powerup.life -= 1;
+void updatePowerup(GameState& game) {
+    updateEffects(game);
+    game.shieldPulse += game.shieldPulseStep;
+    if (game.shieldPulse <= 0.15f || game.shieldPulse >= 0.4f) game.shieldPulseStep = -game.shieldPulseStep;
+    if (game.powerup.life > 0)
+        game.powerup.life -= 1;
     else
-        spawnStep();
-    advanceSpin(powerupSpin, 2.0f);
+        spawnStep(game);
+    advanceSpin(game.powerupSpin, 2.0f);
 }

@@ -17,8 +17,6 @@ constexpr int BULLET_LIFE = 200;
 constexpr int RAPID_BULLET_LIFE = 600;
 constexpr float PI_F = 3.1415927f;
 
-bool held(int key) { return key >= 0 && key < 256 && KeyState[key] != 0; }
-
 // Track texture scroll by the keys held (drawing only): driving scrolls both tracks, a hull turn
 // slows the inner track to half; turning on the spot runs the tracks in opposite directions.
 void scrollTracks(Player& player, bool forward, bool backward, bool left, bool right) {
@@ -51,9 +49,10 @@ void scrollTracks(Player& player, bool forward, bool backward, bool left, bool r
     if (player.rightTrackScroll < 0) player.rightTrackScroll += 1;
 }
 
-void fire(int p, const TankKeys& keys) {
-    Player& player = players[p];
-    Bullet& bullet = bullets[p];
+// A shot uses up the fire press: the next one needs a new press (or the keyboard's auto-repeat).
+void fire(GameState& game, int p, FrameResult& result) {
+    Player& player = game.players[p];
+    Bullet& bullet = game.bullets[p];
     if (player.powerupKind == RapidFire) bullet.life = 0;  // the live bullet is replaced at once
     if (bullet.life > 0) return;  // the key stays held: the next shot leaves when the bullet is gone
     const float g = player.turretAngle + player.heading;
@@ -63,18 +62,18 @@ void fire(int p, const TankKeys& keys) {
     bullet.x = player.x + MUZZLE_STEPS * bullet.vx;
     bullet.y = player.y + MUZZLE_STEPS * bullet.vy;
     bullet.life = player.powerupKind == RapidFire ? RAPID_BULLET_LIFE : BULLET_LIFE;
-    KeyState[keys.fire] = 0;
-    playShotSound();
+    game.fireLatch[p] = false;
+    addSound(result, SoundEvent::Shot);
 }
 
 }  // namespace
 
-void controlTank(int p, const TankKeys& keys) {
-    if (p < 0 || p >= playerCount) return;
-    Player& player = players[p];
-    Bullet& bullet = bullets[p];
-    const bool left = held(keys.hullLeft), right = held(keys.hullRight);
-    const bool forward = held(keys.forward), backward = held(keys.backward);
+void controlTank(GameState& game, int p, Controls controls, int mouseStep, FrameResult& result) {
+    if (p < 0 || p >= game.playerCount) return;
+    Player& player = game.players[p];
+    Bullet& bullet = game.bullets[p];
+    const bool left = controls & HullLeft, right = controls & HullRight;
+    const bool forward = controls & Forward, backward = controls & Backward;
 
     // The drive direction is taken before the hull turns in this step.
     float a = player.heading * DEG_TO_RAD;
@@ -87,24 +86,24 @@ void controlTank(int p, const TankKeys& keys) {
     if (left && bullet.life >= 0) bullet.heading += BULLET_STEER;
     if (right && bullet.life >= 0) bullet.heading -= BULLET_STEER;
 
-    if (left && tryMove(p, 0, 0, HULL_TURN, 0)) {
+    if (left && tryMove(game, p, 0, 0, HULL_TURN, 0)) {
         player.heading += HULL_TURN;
-        engineWanted = true;
+        game.engineWanted = true;
     }
-    if (right && tryMove(p, 0, 0, -HULL_TURN, 0)) {
+    if (right && tryMove(game, p, 0, 0, -HULL_TURN, 0)) {
         player.heading -= HULL_TURN;
-        engineWanted = true;
+        game.engineWanted = true;
     }
 
-    if (held(keys.turretRight) && tryMove(p, 0, 0, 0, -TURRET_TURN)) player.turretAngle -= TURRET_TURN;
-    if ((held(keys.turretLeft) || mouseStep == -1) && tryMove(p, 0, 0, 0, TURRET_TURN))
+    if ((controls & TurretRight) && tryMove(game, p, 0, 0, 0, -TURRET_TURN)) player.turretAngle -= TURRET_TURN;
+    if (((controls & TurretLeft) || mouseStep == -1) && tryMove(game, p, 0, 0, 0, TURRET_TURN))
         player.turretAngle += TURRET_TURN;
 
-    if ((forward || backward) && tryMove(p, dx, dy, 0, 0)) {
+    if ((forward || backward) && tryMove(game, p, dx, dy, 0, 0)) {
         player.x += dx;
         player.y += dy;
-        engineWanted = true;
+        game.engineWanted = true;
     }
 
-    if (held(keys.fire)) fire(p, keys);
+    if (game.fireLatch[p]) fire(game, p, result);
 }

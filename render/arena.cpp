@@ -52,7 +52,8 @@ void drawFloor() {
     glEnd();
 }
 
-void drawWalls() {
+void drawWalls(const GameState& game) {
+    const Playfield& playfield = game.playfield;
     if (playfield.blocks == nullptr) return;
     glBegin(GL_QUADS);
     for (int i = 0; i < playfield.blockCount; ++i) block(playfield.blocks[i]);

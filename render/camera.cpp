@@ -14,8 +14,7 @@ namespace {
 LookAt overview() { return {{0, 0, 80}, {0, 0, 0}, {0, 1, 0}}; }
 
 // Behind the tank, looking over it along the hull.
-LookAt chase(int p) {
-    const Player& pl = players[p];
+LookAt chase(const Player& pl) {
     const float h = pl.heading * DEG_TO_RAD;
     return {{pl.x - 8 * std::cos(h), pl.y - 8 * std::sin(h), 3},
             {pl.x + 8 * std::cos(h), pl.y + 8 * std::sin(h), 0},
@@ -23,13 +22,12 @@ LookAt chase(int p) {
 }
 
 // From the turret, looking along the barrel (hull and turret angles added in degrees first).
-LookAt turret(int p) {
-    const Player& pl = players[p];
+LookAt turret(const Player& pl) {
     const float c = (pl.heading + pl.turretAngle) * DEG_TO_RAD;
     return {{pl.x, pl.y, 2}, {pl.x + 8 * std::cos(c), pl.y + 8 * std::sin(c), 0}, {0, 0, 1}};
 }
 
-bool hasPlayer(int p) { return players != nullptr && p < playerCount; }
+bool hasPlayer(const GameState& game, int p) { return p < game.playerCount; }
 
 void normalise(float v[3]) {
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
@@ -45,19 +43,19 @@ void cross(const float a[3], const float b[3], float out[3]) {
 
 }  // namespace
 
-LookAt cameraLookAt(int camera) {
+LookAt cameraLookAt(const GameState& game, int camera) {
     switch (camera) {
     case 1: {
-        const float t = frameTime;
+        const float t = game.frameTime;
         return {{20 + 30 * std::sin(t), 20 + 30 * std::cos(t), 5}, {0, 0, 0}, {0, 0, 1}};
     }
     case 2:
     case 3:
         // A camera of a player who does not exist falls back to the overview.
-        return hasPlayer(camera - 2) ? chase(camera - 2) : overview();
+        return hasPlayer(game, camera - 2) ? chase(game.players[camera - 2]) : overview();
     case 4:
     case 5:
-        return hasPlayer(camera - 4) ? turret(camera - 4) : overview();
+        return hasPlayer(game, camera - 4) ? turret(game.players[camera - 4]) : overview();
     default:
         return overview();
     }
@@ -85,8 +83,8 @@ void lookAtMatrix(const LookAt& view, float m[16]) {
     m[15] = 1.0f;
 }
 
-void applyCamera() {
+void applyCamera(const GameState& game) {
     float m[16];
-    lookAtMatrix(cameraLookAt(activeCamera), m);
+    lookAtMatrix(cameraLookAt(game, activeCamera), m);
     glMultMatrixf(m);
 }

@@ -52,17 +52,16 @@ bool powerupIconCell(int kind, float& cu, float& cv) {
     }
 }
 
-void drawBullets() {
-    if (players == nullptr || bullets == nullptr) return;
+void drawBullets(const GameState& game) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    for (int i = 0; i < playerCount; ++i) {
-        const Bullet& b = bullets[i];
+    for (int i = 0; i < game.playerCount; ++i) {
+        const Bullet& b = game.bullets[i];
         if (b.life < 0) continue;
         glLoadIdentity();
-        applyCamera();
+        applyCamera(game);
         glTranslatef(b.x, b.y, 0.45f);
-        glRotatef(bulletSpin, 1, 1, 1);  // all bullets tumble together about the body diagonal
+        glRotatef(game.bulletSpin, 1, 1, 1);  // all bullets tumble together about the body diagonal
         glBegin(GL_QUADS);
         for (const CubeFace& f : BulletCube) {
             glColor3f(f.grey, f.grey, f.grey);
@@ -72,16 +71,16 @@ void drawBullets() {
     }
 }
 
-void drawShield(int p) {
-    if (players == nullptr || p < 0 || p >= playerCount) return;
-    const Player& pl = players[p];
+void drawShield(const GameState& game, int p) {
+    if (p < 0 || p >= game.playerCount) return;
+    const Player& pl = game.players[p];
     glLoadIdentity();
-    applyCamera();
+    applyCamera(game);
     glTranslatef(pl.x, pl.y, 0);
     glRotatef(pl.heading + 180, 0, 0, 1);
     // Additive: brightens what is behind it; it still writes depth.
     glEnable(GL_BLEND);
-    glColor4f(1, 1, 1, shieldPulse);
+    glColor4f(1, 1, 1, game.shieldPulse);
     glBegin(GL_QUADS);
     for (const auto& face : ShieldBox)
         for (const Vertex& v : face) glVertex3f(v.x, v.y, v.z);
@@ -89,17 +88,17 @@ void drawShield(int p) {
     glDisable(GL_BLEND);
 }
 
-void drawPowerup() {
+void drawPowerup(const GameState& game) {
+    const Powerup& powerup = game.powerup;
     if (powerup.life <= 0) return;
     glLoadIdentity();
-    applyCamera();
+    applyCamera(game);
     float cu = 0, cv = 0;
-    if (!powerupIconCell(powerup.kind, cu, cv)) {
-        powerup.life = 0;  // an unknown kind is taken off the field
+    if (!powerupIconCell(powerup.kind, cu, cv)) {  // a kind no rule makes is not drawn
         return;
     }
     glTranslatef(powerup.x, powerup.y, 1);
-    glRotatef(powerupSpin, 0, 1, 1);
+    glRotatef(game.powerupSpin, 0, 1, 1);
     glColor4f(1, 1, 1, 1);
     glEnable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);

@@ -83,7 +83,7 @@ void drawDigit(int value, float cx, float cy, float z, float scale) {
     glEnd();
 }
 
-void drawLives() {
+void drawLives(const GameState& game) {
     // Over the whole window, also in split screen; afterwards the view's own viewport and
     // projection are back, so that its shields and powerup keep their place and shape.
     GLint viewport[4];
@@ -99,9 +99,9 @@ void drawLives() {
     glColor3f(1, 1, 1);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    if (players != nullptr && playerCount >= 2) {
-        drawDigit(players[0].lives, -0.4f, 0, -1.5f, 0.005f);
-        drawDigit(players[1].lives, 0.4f, 0, -1.5f, 0.005f);
+    if (game.playerCount >= 2) {
+        drawDigit(game.players[0].lives, -0.4f, 0, -1.5f, 0.005f);
+        drawDigit(game.players[1].lives, 0.4f, 0, -1.5f, 0.005f);
     }
 
     glMatrixMode(GL_PROJECTION);

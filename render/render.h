@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+struct GameState;
+
 extern int32_t activeCamera;  // camera of the view being drawn, set by the frame's view layout
 // Client size of the window in pixels (height never 0). Defined here, written by the app's resizeGL;
 // the lives display covers the whole window even in split screen, so it needs them.
@@ -21,9 +23,8 @@ extern unsigned textureNames[3];  // GL texture objects, made by createTextureSl
 // function with blending itself off (the drawing steps switch it on where they need it).
 void setInitialGLState();
 void createTextureSlots();  // generates the three texture names together, without images
-void applyCamera();  // multiplies the modelview matrix by activeCamera's look-at
-// The whole world for activeCamera into the current viewport. During a hit pause the pause
-// advances in the frame's first view only, so split screen counts it once per frame too.
-void drawScene(bool firstView = true);
+void applyCamera(const GameState& game);  // multiplies the modelview matrix by activeCamera's look-at
+// The whole world of a game for activeCamera into the current viewport; drawing only reads it.
+void drawScene(const GameState& game);
 bool loadTexture(const char* path, int slot);
 void releaseTextureImage();  // frees the last loaded image at shut-down

@@ -20,34 +20,30 @@ void setInitialGLState() {
     glDisable(GL_BLEND);  // as a new context has it; said here for whoever calls this again
 }
 
-void drawScene(bool firstView) {
+void drawScene(const GameState& game) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_TEXTURE_2D);  // pieces that need texturing or blending switch them on themselves
     glDisable(GL_BLEND);
 
-    for (int p = 0; p < playerCount; ++p) drawTank(p);
+    for (int p = 0; p < game.playerCount; ++p) drawTank(game, p);
 
     glLoadIdentity();
-    applyCamera();
+    applyCamera(game);
     drawFloor();
-    drawWalls();
+    drawWalls(game);
 
     glLoadIdentity();  // the backdrop lives in eye space, behind everything
     drawBackdrop();
 
-    if (hitCountdown < 0) {
-        drawBullets();
-    } else {
-        // The one place where drawing advances the game: the hit pause, once per frame.
-        if (firstView) hitCountdownStep();
-        drawLives();
-    }
+    if (game.hitCountdown < 0)
+        drawBullets(game);
+    else
+        drawLives(game);
 
-    if (players != nullptr)
-        for (int p = 0; p < playerCount; ++p)
-            if (players[p].powerupKind == Shield && players[p].powerupTimer > 0) drawShield(p);
+    for (int p = 0; p < game.playerCount; ++p)
+        if (game.players[p].powerupKind == Shield && game.players[p].powerupTimer > 0) drawShield(game, p);
 
-    drawPowerup();
+    drawPowerup(game);
     glFlush();
 }

@@ -155,14 +155,14 @@ void drawTurret(float turretAngle, float red, float green, float blue) {
     glEnd();
 }
 
-void drawTank(int p) {
-    if (players == nullptr || p < 0 || p >= playerCount) return;
-    const Player& pl = players[p];
+void drawTank(const GameState& game, int p) {
+    if (p < 0 || p >= game.playerCount) return;
+    const Player& pl = game.players[p];
     const Colour k{pl.red, pl.green, pl.blue};
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    applyCamera();
+    applyCamera(game);
     glTranslatef(pl.x, pl.y, 0);
     glRotatef(pl.heading + 180, 0, 0, 1);
 

@@ -44,11 +44,12 @@ struct Finding {
 };
 
 Finding readArena(const std::string& path) {
-    loadPlayfield(path.c_str());
+    Playfield playfield;
+    loadPlayfield(playfield, path.c_str());
     Finding finding;
     finding.usable = playfield.blockCount > 0;
     finding.detail = finding.usable ? formatMessage(ARENA_WALLS, playfield.blockCount) : ARENA_NO_WALLS;
-    releasePlayfield();
+    releasePlayfield(playfield);
     return finding;
 }
 

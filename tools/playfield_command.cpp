@@ -20,7 +20,8 @@ int printPlayfield(const std::string& path) {
         messages.push_back(message.text);
         return platform::MessageAnswer::Ok;
     });
-    loadPlayfield(path.c_str());
+    Playfield playfield;
+    loadPlayfield(playfield, path.c_str());
     platform::setMessageObserver(nullptr);
     bool opened = true;
     for (const std::string& message : messages)
@@ -37,7 +38,7 @@ int printPlayfield(const std::string& path) {
     for (const std::string& message : messages) texts.push_back(utf8Text(message));
     const ToolJson document = {{"blocks", blocks}, {"messages", texts}};
     std::fputs(jsonDocument(document).c_str(), stdout);
-    releasePlayfield();
+    releasePlayfield(playfield);
     return opened ? 0 : 1;
 }
 

@@ -8,15 +8,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "game/frame_rules.h"
 #include "game/game.h"
+#include "game/input_sources.h"
+#include "game/viewer.h"
 #include "platform/keys.h"
 #include "tools/commands.h"
-#include "tools/frame_step.h"
 #include "tools/json_text.h"
 #include "tools/read_file.h"
 #include "tools/tool_messages.h"
@@ -91,7 +94,7 @@ bool readScript(const char* path, const std::string& text, std::vector<KeyEvent>
     return true;
 }
 
-const char* gameModeName() {
+const char* gameModeName(GameMode gameMode) {
     switch (gameMode) {
         case Bouncing: return "Bouncing";
         case Steerable: return "Steerable";
@@ -99,31 +102,31 @@ const char* gameModeName() {
     }
 }
 
-std::string stateLine(long long frame) {
+std::string stateLine(long long frame, const GameState& game, const Viewer& viewer) {
     ToolJson tanks = ToolJson::array(), shots = ToolJson::array();
-    for (int i = 0; i < playerCount; ++i) {
-        const Player& p = players[i];
+    for (int i = 0; i < game.playerCount; ++i) {
+        const Player& p = game.players[i];
         tanks.push_back({{"x", p.x}, {"y", p.y}, {"heading", p.heading}, {"turretAngle", p.turretAngle},
                          {"lives", p.lives}, {"powerupKind", p.powerupKind},
-                         {"powerupTimer", p.powerupTimer}, {"splitCamera", p.splitCamera},
+                         {"powerupTimer", p.powerupTimer}, {"splitCamera", viewer.splitCamera[i]},
                          {"leftTrackScroll", p.leftTrackScroll},
                          {"rightTrackScroll", p.rightTrackScroll}});
-        const Bullet& b = bullets[i];
+        const Bullet& b = game.bullets[i];
         shots.push_back({{"x", b.x}, {"y", b.y}, {"vx", b.vx}, {"vy", b.vy}, {"heading", b.heading},
                          {"life", b.life}});
     }
     const ToolJson state = {{"frame", frame},
-                            {"matchRunning", matchRunning},
-                            {"hitCountdown", hitCountdown},
-                            {"hitPlayer", hitPlayer},
-                            {"viewMode", viewMode},
-                            {"gameMode", gameModeName()},
-                            {"engineWanted", engineWanted},
+                            {"matchRunning", game.matchRunning},
+                            {"hitCountdown", game.hitCountdown},
+                            {"hitPlayer", game.hitPlayer},
+                            {"viewMode", viewer.viewMode},
+                            {"gameMode", gameModeName(game.gameMode)},
+                            {"engineWanted", game.engineWanted},
                             {"players", tanks},
                             {"bullets", shots},
-                            {"powerup", {{"life", powerup.life}, {"x", powerup.x}, {"y", powerup.y},
-                                         {"kind", powerup.kind}}},
-                            {"spawnTimer", spawnTimer}};
+                            {"powerup", {{"life", game.powerup.life}, {"x", game.powerup.x},
+                                         {"y", game.powerup.y}, {"kind", game.powerup.kind}}},
+                            {"spawnTimer", game.spawnTimer}};
     return jsonDocument(state);
 }
 
@@ -141,26 +144,36 @@ int simulate(const SimulateOptions& options) {
         if (!readScript(options.keys.c_str(), script, events)) return 2;
     }
 
-    setFixedRandomSeed(options.haveSeed, static_cast<uint32_t>(options.seed));
-    std::memset(KeyState, 0, sizeof KeyState);
-    initGame(options.playfield.c_str());
+    // Every powerup reset seeds the generator with the seed, or with the calendar time.
+    const auto clock = [&options] {
+        return options.haveSeed ? static_cast<uint32_t>(options.seed) : static_cast<uint32_t>(std::time(nullptr));
+    };
+    clearKeys();
+    GameState game;
+    resetGameState(game);
+    initGame(game, options.playfield.c_str(), clock());
+    Viewer viewer;
 
     size_t next = 0;
     for (long long frame = 0; frame < static_cast<long long>(options.frames); ++frame) {
         // The key messages of this frame arrive before its timer message.
         for (; next < events.size() && events[next].frame <= frame; ++next) {
             const KeyEvent& event = events[next];
-            KeyState[event.key] = event.down ? 1 : 0;
+            if (event.down)
+                keyDown(event.key);
+            else
+                keyUp(event.key);
             if (event.down && KeyState[vk::F12]) {  // quit: no further frame runs
-                releaseGame();
+                releaseGame(game);
                 return 0;
             }
         }
-        runGameFrame();
-        const std::string line = stateLine(frame);
+        const FrameResult result = advanceFrame(game, keyFrameInput(0, clock()));
+        viewerAfterFrame(viewer, game, result);
+        const std::string line = stateLine(frame, game, viewer);
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
-    releaseGame();
+    releaseGame(game);
     return 0;
 }
 

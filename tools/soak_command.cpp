@@ -11,10 +11,12 @@
 #include <random>
 #include <string>
 
+#include "game/frame_rules.h"
 #include "game/game.h"
+#include "game/input_sources.h"
+#include "game/viewer.h"
 #include "platform/keys.h"
 #include "tools/commands.h"
-#include "tools/frame_step.h"
 #include "tools/message_format.h"
 #include "tools/tool_messages.h"
 
@@ -32,31 +34,32 @@ bool inside(float x, float y) {
 }
 
 // The first broken rule after a frame, or an empty text.
-std::string brokenRule(bool wasRunning) {
-    for (int p = 0; p < playerCount; ++p) {
-        const Player& player = players[p];
+std::string brokenRule(const GameState& game, bool wasRunning) {
+    for (int p = 0; p < game.playerCount; ++p) {
+        const Player& player = game.players[p];
         if (!inside(player.x, player.y) || !std::isfinite(player.heading) ||
             !std::isfinite(player.turretAngle))
             return formatMessage(TANK_LEFT_ARENA, p);
         if (player.lives < 0 || player.lives > START_LIVES)
             return formatMessage(LIVES_OUT_OF_RANGE, p, player.lives);
-        const Bullet& bullet = bullets[p];
+        const Bullet& bullet = game.bullets[p];
         if (bullet.life > 600) return formatMessage(BULLET_LIVES_TOO_LONG, p);
         if (bullet.life >= 0 && !inside(bullet.x, bullet.y))
             return formatMessage(BULLET_LEFT_ARENA, p);
-        for (int q = p + 1; q < playerCount; ++q) {
-            const float dx = player.x - players[q].x, dy = player.y - players[q].y;
+        for (int q = p + 1; q < game.playerCount; ++q) {
+            const float dx = player.x - game.players[q].x, dy = player.y - game.players[q].y;
             if (dx * dx + dy * dy < MIN_CENTRE_DISTANCE_SQUARED) return TANKS_OVERLAP;
         }
     }
+    const Powerup& powerup = game.powerup;
     if (powerup.life > 0 &&
-        (powerupOverlapsBlock(powerup.x, powerup.y) || !inside(powerup.x, powerup.y)))
+        (powerupOverlapsBlock(game.playfield, powerup.x, powerup.y) || !inside(powerup.x, powerup.y)))
         return POWERUP_ON_WALL;
     bool someoneOut = false;
-    for (int p = 0; p < playerCount; ++p) someoneOut |= players[p].lives <= 0;
+    for (int p = 0; p < game.playerCount; ++p) someoneOut |= game.players[p].lives <= 0;
     // A hit shows first: the match ends at the countdown's first step, the frame after the hit.
-    if (matchRunning && someoneOut && hitCountdown != 150) return MATCH_WITHOUT_LIVES;
-    if (wasRunning && !matchRunning && !someoneOut) return MATCH_ENDED_EARLY;
+    if (game.matchRunning && someoneOut && game.hitCountdown != 150) return MATCH_WITHOUT_LIVES;
+    if (wasRunning && !game.matchRunning && !someoneOut) return MATCH_ENDED_EARLY;
     return {};
 }
 
@@ -72,49 +75,52 @@ int soak(const SoakOptions& options) {
     const std::string& playfieldPath = options.playfield;
     std::mt19937 random(static_cast<uint32_t>(seed));
     auto chance = [&random](int inThousand) { return int(random() % 1000) < inThousand; };
-    std::memset(KeyState, 0, sizeof KeyState);
-    initGame(playfieldPath.c_str());
+    clearKeys();
+    GameState game;
+    resetGameState(game);
+    initGame(game, playfieldPath.c_str(), 0);
+    Viewer viewer;
     bool held[256] = {};
     long long matches = 0, hits = 0, collected = 0;
     for (int variant = 0; variant < 3; ++variant) {
         for (long long frame = 0; frame < frames; ++frame) {
             // Every powerup reset draws from a fresh, reproducible seed.
-            setFixedRandomSeed(true, static_cast<uint32_t>(random()));
-            KeyState[VariantKeys[variant]] = !matchRunning && hitCountdown < 0;
+            const uint32_t clock = static_cast<uint32_t>(random());
+            KeyState[VariantKeys[variant]] = !game.matchRunning && game.hitCountdown < 0;
             for (const TankKeys& keys : PlayerKeys)
                 for (int key : {keys.hullLeft, keys.hullRight, keys.turretLeft, keys.turretRight,
                                 keys.forward, keys.backward, keys.fire}) {
                     if (chance(20)) held[key] = !held[key];
                     // A press, then the keyboard's auto-repeat; a release clears the entry.
-                    if (!held[key]) KeyState[key] = 0;
-                    else if (chance(300)) KeyState[key] = 1;
+                    if (!held[key]) keyUp(key);
+                    else if (chance(300)) keyDown(key);
                 }
-            if (chance(3)) KeyState[ViewKeys[random() % 9]] = 1;
-            const bool wasRunning = matchRunning;
-            const bool powerupThere = powerup.life > 0;
-            const int hitBefore = hitCountdown;
-            runGameFrame();
-            matches += !wasRunning && matchRunning;
-            hits += hitCountdown == 150 && hitBefore != 150;
-            for (int p = 0; p < playerCount; ++p)
-                collected += powerupThere && players[p].powerupTimer == 1000;
-            const std::string broken = brokenRule(wasRunning);
+            if (chance(3)) keyDown(ViewKeys[random() % 9]);
+            const bool wasRunning = game.matchRunning;
+            const bool powerupThere = game.powerup.life > 0;
+            const int hitBefore = game.hitCountdown;
+            viewerAfterFrame(viewer, game, advanceFrame(game, keyFrameInput(0, clock)));
+            matches += !wasRunning && game.matchRunning;
+            hits += game.hitCountdown == 150 && hitBefore != 150;
+            for (int p = 0; p < game.playerCount; ++p)
+                collected += powerupThere && game.players[p].powerupTimer == 1000;
+            const std::string broken = brokenRule(game, wasRunning);
             if (!broken.empty()) {
                 std::fprintf(stderr, SOAK_RULE_BROKEN, variant + 1, frame, seed, broken.c_str());
-                releaseGame();
+                releaseGame(game);
                 return 1;
             }
         }
         // The next variant starts from the title screen: leave the match after its countdown.
         KeyState[VariantKeys[variant]] = 0;
         std::memset(held, 0, sizeof held);
-        while (matchRunning || hitCountdown >= 0) {
-            KeyState[vk::ESCAPE] = 1;
-            runGameFrame();
+        while (game.matchRunning || game.hitCountdown >= 0) {
+            keyDown(vk::ESCAPE);
+            advanceFrame(game, keyFrameInput(0, 0));
         }
     }
     std::printf(SOAK_PASSED, frames, matches, hits, collected);
-    releaseGame();
+    releaseGame(game);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "shell_fixture.h"
 
 #include "game/game.h"
+#include "game/input_sources.h"
 #include "platform/keys.h"
 #include "render/render.h"
 
@@ -100,44 +101,44 @@ bool columnIsClearColour(int x, int height) {
 
 TEST_F(FrameTest, SplitScreenFrameKeepsTheDividerInTheClearColour) {
     openWindow(801, 300);
-    initGame();
-    matchRunning = true;
-    viewMode = SplitView;
-    hitCountdown = -1;
-    float before = frameTime;
+    initGame(game, 1);
+    game.matchRunning = true;
+    viewer.viewMode = SplitView;
+    game.hitCountdown = -1;
+    float before = game.frameTime;
     renderFrame();
-    EXPECT_NEAR(frameTime - before, 0.01f, 1e-6);
+    EXPECT_NEAR(game.frameTime - before, 0.01f, 1e-6);
     EXPECT_TRUE(columnIsClearColour(399, 300));
     EXPECT_TRUE(columnIsClearColour(400, 300));
     EXPECT_TRUE(columnIsClearColour(800, 300));
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[0], 401);  // the right view was drawn last
-    matchRunning = false;
-    releaseGame();
+    game.matchRunning = false;
+    releaseGame(game);
 }
 
 TEST_F(FrameTest, SplitScreenHitPauseLasts151FramesAndEachHalfKeepsItsView) {
     openWindow(800, 600);
-    initGame();
-    matchRunning = true;
-    viewMode = SplitView;
-    hitCountdown = 150;
-    hitPlayer = 1;
+    initGame(game, 1);
+    game.matchRunning = true;
+    viewer.viewMode = SplitView;
+    game.hitCountdown = 150;
+    game.hitPlayer = 1;
     int frames = 0;
-    while (hitCountdown >= 0 && frames < 400) {
+    while (game.hitCountdown >= 0 && frames < 400) {
         renderFrame();
         if (++frames == 1) {
             // The digits cover the window, then the right half's own view is back for its
-            // shields and powerup.
+            // shields and game.powerup.
             Layout right = readLayout();
             expectViewport(right, 401, 0, 399, 600);
             EXPECT_NEAR(right.aspect, 400.0 / 600.0, 1e-5);
         }
     }
     EXPECT_EQ(frames, 151);
-    matchRunning = false;
-    releaseGame();
+    game.matchRunning = false;
+    releaseGame(game);
 }
 
 // Darkness of the middle of the window's left edge, where the paused mark has no letters.
@@ -150,41 +151,41 @@ int brightnessAtLeftMiddle(int height) {
 
 TEST_F(FrameTest, PausedFramesKeepThePictureUnderAMarkAcrossBothViews) {
     openWindow(400, 300);
-    initGame();
-    matchRunning = true;
-    viewMode = SplitView;
-    hitCountdown = -1;
+    initGame(game, 1);
+    game.matchRunning = true;
+    viewer.viewMode = SplitView;
+    game.hitCountdown = -1;
     renderFrame();
     const int running = brightnessAtLeftMiddle(300);
-    const float x = players[0].x, time = frameTime;
+    const float x = game.players[0].x, time = game.frameTime;
     KeyState[vk::letter('P')] = 1;
     KeyState[vk::letter('W')] = 1;
     renderFrame();
     renderFrame();
-    EXPECT_TRUE(matchPaused);
-    EXPECT_EQ(players[0].x, x);
-    EXPECT_EQ(frameTime, time);
+    EXPECT_TRUE(game.matchPaused);
+    EXPECT_EQ(game.players[0].x, x);
+    EXPECT_EQ(game.frameTime, time);
     EXPECT_LT(brightnessAtLeftMiddle(300), running * 2 / 3);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 400);  // the mark spans the whole window
     KeyState[vk::letter('P')] = 0;
     KeyState[vk::letter('W')] = 0;
-    matchRunning = false;
+    game.matchRunning = false;
     renderFrame();
-    EXPECT_FALSE(matchPaused);
-    releaseGame();
+    EXPECT_FALSE(game.matchPaused);
+    releaseGame(game);
 }
 
 TEST_F(FrameTest, TitleFrameUsesOneViewWhateverTheViewMode) {
     openWindow(400, 300);
-    initGame();
-    matchRunning = false;
-    viewMode = SplitView;
-    hitCountdown = -1;
+    initGame(game, 1);
+    game.matchRunning = false;
+    viewer.viewMode = SplitView;
+    game.hitCountdown = -1;
     renderFrame();
     EXPECT_EQ(activeCamera, 1);  // the orbit behind the title screen
-    releaseGame();
+    releaseGame(game);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // game controllers, read through the real message loop.
 #include "app/app.h"
 #include "game/game.h"
+#include "game/input_sources.h"
 #include "platform/keys.h"
 
 #include <SDL.h>
@@ -66,7 +67,7 @@ protected:
     void SetUp() override {
         std::memset(KeyState, 0, sizeof KeyState);
         releaseAllKeys();
-        matchRunning = false;
+        game.matchRunning = false;
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // no window has the focus here
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
     }
@@ -105,7 +106,7 @@ TEST_F(Input, EveryPadControlHoldsItsPlayersKey) {
         EXPECT_EQ(KeyState[c.key ? c.key : 1], 0) << "button " << c.button << " axis " << c.axis;
     }
     // Start pauses a running match instead.
-    matchRunning = true;
+    game.matchRunning = true;
     EXPECT_EQ(padKey(0, PadControl::Start), vk::PAUSE);
 }
 

@@ -2,6 +2,7 @@
 #include "shell_fixture.h"
 
 #include "game/game.h"
+#include "game/input_sources.h"
 #include "platform/keys.h"
 #include "render/render.h"
 
@@ -200,29 +201,29 @@ TEST_F(WindowProcedureTest, F11AndAltEnterSwitchFullScreenOncePerPress) {
 
 TEST_F(WindowProcedureTest, CloseQuitsAndFramesStopWhileMinimised) {
     openWindow(320, 240);
-    initGame();
+    initGame(game, 1);
     ShellWindow procedure;
     procedure.closeRequested();
     EXPECT_EQ(quitCodeAfterOneTick(), 0);
 
-    matchRunning = false;
-    hitCountdown = -1;
-    float before = frameTime;
+    game.matchRunning = false;
+    game.hitCountdown = -1;
+    float before = game.frameTime;
     procedure.frameTick();
-    EXPECT_NEAR(frameTime - before, 0.01f, 1e-6);
+    EXPECT_NEAR(game.frameTime - before, 0.01f, 1e-6);
     procedure.activated(true);
-    before = frameTime;
+    before = game.frameTime;
     procedure.frameTick();
     procedure.frameTick();
-    EXPECT_EQ(frameTime, before);
+    EXPECT_EQ(game.frameTime, before);
     procedure.activated(false);
     procedure.frameTick();
-    EXPECT_NEAR(frameTime - before, 0.01f, 1e-6);
+    EXPECT_NEAR(game.frameTime - before, 0.01f, 1e-6);
 
     procedure.resized(500, 0);
     EXPECT_EQ(windowWidth, 500);
     EXPECT_EQ(windowHeight, 1);
-    releaseGame();
+    releaseGame(game);
 }
 
 TEST(Mouse, MotionTurnsIntoStepsWithACarry) {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "game/frame_rules.h"
 #include "tests/game/recording_platform.h"
 
 std::string writeTempFile(const std::string& name, const std::string& text) {
@@ -18,8 +17,8 @@ std::string writeTempFile(const std::string& name, const std::string& text) {
     return path;
 }
 
-void setBlocks(const std::vector<PlayfieldBlock>& blocks) {
-    releasePlayfield();
+void setBlocks(Playfield& playfield, const std::vector<PlayfieldBlock>& blocks) {
+    releasePlayfield(playfield);
     if (blocks.empty()) return;
     playfield.blocks = new PlayfieldBlock[blocks.size()];
     for (size_t i = 0; i < blocks.size(); ++i) playfield.blocks[i] = blocks[i];
@@ -30,29 +29,21 @@ PlayfieldBlock block(float xMin, float yMin, float xMax, float yMax) {
     return {xMin, yMin, xMax, yMax, 0.5f, 0.5f, 0.5f};
 }
 
-void runFrame() {
-    if (hitCountdown >= 0) hitCountdownStep();  // in the first view drawn
-    runFrameRules();
-    endFrame();
-}
-
-void press(int key) { KeyState[key] = 1; }
-void release(int key) { KeyState[key] = 0; }
-
 void GameTest::SetUp() {
     recording::clear();
-    resetRunState();
-    resetMatchState();
-    resetAnimationState();
-    resetSoundState();
-    setFixedRandomSeed(true, 12345);
-    initGame(writeTempFile("empty_arena.txt", "").c_str());
+    clearKeys();
+    resetGameState(game);
+    ::initGame(game, writeTempFile("empty_arena.txt", "").c_str(), clock);
     recording::clear();
 }
 
-void GameTest::TearDown() {
-    releaseGame();
-    setFixedRandomSeed(false, 0);
+void GameTest::TearDown() { releaseGame(game); }
+
+FrameResult GameTest::runFrame() {
+    const FrameResult result = advanceFrame(game, keyFrameInput(mouseStep, clock));
+    viewerAfterFrame(viewer, game, result);
+    play(result);
+    return result;
 }
 
 void GameTest::startMatch(int startKey) {
@@ -66,4 +57,52 @@ void GameTest::placePlayer(int p, float x, float y, float heading, float turretA
     players[p].y = y;
     players[p].heading = heading;
     players[p].turretAngle = turretAngle;
+}
+
+FrameInput GameTest::keyInput() {
+    const FrameInput input = keyFrameInput(mouseStep, clock);
+    for (int p = 0; p < MAX_PLAYERS; ++p)
+        game.fireLatch[p] = (input.controls[p] & FireHeld) && (game.fireLatch[p] || (input.controls[p] & FirePressed));
+    return input;
+}
+
+void GameTest::controlTank(int p, const TankKeys& keys) {
+    const Controls controls = keyControls(keys);
+    keyInput();
+    FrameResult result;
+    ::controlTank(game, p, controls, mouseStep, result);
+    play(result);
+}
+
+void GameTest::matchUpdate() {
+    FrameResult result;
+    ::matchUpdate(game, keyInput(), result);
+    result.branch = FrameBranch::Match;
+    viewerAfterFrame(viewer, game, result);
+    play(result);
+}
+
+void GameTest::stepBullet(int i) {
+    FrameResult result;
+    ::stepBullet(game, i, result);
+    play(result);
+}
+
+void GameTest::hitTank(int j) {
+    FrameResult result;
+    ::hitTank(game, j, result);
+    play(result);
+}
+
+void GameTest::hitCountdownStep() {
+    FrameResult result;
+    ::hitCountdownStep(game, keyInput(), result);
+    viewerAfterFrame(viewer, game, result);
+    play(result);
+}
+
+void GameTest::restartPlay() {
+    FrameResult result;
+    ::restartPlay(game, clock, result);
+    viewerAfterFrame(viewer, game, result);
 }

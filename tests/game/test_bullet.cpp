@@ -15,16 +15,15 @@ protected:
     }
     // A bullet of player 0's that sits still inside its own tank: only the safety keeps it off.
     void parkBulletInOwnTank(int life) { bullets[0] = {-30, 0, 0, 0, 0, life}; }
-};
-
-int updatesUntilEmpty() {
-    int updates = 0;
-    while (bullets[0].life >= 0 && updates < 10000) {
-        matchUpdate();
-        ++updates;
+    int updatesUntilEmpty() {
+        int updates = 0;
+        while (bullets[0].life >= 0 && updates < 10000) {
+            matchUpdate();
+            ++updates;
+        }
+        return updates;
     }
-    return updates;
-}
+};
 
 TEST_F(Bullets, FlyingBulletMakes200Steps) {
     bullets[0] = {-20, 0, 0.3f, 0, 0, 200};
@@ -84,7 +83,7 @@ TEST_F(Bullets, OtherTanksAreHitAtOnce) {
 
 TEST_F(Bullets, HullBoxIsTestedInTheTanksOwnFrame) {
     placePlayer(1, 0, 0, 90);  // facing +y: the box reaches 2.3 up, 2.1 down, 1.55 sideways
-    auto at = [](float x, float y) {
+    auto at = [this](float x, float y) {
         bullets[0] = {x, y, 0, 0, 0, 100};
         return bulletHitsTank(1, 0);
     };

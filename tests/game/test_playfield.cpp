@@ -12,7 +12,7 @@ class PlayfieldFile : public GameTest {
 protected:
     void load(const std::string& text) {
         recording::clear();
-        loadPlayfield(writeTempFile("arena.txt", text).c_str());
+        loadPlayfield(playfield, writeTempFile("arena.txt", text).c_str());
     }
 };
 
@@ -82,7 +82,7 @@ TEST_F(PlayfieldFile, EmptyFileGivesAnEmptyArenaWithoutMessage) {
 TEST_F(PlayfieldFile, MissingFileIsReportedAndLeavesNoWalls) {
     load("1,2,3,4,5,6,7\n");
     recording::clear();
-    loadPlayfield((testing::TempDir() + "/no_such_arena.txt").c_str());
+    loadPlayfield(playfield, (testing::TempDir() + "/no_such_arena.txt").c_str());
     EXPECT_EQ(playfield.blockCount, 0);
     ASSERT_EQ(recording::messages.size(), 1u);
     EXPECT_EQ(recording::messages[0].text, "Cannot open playfield file");
@@ -97,7 +97,7 @@ TEST_F(PlayfieldFile, FoldersAndOversizedFilesCannotBeOpened) {
     std::filesystem::resize_file(huge, 200 << 20);  // sparse where the file system allows
     for (const std::string& path : {testing::TempDir(), huge}) {
         recording::clear();
-        loadPlayfield(path.c_str());
+        loadPlayfield(playfield, path.c_str());
         EXPECT_EQ(playfield.blockCount, 0);
         ASSERT_EQ(recording::messages.size(), 1u) << path;
         EXPECT_EQ(recording::messages[0].text, "Cannot open playfield file");
@@ -115,7 +115,7 @@ TEST_F(PlayfieldFile, RunningOutOfMemoryIsReportedNotThrown) {
         recording::clear();
         {
             FailLargeAllocations outOfMemory(largest);
-            loadPlayfield(path.c_str());
+            loadPlayfield(playfield, path.c_str());
         }
         EXPECT_EQ(playfield.blockCount, 0);
         ASSERT_EQ(recording::messages.size(), 1u);
@@ -125,7 +125,7 @@ TEST_F(PlayfieldFile, RunningOutOfMemoryIsReportedNotThrown) {
 
 TEST_F(PlayfieldFile, ShippedArenaIsSymmetricAndKeepsTheStartsClear) {
     recording::clear();
-    loadPlayfield("data/playfield.txt");
+    loadPlayfield(playfield, "data/playfield.txt");
     EXPECT_TRUE(recording::messages.empty());
     ASSERT_GE(playfield.blockCount, 20);
     ASSERT_LE(playfield.blockCount, 40);

@@ -5,13 +5,16 @@
 
 namespace {
 
-using Powerups = GameTest;
-
-std::map<int, int> histogram(int a, int b, int draws) {
-    std::map<int, int> counts;
-    for (int n = 0; n < draws; ++n) ++counts[randomRange(a, b)];
-    return counts;
-}
+class Powerups : public GameTest {
+protected:
+    void seedRandom(uint32_t seed) { game.randomState = seed; }
+    uint32_t nextRandom() { return ::nextRandom(game); }
+    std::map<int, int> histogram(int a, int b, int draws) {
+        std::map<int, int> counts;
+        for (int n = 0; n < draws; ++n) ++counts[randomRange(a, b)];
+        return counts;
+    }
+};
 
 TEST_F(Powerups, GeneratorFollowsItsRecurrence) {
     seedRandom(1);
@@ -47,7 +50,7 @@ TEST_F(Powerups, SymmetricRangeNeverYieldsItsLowEndAndDoublesZero) {
 }
 
 TEST_F(Powerups, ResetsWithTheSameSeedRepeatTheDraws) {
-    setFixedRandomSeed(true, 2024);
+    clock = 2024;
     resetPowerup();
     std::vector<int> first;
     for (int n = 0; n < 20; ++n) first.push_back(randomRange(500, 1500));
@@ -132,13 +135,13 @@ TEST_F(Powerups, EffectIsClearedInTheFirstUpdateThatFindsTheTimerAtZero) {
 TEST_F(Powerups, ShieldPulseTurnsBetweenItsBounds) {
     float low = 1, high = 0;
     int turns = 0;
-    float step = shieldPulseStep;
+    float step = game.shieldPulseStep;
     for (int u = 0; u < 1000; ++u) {
         updatePowerup();
         low = std::min(low, shieldPulse);
         high = std::max(high, shieldPulse);
-        if (shieldPulseStep != step) ++turns;
-        step = shieldPulseStep;
+        if (game.shieldPulseStep != step) ++turns;
+        step = game.shieldPulseStep;
     }
     EXPECT_GT(low, 0.13f);
     EXPECT_LT(low, 0.16f);

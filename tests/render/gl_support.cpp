@@ -70,7 +70,7 @@ Rgb pixelAtWorld(double wx, double wy, double wz) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    applyCamera();
+    applyCamera(world);
     double sx = -1, sy = -1;
     project(wx, wy, wz, sx, sy);
     glPopMatrix();
@@ -107,28 +107,23 @@ void clearTexture(int slot) {
     glGenTextures(1, &textureNames[slot]);
 }
 
+GameState world;
+
 void makeWorld(const PlayfieldBlock* blocks, int blockCount) {
     releaseWorld();
-    resetRunState();
-    resetMatchState();
-    resetAnimationState();
-    players = new Player[playerCount]();
-    bullets = new Bullet[playerCount]();
-    playfield.blockCount = blockCount;
-    playfield.blocks = const_cast<PlayfieldBlock*>(blocks);
-    restartPlay();
-    for (int i = 0; i < playerCount; ++i) players[i].lives = START_LIVES;
-    matchRunning = true;
+    resetGameState(world);
+    world.playfield.blockCount = blockCount;
+    world.playfield.blocks = const_cast<PlayfieldBlock*>(blocks);  // borrowed, never freed here
+    FrameResult ignored;
+    restartPlay(world, 1, ignored);
+    for (int i = 0; i < world.playerCount; ++i) world.players[i].lives = START_LIVES;
+    world.matchRunning = true;
 }
 
 void releaseWorld() {
-    delete[] players;
-    delete[] bullets;
-    players = nullptr;
-    bullets = nullptr;
-    playfield.blockCount = 0;
-    playfield.blocks = nullptr;
-    playerCount = 2;
+    world.playfield.blockCount = 0;
+    world.playfield.blocks = nullptr;
+    resetGameState(world);
 }
 
 bool near(const Rgb& c, int r, int g, int b, int tolerance) {

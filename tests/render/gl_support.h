@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct PlayfieldBlock;
+#include "game/game.h"
 
 namespace testgl {
 
@@ -27,6 +27,8 @@ void saveScreenshot(const std::string& name);       // /tmp/tarvex-shots/<name>.
 void uploadTexture(int slot, int width, int height, const std::vector<uint8_t>& rgb);
 void clearTexture(int slot);  // gives the slot a fresh texture object without an image
 
+// The game the drawing tests draw.
+extern GameState world;
 // A match-like world: the game's state at its start values, then two players at their start
 // places with 5 lives, no bullets, no powerup, the given wall blocks and a match running.
 void makeWorld(const PlayfieldBlock* blocks = nullptr, int blockCount = 0);

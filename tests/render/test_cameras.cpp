@@ -10,6 +10,8 @@
 #include "render/scene_parts.h"
 #include "tests/render/gl_support.h"
 
+using testgl::world;
+
 namespace {
 
 constexpr float HALF_PI = 1.57079633f;
@@ -42,19 +44,17 @@ void expectVec(const float* got, float x, float y, float z) {
 
 class CameraTable : public ::testing::Test {
 protected:
-    Player twoPlayers[2]{};
+    Player (&twoPlayers)[MAX_PLAYERS] = world.players;
     void SetUp() override {
-        players = twoPlayers;
-        playerCount = 2;
-        frameTime = 0;
+        resetGameState(world);
+        world.frameTime = 0;
     }
-    void TearDown() override { players = nullptr; }
 };
 
 TEST_F(CameraTable, EveryRowPlacesEyeCentreAndUp) {
     // Overview, also for every number outside 1..5.
     for (int camera : {0, -1, 6, 7, 1000}) {
-        LookAt v = cameraLookAt(camera);
+        LookAt v = cameraLookAt(world, camera);
         SCOPED_TRACE(camera);
         expectVec(v.eye, 0, 0, 80);
         expectVec(v.centre, 0, 0, 0);
@@ -62,10 +62,10 @@ TEST_F(CameraTable, EveryRowPlacesEyeCentreAndUp) {
     }
 
     // Orbit round (20, 20): at t = 0 the eye is at (20, 50, 5), at pi/2 at (50, 20, 5).
-    LookAt orbit = cameraLookAt(1);
+    LookAt orbit = cameraLookAt(world, 1);
     expectVec(orbit.eye, 20, 50, 5);
-    frameTime = HALF_PI;
-    orbit = cameraLookAt(1);
+    world.frameTime = HALF_PI;
+    orbit = cameraLookAt(world, 1);
     expectVec(orbit.eye, 50, 20, 5);
     expectVec(orbit.centre, 0, 0, 0);
     expectVec(orbit.up, 0, 0, 1);
@@ -73,7 +73,7 @@ TEST_F(CameraTable, EveryRowPlacesEyeCentreAndUp) {
     // Chase: player 0 at (10, 0) heading 0 is watched from behind and above.
     twoPlayers[0].x = 10;
     twoPlayers[0].heading = 0;
-    LookAt chase = cameraLookAt(2);
+    LookAt chase = cameraLookAt(world, 2);
     expectVec(chase.eye, 2, 0, 3);
     expectVec(chase.centre, 18, 0, 0);
     expectVec(chase.up, 0, 0, 1);
@@ -82,33 +82,32 @@ TEST_F(CameraTable, EveryRowPlacesEyeCentreAndUp) {
     twoPlayers[1].x = -5;
     twoPlayers[1].y = 4;
     twoPlayers[1].heading = 90;
-    LookAt chase1 = cameraLookAt(3);
+    LookAt chase1 = cameraLookAt(world, 3);
     expectVec(chase1.eye, -5, -4, 3);
     expectVec(chase1.centre, -5, 12, 0);
 
     // Turret: heading and turret angle add up (90 + 90 looks along -X).
     twoPlayers[0].heading = 90;
     twoPlayers[0].turretAngle = 90;
-    LookAt turret = cameraLookAt(4);
+    LookAt turret = cameraLookAt(world, 4);
     expectVec(turret.eye, 10, 0, 2);
     expectVec(turret.centre, 2, 0, 0);
     expectVec(turret.up, 0, 0, 1);
 
     twoPlayers[1].turretAngle = -90;  // 90 - 90: player 1 looks along +X
-    LookAt turret1 = cameraLookAt(5);
+    LookAt turret1 = cameraLookAt(world, 5);
     expectVec(turret1.eye, -5, 4, 2);
     expectVec(turret1.centre, 3, 4, 0);
 }
 
 TEST_F(CameraTable, PlayerCamerasWithoutPlayersFallBackToTheOverview) {
-    players = nullptr;
-    for (int camera : {2, 3, 4, 5}) expectVec(cameraLookAt(camera).eye, 0, 0, 80);
-    players = twoPlayers;
-    playerCount = 1;  // player 1 is missing
-    expectVec(cameraLookAt(3).eye, 0, 0, 80);
-    expectVec(cameraLookAt(5).eye, 0, 0, 80);
+    world.playerCount = 0;
+    for (int camera : {2, 3, 4, 5}) expectVec(cameraLookAt(world, camera).eye, 0, 0, 80);
+    world.playerCount = 1;  // player 1 is missing
+    expectVec(cameraLookAt(world, 3).eye, 0, 0, 80);
+    expectVec(cameraLookAt(world, 5).eye, 0, 0, 80);
     twoPlayers[0].x = 10;
-    expectVec(cameraLookAt(2).eye, 2, 0, 3);
+    expectVec(cameraLookAt(world, 2).eye, 2, 0, 3);
 }
 
 TEST_F(CameraTable, MatrixMatchesTheTextbookLookAt) {
@@ -116,10 +115,10 @@ TEST_F(CameraTable, MatrixMatchesTheTextbookLookAt) {
     twoPlayers[0].x = 10;
     twoPlayers[0].heading = 37;
     twoPlayers[0].turretAngle = -151;
-    frameTime = 2.3f;
+    world.frameTime = 2.3f;
     for (int camera = 0; camera <= 5; ++camera) {
         SCOPED_TRACE(camera);
-        const LookAt v = cameraLookAt(camera);
+        const LookAt v = cameraLookAt(world, camera);
         float got[16];
         double want[16];
         lookAtMatrix(v, got);
@@ -132,16 +131,16 @@ TEST_F(CameraTable, MatrixMatchesTheTextbookLookAt) {
 class CameraOnContext : public testgl::GLTest {};
 
 TEST_F(CameraOnContext, ApplyCameraEqualsGluLookAtForEveryRow) {
-    players[0].x = 10;
-    players[0].y = 0;
-    players[0].heading = 0;
-    players[1].heading = 90;
-    players[1].turretAngle = 90;
-    frameTime = HALF_PI;
+    world.players[0].x = 10;
+    world.players[0].y = 0;
+    world.players[0].heading = 0;
+    world.players[1].heading = 90;
+    world.players[1].turretAngle = 90;
+    world.frameTime = HALF_PI;
     for (int camera : {0, 1, 2, 3, 4, 5, 9}) {
         SCOPED_TRACE(camera);
         activeCamera = camera;
-        const LookAt v = cameraLookAt(camera);
+        const LookAt v = cameraLookAt(world, camera);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         gluLookAt(v.eye[0], v.eye[1], v.eye[2], v.centre[0], v.centre[1], v.centre[2], v.up[0],
@@ -149,14 +148,14 @@ TEST_F(CameraOnContext, ApplyCameraEqualsGluLookAtForEveryRow) {
         GLfloat want[16], got[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, want);
         glLoadIdentity();
-        applyCamera();
+        applyCamera(world);
         glGetFloatv(GL_MODELVIEW_MATRIX, got);
         for (int i = 0; i < 16; ++i) EXPECT_NEAR(got[i], want[i], 2e-4f) << "element " << i;
     }
     // The chase camera of the table's example really stands at (2, 0, 3): the eye maps to the origin.
     activeCamera = 2;
     glLoadIdentity();
-    applyCamera();
+    applyCamera(world);
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int r = 0; r < 3; ++r) EXPECT_NEAR(m[r] * 2 + m[4 + r] * 0 + m[8 + r] * 3 + m[12 + r], 0, 1e-4);

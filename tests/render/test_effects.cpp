@@ -14,6 +14,8 @@ using testgl::describe;
 using testgl::near;
 using testgl::pixelAtWorld;
 
+using testgl::world;
+
 namespace {
 
 class EffectsTest : public testgl::GLTest {
@@ -25,7 +27,7 @@ protected:
     }
     void draw(const char* shot = nullptr) {
         testgl::clearFrame();
-        drawScene();
+        drawScene(world);
         if (shot) testgl::saveScreenshot(shot);
     }
     // A font sheet that is black but for one bright cell (row from the top, column).
@@ -45,19 +47,19 @@ protected:
 
 TEST_F(EffectsTest, ShieldBrightensWhatIsBehindItByItsPulse) {
     testgl::setView(0, 0, 800, 600, 8.0);
-    players[0].x = 0;
-    players[0].y = 0;
-    players[1].x = 0;
-    players[1].y = -6;
+    world.players[0].x = 0;
+    world.players[0].y = 0;
+    world.players[1].x = 0;
+    world.players[1].y = -6;
     // Inside the shield box but beside the tank, the turret top, and beside the other tank.
     const double points[3][3] = {{0, 1.75, -0.8}, {0, 0, 0.8}, {0, -6 + 1.75, -0.8}};
     draw();
     testgl::Rgb before[3];
     for (int i = 0; i < 3; ++i) before[i] = pixelAtWorld(points[i][0], points[i][1], points[i][2]);
 
-    players[0].powerupKind = Shield;
-    players[0].powerupTimer = 100;
-    shieldPulse = 0.4f;
+    world.players[0].powerupKind = Shield;
+    world.players[0].powerupTimer = 100;
+    world.shieldPulse = 0.4f;
     draw("shield");
     for (int i = 0; i < 2; ++i) {
         const testgl::Rgb after = pixelAtWorld(points[i][0], points[i][1], points[i][2]);
@@ -69,16 +71,16 @@ TEST_F(EffectsTest, ShieldBrightensWhatIsBehindItByItsPulse) {
     // The other tank has no shield; a shield whose timer has run out is not drawn.
     const testgl::Rgb other = pixelAtWorld(points[2][0], points[2][1], points[2][2]);
     EXPECT_TRUE(near(other, before[2].r, before[2].g, before[2].b, 3)) << describe(other);
-    players[0].powerupTimer = 0;
+    world.players[0].powerupTimer = 0;
     draw();
     EXPECT_TRUE(near(pixelAtWorld(0, 1.75, -0.8), before[0].r, before[0].g, before[0].b, 3));
 }
 
 TEST_F(EffectsTest, PowerupShowsItsKindsLetterCellOnTop) {
     testgl::setView(0, 0, 800, 600, 8.0);
-    players[0].x = -30;
-    players[1].x = 30;
-    powerup = {100, 0, 0, Shield};
+    world.players[0].x = -30;
+    world.players[1].x = 30;
+    world.powerup = {100, 0, 0, Shield};
     fontWithCell(3, 4);  // 's'
     testgl::clearTexture(FilledTexture);
     draw("powerup-shield-cell");
@@ -89,32 +91,34 @@ TEST_F(EffectsTest, PowerupShowsItsKindsLetterCellOnTop) {
     EXPECT_NEAR(top.g, floor.g, 8);
 
     // TankSpeed shows the 't' cell, which is black in this sheet: the floor shows through.
-    powerup.kind = TankSpeed;
+    world.powerup.kind = TankSpeed;
     draw();
     const testgl::Rgb t = pixelAtWorld(0, 0, 1.5);
     EXPECT_TRUE(near(t, floor.r, floor.g, floor.b, 8)) << describe(t);
 }
 
-TEST_F(EffectsTest, UnknownPowerupKindIsTakenOffTheField) {
-    powerup = {100, 0, 0, 5};
+TEST_F(EffectsTest, UnknownPowerupKindIsNotDrawn) {
+    testgl::setView(0, 0, 800, 600, 8.0);
+    world.powerup = {0, 0, 0, RapidFire};
     draw();
-    EXPECT_EQ(powerup.life, 0);
-    powerup = {100, 0, 0, 0};
-    draw();
-    EXPECT_EQ(powerup.life, 0);
-    powerup = {100, 0, 0, RapidFire};
-    draw();
-    EXPECT_EQ(powerup.life, 100);
+    const testgl::Rgb empty = pixelAtWorld(0, 0, 1);
+    for (int kind : {5, 0, -1, int{RapidFire}}) {
+        SCOPED_TRACE(kind);
+        world.powerup = {100, 0, 0, kind};
+        draw();
+        EXPECT_EQ(near(pixelAtWorld(0, 0, 1), empty.r, empty.g, empty.b, 2), kind != RapidFire);
+        EXPECT_EQ(world.powerup.life, 100);  // drawing never changes the game
+    }
 }
 
 TEST_F(EffectsTest, PowerupSidesWithoutTheFilledPatternSaturate) {
     testgl::setView(0, 0, 800, 600, 8.0);
-    players[0].x = -30;
-    players[1].x = 30;
+    world.players[0].x = -30;
+    world.players[1].x = 30;
     testgl::clearTexture(FilledTexture);
     fontWithCell(3, 4);
-    powerup = {100, 0, 0, Shield};
-    powerupSpin = 90;  // about (0, 1, 1): a side turns towards the camera
+    world.powerup = {100, 0, 0, Shield};
+    world.powerupSpin = 90;  // about (0, 1, 1): a side turns towards the camera
     draw("powerup-tumbled");
     int white = 0;
     for (int x = 300; x < 500; x += 4)
@@ -124,8 +128,8 @@ TEST_F(EffectsTest, PowerupSidesWithoutTheFilledPatternSaturate) {
 
 TEST_F(EffectsTest, ScreenshotsOfEveryPowerupKindAndBullets) {
     testgl::setView(0, 0, 800, 600, 20.0);
-    players[0].x = -6;
-    players[1].x = 6;
+    world.players[0].x = -6;
+    world.players[1].x = 6;
     const bool realFont = loadTexture("data/hetfont.bmp", FontTexture);
     const bool realFilled = loadTexture("data/Filled.bmp", FilledTexture);
     loadTexture("data/track.bmp", TrackTexture);
@@ -133,10 +137,10 @@ TEST_F(EffectsTest, ScreenshotsOfEveryPowerupKindAndBullets) {
     const char* names[5] = {nullptr, "powerup-tankspeed", "powerup-bulletspeed", "powerup-shield",
                             "powerup-rapidfire"};
     for (int kind = 1; kind <= 4; ++kind) {
-        powerup = {100, 0, 0, kind};
-        powerupSpin = 20;
-        bullets[0] = {-2, 2, 0, 0, 0, 5};
-        bulletSpin = 30.0f * kind;
+        world.powerup = {100, 0, 0, kind};
+        world.powerupSpin = 20;
+        world.bullets[0] = {-2, 2, 0, 0, 0, 5};
+        world.bulletSpin = 30.0f * kind;
         draw(names[kind]);
         EXPECT_NEAR(pixelAtWorld(-2, 2, 0.59).g, 0, 60) << "bullet";  // dark cube
     }

@@ -16,6 +16,8 @@ using testgl::near;
 using testgl::pixel;
 using testgl::pixelAtWorld;
 
+using testgl::world;
+
 namespace {
 
 class SceneTest : public testgl::GLTest {};
@@ -24,8 +26,8 @@ bool isBackdrop(const testgl::Rgb& c) { return c.r < 10 && c.b > 200; }  // cyan
 bool isFloor(const testgl::Rgb& c) { return c.b < 10 && c.g > 110 && c.g < 140; }
 
 TEST_F(SceneTest, OverviewShowsTheFloorWithABackdropMarginOnEverySide) {
-    playerCount = 0;  // the bare arena
-    drawScene();
+    world.playerCount = 0;  // the bare arena
+    drawScene(world);
     testgl::saveScreenshot("overview-bare");
 
     // About 14 pixels of backdrop on every side of an 800 x 600 view, floor inside.
@@ -52,33 +54,33 @@ TEST_F(SceneTest, OverviewShowsTheFloorWithABackdropMarginOnEverySide) {
 TEST_F(SceneTest, WallFacesCarryTheirShadingFactors) {
     const PlayfieldBlock white{10, -3, 14, 3, 1, 1, 1};
     testgl::makeWorld(&white, 1);
-    players[1].x = 40;  // keep player 1 out of the way
-    players[1].y = 30;
+    world.players[1].x = 40;  // keep player 1 out of the way
+    world.players[1].y = 30;
 
     // Chase camera behind player 0 at the origin: the top and the face towards -X.
-    players[0].x = 0;
-    players[0].y = 0;
-    players[0].heading = 0;
+    world.players[0].x = 0;
+    world.players[0].y = 0;
+    world.players[0].heading = 0;
     activeCamera = 2;
     testgl::clearFrame();
-    drawScene();
+    drawScene(world);
     testgl::saveScreenshot("wall-from-chase");
     EXPECT_TRUE(near(pixelAtWorld(12, 0, 0.7), 255, 255, 255)) << describe(pixelAtWorld(12, 0, 0.7));
     EXPECT_TRUE(near(pixelAtWorld(10, 0, 0), 153, 153, 153)) << describe(pixelAtWorld(10, 0, 0));
 
     // Looking along +Y from below the block: the face at y1.
-    players[0].x = 12;
-    players[0].y = -12;
-    players[0].heading = 90;
+    world.players[0].x = 12;
+    world.players[0].y = -12;
+    world.players[0].heading = 90;
     testgl::clearFrame();
-    drawScene();
+    drawScene(world);
     EXPECT_TRUE(near(pixelAtWorld(12, -3, 0), 204, 204, 204)) << describe(pixelAtWorld(12, -3, 0));
 
     // A coloured block scales each component.
     const PlayfieldBlock red{10, -3, 14, 3, 1, 0.5f, 0};
-    playfield.blocks = const_cast<PlayfieldBlock*>(&red);
+    world.playfield.blocks = const_cast<PlayfieldBlock*>(&red);
     testgl::clearFrame();
-    drawScene();
+    drawScene(world);
     EXPECT_TRUE(near(pixelAtWorld(12, -3, 0), 204, 102, 0)) << describe(pixelAtWorld(12, -3, 0));
 }
 
@@ -90,45 +92,45 @@ TEST_F(SceneTest, ArenaFromTheOrbitAndTheRealPlayfield) {
     testgl::makeWorld();
     if (std::FILE* f = std::fopen("data/playfield.txt", "r")) {
         std::fclose(f);
-        loadPlayfield("data/playfield.txt");
+        loadPlayfield(world.playfield, "data/playfield.txt");
     }
-    if (playfield.blockCount == 0) {
-        playfield.blocks = const_cast<PlayfieldBlock*>(fallback);
-        playfield.blockCount = 3;
+    if (world.playfield.blockCount == 0) {
+        world.playfield.blocks = const_cast<PlayfieldBlock*>(fallback);
+        world.playfield.blockCount = 3;
     }
     for (int camera : {0, 1}) {
         activeCamera = camera;
-        frameTime = 0.7f;
+        world.frameTime = 0.7f;
         testgl::clearFrame();
-        drawScene();
+        drawScene(world);
         testgl::saveScreenshot(camera == 0 ? "arena-overview" : "arena-orbit");
         // Nothing is left in the clear colour: floor, walls or backdrop cover every pixel.
         for (int x = 0; x < 800; x += 97)
             for (int y = 0; y < 600; y += 89)
                 EXPECT_FALSE(near(pixel(x, y), 51, 153, 204, 3)) << x << "," << y;
     }
-    if (playfield.blocks != fallback) {
-        delete[] playfield.blocks;  // loaded by the game's reader: not ours to keep
+    if (world.playfield.blocks != fallback) {
+        delete[] world.playfield.blocks;  // loaded by the game's reader: not ours to keep
     }
-    playfield.blocks = nullptr;
-    playfield.blockCount = 0;
+    world.playfield.blocks = nullptr;
+    world.playfield.blockCount = 0;
 }
 
 TEST_F(SceneTest, HitPauseDrawsTheLivesInsteadOfTheBulletsAndAdvancesInTheFirstView) {
-    players[0].lives = 5;
-    players[1].lives = 4;
-    bullets[0].life = 10;
-    bullets[0].x = -37.5f + 10;  // in front of player 0, clear of the digits
-    bullets[0].y = 10;
-    hitCountdown = 100;
-    hitPlayer = 1;
-    const float turret = players[1].turretAngle;
+    world.players[0].lives = 5;
+    world.players[1].lives = 4;
+    world.bullets[0].life = 10;
+    world.bullets[0].x = -37.5f + 10;  // in front of player 0, clear of the digits
+    world.bullets[0].y = 10;
+    world.hitCountdown = 100;
+    world.hitPlayer = 1;
+    const float turret = world.players[1].turretAngle;
 
-    drawScene();
+    drawScene(world);
     testgl::saveScreenshot("lives-5-4");
-    EXPECT_EQ(hitCountdown, 99);
-    EXPECT_FLOAT_EQ(players[1].turretAngle, turret + 6);
-    EXPECT_FALSE(near(pixelAtWorld(bullets[0].x, bullets[0].y, 0.59), 0, 0, 0, 20))
+    EXPECT_EQ(world.hitCountdown, 100);  // drawing only draws: the frame steps the pause
+    EXPECT_FLOAT_EQ(world.players[1].turretAngle, turret);
+    EXPECT_FALSE(near(pixelAtWorld(world.bullets[0].x, world.bullets[0].y, 0.59), 0, 0, 0, 20))
         << "no bullet during the pause";
 
     // Design points of the glyphs, in eye space at depth 1.5 with scale 0.005.
@@ -152,40 +154,31 @@ TEST_F(SceneTest, HitPauseDrawsTheLivesInsteadOfTheBulletsAndAdvancesInTheFirstV
     EXPECT_FALSE(white(pixel(400, 300)));
 
     // The lives cover the whole window even when the view was a split-screen half; the half's
-    // own viewport is back for the rest of the scene. A second view does not advance the pause.
+    // own viewport is back for the rest of the scene.
     testgl::setView(401, 0, 399, 600);
     testgl::clearFrame();
-    drawScene(false);
+    drawScene(world);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[0], 401);
     EXPECT_EQ(viewport[2], 399);
     testgl::setView(0, 0, 800, 600);  // where the digits were drawn
     EXPECT_TRUE(white(digitPixel(-0.4f, 0, 30)));
-    EXPECT_EQ(hitCountdown, 99);
+    EXPECT_EQ(world.hitCountdown, 100);
 }
 
-TEST_F(SceneTest, LastCountdownStepRestartsAndBulletsReturnAfterThePause) {
-    hitCountdown = 0;
-    hitPlayer = 0;
-    players[0].x = 5;
-    bullets[1].life = 3;
-    drawScene();
-    EXPECT_EQ(hitCountdown, -1);
-    EXPECT_FLOAT_EQ(players[0].x, -37.5f);  // back at the start place
-    EXPECT_LT(bullets[1].life, 0);
-
-    // With the pause over the next draw shows bullets again: one with life 0 is drawn.
-    bullets[0].life = 0;
-    bullets[0].x = 0;
-    bullets[0].y = 0;
+TEST_F(SceneTest, BulletsReturnAfterThePause) {
+    // With the pause over the next draw shows the bullets again: one with life 0 is drawn.
+    world.bullets[0].life = 0;
+    world.bullets[0].x = 0;
+    world.bullets[0].y = 0;
     testgl::setView(0, 0, 800, 600, 4.0);
     testgl::clearFrame();
-    drawScene();
+    drawScene(world);
     EXPECT_TRUE(near(pixelAtWorld(0, 0, 0.59), 0, 0, 0, 10)) << describe(pixelAtWorld(0, 0, 0.59));
-    bullets[0].life = -1;
+    world.bullets[0].life = -1;
     testgl::clearFrame();
-    drawScene();
+    drawScene(world);
     EXPECT_TRUE(isFloor(pixelAtWorld(0, 0, 0.59))) << describe(pixelAtWorld(0, 0, 0.59));
 }
 

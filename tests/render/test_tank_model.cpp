@@ -14,6 +14,8 @@ using testgl::describe;
 using testgl::near;
 using testgl::pixelAtWorld;
 
+using testgl::world;
+
 namespace {
 
 constexpr int MuzzleColour[3] = {51, 77, 26};   // (0.2, 0.3, 0.1)
@@ -27,17 +29,17 @@ protected:
     void SetUp() override {
         testgl::GLTest::SetUp();
         if (IsSkipped()) return;
-        playerCount = 1;  // player 0 alone at the origin
-        players[0].x = 0;
-        players[0].y = 0;
-        players[0].heading = 0;
-        players[0].turretAngle = 0;
+        world.playerCount = 1;  // player 0 alone at the origin
+        world.players[0].x = 0;
+        world.players[0].y = 0;
+        world.players[0].heading = 0;
+        world.players[0].turretAngle = 0;
         activeCamera = 0;
         testgl::setView(0, 0, 800, 600, 4.0);
     }
     void draw(const char* shot) {
         testgl::clearFrame();
-        drawScene();
+        drawScene(world);
         if (shot) testgl::saveScreenshot(shot);
     }
 };
@@ -58,8 +60,8 @@ TEST_F(TankTest, HeadingZeroPointsNoseAndBarrelAlongPlusX) {
 }
 
 TEST_F(TankTest, TurretTurnsOnTopOfTheHull) {
-    players[0].heading = 90;
-    players[0].turretAngle = -90;
+    world.players[0].heading = 90;
+    world.players[0].turretAngle = -90;
     draw("tank-heading90-turret-90");
     // The barrel points along +X ...
     EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MuzzleColour)) << describe(pixelAtWorld(2.5, 0, 0.53));
@@ -70,13 +72,13 @@ TEST_F(TankTest, TurretTurnsOnTopOfTheHull) {
     EXPECT_TRUE(isFloor(pixelAtWorld(1.3, -2.2, -0.8)));
 
     // Spinning the turret a full turn further changes nothing.
-    players[0].turretAngle = 270;
+    world.players[0].turretAngle = 270;
     draw(nullptr);
     EXPECT_TRUE(is(pixelAtWorld(2.5, 0, 0.53), MuzzleColour));
 }
 
 TEST_F(TankTest, BlackTankKeepsItsFixedColours) {
-    players[0].red = players[0].green = players[0].blue = 0;
+    world.players[0].red = world.players[0].green = world.players[0].blue = 0;
     draw("tank-black");
     EXPECT_TRUE(near(pixelAtWorld(0, 0, 0.8), 0, 0, 0, 3)) << "turret top";
     EXPECT_TRUE(near(pixelAtWorld(0, 1.3, 0.1), 0, 0, 0, 3)) << "fender top";
@@ -116,15 +118,15 @@ TEST_F(TreadTest, ScrollMovesTheTreadOfOneTrackOnly) {
     testgl::uploadTexture(TrackTexture, 1, 4, stripes);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    players[0].rightTrackScroll = 1.0f;
-    players[0].leftTrackScroll = 1.0f;
+    world.players[0].rightTrackScroll = 1.0f;
+    world.players[0].leftTrackScroll = 1.0f;
     draw("tank-chase-striped-treads");
     const testgl::Rgb right0 = rightTread(), left0 = leftTread();
     EXPECT_TRUE(right0.r > 200 || right0.b > 200) << describe(right0);
     EXPECT_EQ(right0.r, left0.r);
 
     // Half a repeat moves the stripes on the right track; the left track stays.
-    players[0].rightTrackScroll = 1.5f;
+    world.players[0].rightTrackScroll = 1.5f;
     draw(nullptr);
     const testgl::Rgb right1 = rightTread(), left1 = leftTread();
     EXPECT_NE(right1.r > 128, right0.r > 128) << describe(right0) << " then " << describe(right1);
@@ -132,7 +134,7 @@ TEST_F(TreadTest, ScrollMovesTheTreadOfOneTrackOnly) {
     EXPECT_EQ(left1.b, left0.b);
 
     // A whole repeat looks the same (the texture wraps).
-    players[0].rightTrackScroll = 2.0f;
+    world.players[0].rightTrackScroll = 2.0f;
     draw(nullptr);
     EXPECT_EQ(rightTread().r, right0.r);
 }
@@ -143,7 +145,7 @@ TEST_F(TreadTest, ChaseCloseUp) {
         for (int x = 0; x < 16; ++x)
             for (int c = 0; c < 3; ++c) tread[(y * 16 + x) * 3 + c] = (y / 4) % 2 ? 200 : 60;
     testgl::uploadTexture(TrackTexture, 16, 16, tread);
-    players[0].turretAngle = 30;
+    world.players[0].turretAngle = 30;
     draw("tank-chase");
     // Both tracks' rear ends show texels of the stripes, neither white nor the clear colour.
     EXPECT_FALSE(near(rightTread(), 255, 255, 255, 3));

@@ -17,6 +17,8 @@
 using testgl::describe;
 using testgl::near;
 
+using testgl::world;
+
 namespace {
 
 TEST(BitmapFont, GlyphCornersFollowTheEightColumnGrid) {
@@ -121,7 +123,7 @@ protected:
         currentPage = 0;
         tagAngle = 0;
         activeCamera = 1;
-        matchRunning = false;
+        world.matchRunning = false;
     }
     void TearDown() override {
         testgl::clearTexture(FontTexture);
@@ -221,13 +223,13 @@ TEST_F(TitleTest, TitleScreenOverTheOrbitingArena) {
     if (!realFont) whiteFont();
     if (std::FILE* f = std::fopen("data/playfield.txt", "r")) {
         std::fclose(f);
-        loadPlayfield("data/playfield.txt");
+        loadPlayfield(world.playfield, "data/playfield.txt");
     }
     auto frame = [](float t) {
-        frameTime = t;
+        world.frameTime = t;
         testgl::setView(0, 0, 800, 600);
         testgl::clearFrame();
-        drawScene();
+        drawScene(world);
         drawTitle(0, 0.4f, -1.5f, 0.023f);
     };
     frame(0);
@@ -249,11 +251,7 @@ TEST_F(TitleTest, TitleScreenOverTheOrbitingArena) {
     EXPECT_LT(textOffset, 0.05f);
     testgl::saveScreenshot("title-second-page");
 
-    if (playfield.blocks) {
-        delete[] playfield.blocks;
-        playfield.blocks = nullptr;
-        playfield.blockCount = 0;
-    }
+    releasePlayfield(world.playfield);
     releaseTextureImage();
     testgl::clearTexture(FilledTexture);
     testgl::clearTexture(TrackTexture);
