@@ -9,6 +9,9 @@ scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_seconds=${TARVEX_FUZZ_SECONDS:-30}
 
+# Replays the tests record go to a folder of the build, never into the user's own.
+export XDG_DATA_HOME="$PWD/build/test-user-data"
+
 echo "== build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_TESTS=ON -DTARVEX_BENCH=ON \
   -DTARVEX_WERROR=ON >/dev/null

@@ -9,11 +9,32 @@
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <string>
 
 // ---- The game shown ------------------------------------------------------------------------------
 extern GameState game;       // the one game this window plays and shows
 extern Viewer viewer;        // the camera its player chose
 extern SoundPlayer sounds;   // plays what the frames ask for
+
+// Who plays each tank: PERSON (the keys and pads) or a computer level 1..3 (app/command_line.h).
+// The choice is kept until the game quits; F5 and F6 on the title screen change it.
+extern int playerLevels[2];
+void setPlayerLevel(int p, int level);
+
+// ---- Replays (replays.cpp) ----------------------------------------------------------------------
+// Every match of the live game is recorded; after it ends its replay is written in the background.
+void recordBeforeLiveFrame();
+void recordAfterLiveFrame(const FrameInput& input);
+// At shut-down: a match under way is written too, and the last write is waited for.
+void finishReplays();
+// Shows a replay file instead of the live game until it ends or Escape; false (after saying why
+// in a message box) when the file cannot be played.
+bool startReplay(const std::string& path);
+bool playingBack();
+const GameState& shownGame();  // the replay's game while one plays, otherwise the live game
+// One frame of the replay shown: P or Pause stops and goes on, F plays four frames a frame,
+// Escape ends it; the title screen comes back at the end.
+FrameResult playbackTick();
 
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;

@@ -1,11 +1,13 @@
 // The window procedure, the frame with its view layout, and the projection set-up.
 #include "app/app.h"
+#include "app/command_line.h"
 
 #include "game/frame_rules.h"
 #include "game/game.h"
 #include "game/input_sources.h"
 #include "platform/keys.h"
 #include "render/render.h"
+#include "game/replay_folder.h"
 #include "ui/title.h"
 
 #include <GL/gl.h>
@@ -16,12 +18,28 @@
 #include <ctime>
 
 bool windowActive = true;
+int playerLevels[2] = {PERSON, PERSON};
 GameState game;
 Viewer viewer;
 SoundPlayer sounds;
 
+void setPlayerLevel(int p, int level) {
+    if (p < 0 || p > 1) return;
+    playerLevels[p] = level;
+    setTitlePlayers(playerLevels);
+}
+
 void ShellWindow::keyDown(int virtualKey) {
     if (virtualKey == vk::F11 && !KeyState[vk::F11]) toggleFullScreen();  // not again on auto-repeat
+    // F5 and F6 on the title screen: player 1 / player 2 between a person and the computer levels.
+    const bool titleShown = !game.matchRunning && game.hitCountdown < 0;
+    if ((virtualKey == vk::F5 || virtualKey == vk::F6) && titleShown && !playingBack() && !KeyState[virtualKey]) {
+        const int p = virtualKey == vk::F5 ? 0 : 1;
+        setPlayerLevel(p, nextPlayerLevel(playerLevels[p]));
+    }
+    // F4 on the title screen: the most recent replay.
+    if (virtualKey == vk::F4 && titleShown && !playingBack() && !KeyState[virtualKey])
+        startReplay(newestReplayFile());
     pressKey(virtualKey, KEYBOARD);
     pressKey(laptopAlternative(virtualKey), LAPTOP_KEYS);
     if (KeyState[vk::F12]) platform::postQuit(0);
@@ -111,27 +129,37 @@ void applyViewLayout(int index, int views) {
 }
 
 namespace {
-void drawViews() {
+
+// The live game's frame: the keys' (or the computers') input advances it and is recorded.
+FrameResult liveFrame() {
+    const FrameInput input = keyFrameInput(mouseStep, static_cast<uint32_t>(std::time(nullptr)));
+    recordBeforeLiveFrame();
+    const FrameResult result = advanceFrame(game, input);
+    recordAfterLiveFrame(input);
+    return result;
+}
+
+void drawViews(const GameState& shown) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     int cameras[2] = {1, 1};
-    const int views = frameViews(game, viewer, cameras);
+    const int views = frameViews(shown, viewer, cameras);
     for (int view = 0; view < views; ++view) {
         activeCamera = cameras[view];
         applyViewLayout(view, views);
-        drawScene(game);
+        drawScene(shown);
     }
 }
 }  // namespace
 
 void renderFrame() {
-    const FrameInput input = keyFrameInput(mouseStep, static_cast<uint32_t>(std::time(nullptr)));
-    const FrameResult result = advanceFrame(game, input);
-    viewerAfterFrame(viewer, game, result);
+    const FrameResult result = playingBack() ? playbackTick() : liveFrame();
+    const GameState& shown = shownGame();
+    viewerAfterFrame(viewer, shown, result);
     playFrameSounds(sounds, result);
 
-    drawViews();
+    drawViews(shown);
     switch (result.branch) {
     case FrameBranch::Title:
         drawTitle(0.0f, 0.4f, -1.5f, 0.023f);

@@ -1,12 +1,22 @@
 // The process entry: start-up, the message loop, shut-down.
 #include "app/app.h"
+#include "app/command_line.h"
 
 #include "game/data_files.h"
 #include "game/game.h"
 
+#include <cstdio>
 #include <ctime>
+#include <string>
 
-int main() {
+int main(int argc, char** argv) {
+    LaunchOptions options;
+    std::string problem;
+    if (!readCommandLine(argc, argv, options, problem)) {
+        std::fprintf(stderr, COMMAND_LINE_PROBLEM, problem.c_str());
+        return 2;
+    }
+    for (int p = 0; p < 2; ++p) setPlayerLevel(p, options.playerLevels[p]);
     fullScreen = true;
     setDataFolder(chooseDataFolder(platform::executableFolder()));
     resetGameState(game);
@@ -16,9 +26,11 @@ int main() {
     platform::attachWindowEvents(&windowProcedure);  // frames run behind the music's message boxes
     platform::raiseProcessPriority();
     loadMusic(dataFile(MUSIC_FILE).c_str());
+    if (!options.replayFile.empty()) startReplay(options.replayFile);
 
     int quitCode = platform::runMessageLoop(windowProcedure);
 
+    finishReplays();
     killGLWindow();
     releaseGame(game);
     releaseMusic();

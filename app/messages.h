@@ -27,3 +27,7 @@ constexpr const char* SLOW_SWAP_WARNING =
     "refresh (switch vertical sync off for the game; with Mesa: vblank_mode=0), or drawing is too\n"
     "slow for this window size.\n";
 static_assert(platform::FRAME_PERIOD_MS == 10, "SLOW_SWAP_WARNING names the frame's length");
+// On standard error when the command line cannot be read (%s: what is wrong), then status 2.
+constexpr const char* COMMAND_LINE_PROBLEM =
+    "tarvex: %s\n"
+    "usage: tarvex [--player1 person|1|2|3] [--player2 person|1|2|3] [--replay FILE]\n";

@@ -1,7 +1,7 @@
 // One flight step of a bullet: steering, walls (die or bounce by the variant), tanks, move.
-#include <cmath>
 
 #include "game/game.h"
+#include "game/stable_trig.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ bool inHullBox(const Bullet& bullet, const Player& tank) {
     const float dx = bullet.x - tank.x;
     const float dy = bullet.y - tank.y;
     const float theta = -tank.heading * DEG_TO_RAD;
-    const float c = std::cos(theta), s = std::sin(theta);
+    const float c = stableCos(theta), s = stableSin(theta);
     const float u = dx * c - dy * s;  // along the tank's heading
     const float v = dx * s + dy * c;  // across it
     return -TANK_REAR <= u && u <= TANK_FRONT && -TANK_HALF_WIDTH <= v && v <= TANK_HALF_WIDTH;
@@ -63,8 +63,8 @@ void stepBullet(GameState& game, int i, FrameResult& result) {
     Bullet& bullet = game.bullets[i];
     if (bullet.life < 0) return;
     if (game.gameMode == Steerable) {
-        bullet.vx = BULLET_SPEED * std::cos(bullet.heading * DEG_TO_RAD);
-        bullet.vy = BULLET_SPEED * std::sin(bullet.heading * DEG_TO_RAD);
+        bullet.vx = BULLET_SPEED * stableCos(bullet.heading * DEG_TO_RAD);
+        bullet.vy = BULLET_SPEED * stableSin(bullet.heading * DEG_TO_RAD);
     }
     const int32_t lifeAtStart = bullet.life;
     const float nextX = bullet.x + bullet.vx;

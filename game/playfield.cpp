@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/stable_trig.h"
 #include "platform/file_read.h"
 #include "platform/platform.h"
 
@@ -165,7 +166,7 @@ bool tryMove(const GameState& game, int p, float dx, float dy, float dHeading, f
 
     Point outline[10];
     auto place = [&](const float (*points)[2], int count, float angle, Point* out) {
-        const float c = std::cos(angle), s = std::sin(angle);
+        const float c = stableCos(angle), s = stableSin(angle);
         for (int k = 0; k < count; ++k) {
             const float u = points[k][0], v = points[k][1];
             out[k] = {cx + u * c - v * s, cy + u * s + v * c};

@@ -1,8 +1,8 @@
 // One control step of a tank: track scroll, bullet steering, hull, turret, drive and fire.
 // Every move and turn is first put to tryMove; a refused one simply does not happen.
-#include <cmath>
 
 #include "game/game.h"
+#include "game/stable_trig.h"
 
 namespace {
 
@@ -56,8 +56,8 @@ void fire(GameState& game, int p, FrameResult& result) {
     if (player.powerupKind == RapidFire) bullet.life = 0;  // the live bullet is replaced at once
     if (bullet.life > 0) return;  // the key stays held: the next shot leaves when the bullet is gone
     const float g = player.turretAngle + player.heading;
-    bullet.vx = BULLET_SPEED * std::cos(g * DEG_TO_RAD);
-    bullet.vy = BULLET_SPEED * std::sin(g * DEG_TO_RAD);
+    bullet.vx = BULLET_SPEED * stableCos(g * DEG_TO_RAD);
+    bullet.vy = BULLET_SPEED * stableSin(g * DEG_TO_RAD);
     bullet.heading = g;
     bullet.x = player.x + MUZZLE_STEPS * bullet.vx;
     bullet.y = player.y + MUZZLE_STEPS * bullet.vy;
@@ -78,7 +78,7 @@ void controlTank(GameState& game, int p, Controls controls, int mouseStep, Frame
     // The drive direction is taken before the hull turns in this step.
     float a = player.heading * DEG_TO_RAD;
     if (backward) a += PI_F;
-    const float dx = DRIVE_STEP * std::cos(a), dy = DRIVE_STEP * std::sin(a);
+    const float dx = DRIVE_STEP * stableCos(a), dy = DRIVE_STEP * stableSin(a);
 
     scrollTracks(player, forward, backward, left, right);
 

@@ -126,5 +126,10 @@ void raiseThreadToTimeCritical();   // the calling thread; best effort, silent
 void sleepMilliseconds(int ms);
 // The folder that holds the running program, ending in '/'; empty when it cannot be found.
 std::string executableFolder();
+// The folder where programs keep a user's own files, ending in '/': $XDG_DATA_HOME when it is an
+// absolute path, else $HOME/.local/share (Linux and other POSIX systems); %APPDATA% on Windows,
+// in UTF-8. Empty when the environment names none. Environment only, one file for every backend
+// (platform/user_folder.cpp).
+std::string userDataFolder();
 
 }  // namespace platform

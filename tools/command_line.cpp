@@ -36,6 +36,7 @@ int runToolCommandLine(int argc, const char* const* argv) {
     addBmpCommand(tool, chosen);
     addGenerateCommand(tool, chosen);
     addCheckCommand(tool, chosen);
+    addReplayCommand(tool, chosen);
     try {
         tool.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

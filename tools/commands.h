@@ -21,6 +21,7 @@ void addSongCommand(CLI::App& tool, CommandAction& chosen);       // song compil
 void addBmpCommand(CLI::App& tool, CommandAction& chosen);        // bmp FILE OUT.ppm
 void addGenerateCommand(CLI::App& tool, CommandAction& chosen);   // generate sounds|bitmaps DIR
 void addCheckCommand(CLI::App& tool, CommandAction& chosen);      // check [DATA_DIR]
+void addReplayCommand(CLI::App& tool, CommandAction& chosen);     // replay info FILE
 
 // Accepts a whole decimal number without sign, at most max.
 CLI::Validator wholeNumber(uint64_t max);

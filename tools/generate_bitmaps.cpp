@@ -90,7 +90,9 @@ bool writeBitmap(const Canvas& canvas, const std::string& path) {
 constexpr int GLYPH_COLUMNS = 5;
 constexpr int GLYPH_ROWS = 9;
 
-const char* const Glyphs[37][GLYPH_ROWS] = {
+constexpr int GLYPH_COUNT = 41;  // 0-9, a-z, then the punctuation in the order the font maps it
+
+const char* const Glyphs[GLYPH_COUNT][GLYPH_ROWS] = {
     {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###.", ".....", "....."},  // 0
     {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###.", ".....", "....."},  // 1
     {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####", ".....", "....."},  // 2
@@ -128,6 +130,10 @@ const char* const Glyphs[37][GLYPH_ROWS] = {
     {".....", ".....", "#...#", "#...#", "#...#", "#...#", ".####", "....#", ".###."},  // y
     {".....", ".....", "#####", "...#.", "..#..", ".#...", "#####", ".....", "....."},  // z
     {".....", ".....", ".....", ".....", ".....", ".##..", ".##..", ".....", "....."},  // .
+    {".....", ".....", ".##..", ".##..", ".....", ".##..", ".##..", ".....", "....."},  // :
+    {"....#", "....#", "...#.", "..#..", ".#...", "#....", "#....", ".....", "....."},  // /
+    {".....", ".....", ".....", ".....", ".###.", ".....", ".....", ".....", "....."},  // -
+    {".....", ".....", ".....", ".....", ".....", ".##..", ".##..", "..#..", ".#..."},  // ,
 };
 
 bool glyphPixel(int k, int x, int y) {
@@ -214,7 +220,7 @@ Canvas drawFontSheet() {
     constexpr int SIZE = 256, CELL_W = SIZE / 8, CELL_H = SIZE * 9 / 64;
     const Color top{255, 255, 255}, foot{150, 200, 255}, glow{40, 90, 200};
     Canvas canvas(SIZE, SIZE);
-    for (int k = 0; k < 37; ++k) {
+    for (int k = 0; k < GLYPH_COUNT; ++k) {
         const float left = 5, topEdge = 2, w = 22, h = 32;
         std::vector<float> cover = coverage(k, CELL_W, CELL_H, left, topEdge, w, h);
         std::vector<float> soft = halo(cover, CELL_W, CELL_H, 2);

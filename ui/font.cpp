@@ -1,13 +1,17 @@
-// The bitmap font: 37 glyphs (0-9, a-z, full stop) on an 8-column sheet in texture slot 0.
+// The bitmap font: 41 glyphs (0-9, a-z, then . : / - ,) on an 8-column sheet in texture slot 0.
 #include <GL/gl.h>
+
+#include <cstring>
 
 #include "ui/title_parts.h"
 
 bool glyphCorner(char ch, float& u, float& v) {
+    static const char Punctuation[] = ".:/-,";  // glyphs 36 on, in this order
     int k;
     if (ch >= '0' && ch <= '9') k = ch - '0';
     else if (ch >= 'a' && ch <= 'z') k = 10 + ch - 'a';
-    else if (ch == '.') k = 36;
+    else if (const char* p = ch ? std::strchr(Punctuation, ch) : nullptr)
+        k = 36 + int(p - Punctuation);
     else return false;  // space and anything the sheet lacks draw nothing
     u = float(k % 8) * GLYPH_CELL_WIDTH;
     v = 1.0f - float(k / 8) * GLYPH_CELL_HEIGHT;

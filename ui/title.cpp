@@ -2,8 +2,11 @@
 // extruded block letters, a spinning extruded "3D" below it and cycling pages of help text.
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <initializer_list>
+#include <iterator>
 
+#include "game/game.h"
 #include "render/render.h"
 #include "ui/title.h"
 #include "ui/title_parts.h"
@@ -105,7 +108,84 @@ const char* const TextPages[PAGE_COUNT + 1][PAGE_LINES] = {
      "     ironclad bytes 2004      "},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},  // end mark
 };
+
+namespace {
+
+constexpr const char* BLANK_LINE = BLANK;
 #undef BLANK
+
+// Keys the game gained after those pages; a line added here flows on to a further page.
+const char* const LaterKeyLines[] = {
+    "          more keys           ",
+    " f4     play the last replay  ",
+    " f5 f6  player 1/2: person or ",
+    "        computer level 1-3    ",
+    " p      pause and resume      ",
+    " f11    full screen or window ",
+};
+constexpr int LATER_KEY_LINES = int(std::size(LaterKeyLines));
+constexpr int LATER_KEY_PAGES = (LATER_KEY_LINES + PAGE_LINES - 1) / PAGE_LINES;
+
+const char* const ControlPages[][PAGE_LINES] = {
+    {"       player 2 controls      ",
+     "  without keypad: arrow keys  ",
+     " left right  rotate tank      ",
+     " . /         rotate turret    ",
+     " up down     forward and back ",
+     " right ctrl  fire             "},
+    {"       gamepad controls       ",
+     "   first pad for player 1,    ",
+     "   second pad for player 2    ",
+     BLANK_LINE,
+     " start  regular game / pause  ",
+     " back   leave the game        "},
+    {" left stick or d-pad:         ",
+     "      move and rotate tank    ",
+     " right stick or shoulders:    ",
+     "      rotate turret           ",
+     " south button, right trigger: ",
+     "      fire                    "},
+};
+constexpr int CONTROL_PAGES = int(std::size(ControlPages));
+
+// The status page's player lines, rewritten whenever the page is drawn.
+int playerLevels[2] = {0, 0};
+char playerLines[2][LINE_LENGTH + 1] = {"  player 1   person           ",
+                                        "  player 2   person           "};
+const char* const StatusPage[PAGE_LINES] = {
+    "     who drives each tank     ", BLANK_LINE, playerLines[0], playerLines[1], BLANK_LINE,
+    "    f5 and f6 switch them     ",
+};
+
+void writePlayerLines() {
+    static const char* const Who[4] = {"person", "computer level 1", "computer level 2",
+                                       "computer level 3"};
+    for (int i = 0; i < 2; ++i)
+        std::snprintf(playerLines[i], sizeof playerLines[i], "  player %c   %-17s", char('1' + i),
+                      Who[playerLevels[i]]);
+}
+
+}  // namespace
+
+const int STATUS_PAGE = PAGE_COUNT + LATER_KEY_PAGES + CONTROL_PAGES;
+const int CYCLE_PAGES = STATUS_PAGE + 1;
+
+const char* pageLine(int page, int line) {
+    if (page < PAGE_COUNT) return TextPages[page][line];
+    page -= PAGE_COUNT;
+    if (page < LATER_KEY_PAGES) {
+        const int k = page * PAGE_LINES + line;
+        return k < LATER_KEY_LINES ? LaterKeyLines[k] : BLANK_LINE;
+    }
+    page -= LATER_KEY_PAGES;
+    if (page < CONTROL_PAGES) return ControlPages[page][line];
+    return StatusPage[line];
+}
+
+void setTitlePlayers(const int levels[2]) {
+    // Anything but a computer level shows a person.
+    for (int i = 0; i < 2; ++i) playerLevels[i] = levels[i] >= 1 && levels[i] <= 3 ? levels[i] : 0;
+}
 
 float textOffset = 0.0f;
 int textHold = 350;
@@ -129,7 +209,7 @@ void drawSlabFaces(const float p[4][2], float z1, float z2) {
 }
 
 void drawTextPage() {
-    if (currentPage < 0 || currentPage >= PAGE_COUNT) currentPage = 0;
+    if (currentPage < 0 || currentPage >= CYCLE_PAGES) currentPage = 0;
     const int shownPage = currentPage;  // a page that leaves in this call is drawn once more
     if (--textHold <= 0) {
         textOffset += 0.05f;
@@ -137,17 +217,17 @@ void drawTextPage() {
         if (textOffset >= 0.0f && textOffset < 0.05f) textHold = 350;  // arrived in the middle
         if (textOffset >= 1.6f) {
             textOffset = -1.6f;
-            ++currentPage;
-            if (currentPage >= PAGE_COUNT || TextPages[currentPage][0] == nullptr) currentPage = 0;
+            if (++currentPage >= CYCLE_PAGES) currentPage = 0;
         }
     }
+    if (shownPage == STATUS_PAGE) writePlayerLines();
 
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, textureNames[FontTexture]);
     glColor4f(1, 1, 1, 1);
     glEnable(GL_BLEND);  // additive: the sheet's black leaves the scene as it is
     for (int j = 0; j < PAGE_LINES; ++j) {
-        const char* line = TextPages[shownPage][j];
+        const char* line = pageLine(shownPage, j);
         glLoadIdentity();
         glTranslatef(textOffset, -0.11f - 0.08f * float(j), -1.4f);
         for (int i = 0; i < LINE_LENGTH && line[i] != '\0'; ++i)
@@ -194,5 +274,5 @@ void drawTitle(float x, float y, float z, float scale) {
     extrudedQuads(TitleTag, scale, -0.15f, TagSides, TagFaces);
 
     drawTextPage();
-    tagAngle += 1.0f;
+    advanceSpin(tagAngle, 1.0f);  // a float that only grew would stop turning after 46 hours
 }

@@ -2,6 +2,9 @@
 #pragma once
 
 void drawTitle(float x, float y, float z, float scale);
+// Who plays each tank, shown on the title's last page: 0 a person, 1 to 3 the computer at that
+// level. Until this is called both are people.
+void setTitlePlayers(const int levels[2]);
 
 // The mark over a paused match, drawn over the current view.
 void drawPausedMark();

@@ -16,8 +16,12 @@ extern const TitleQuad TitleTag[];      // "3D"; ends the same way
 
 constexpr int PAGE_LINES = 6;
 constexpr int LINE_LENGTH = 30;
-constexpr int PAGE_COUNT = 7;
+constexpr int PAGE_COUNT = 7;  // the first pages of the cycle, as they were first written
 extern const char* const TextPages[PAGE_COUNT + 1][PAGE_LINES];  // last page: null entries
+// After them come the keys the game gained later and a last page saying who plays each tank.
+extern const int CYCLE_PAGES;  // all pages shown in turn
+extern const int STATUS_PAGE;  // the last one, written as it is drawn
+const char* pageLine(int page, int line);  // any page of the cycle
 
 // Animation state, kept for the whole run.
 extern float textOffset;

@@ -38,14 +38,15 @@ TEST(GameBitmaps, AllThreeAreTexturesOpenGLCanTake) {
 // Glyph k sits in column k mod 8 and row k div 8 of a grid of cells 1/8 wide and 9/64 high,
 // counted from the top. Each glyph cell must hold ink, keep a black border so that linear
 // filtering does not pull in its neighbours, and differ from every other glyph.
-TEST(GameBitmaps, FontSheetHasThirtySevenSeparateGlyphs) {
+TEST(GameBitmaps, FontSheetHasFortyOneSeparateGlyphs) {
+    constexpr int GLYPHS = 41;  // 0-9, a-z, . : / - ,
     auto font = loadDibImage("data/hetfont.bmp");
     ASSERT_TRUE(font);
     ASSERT_EQ(font->width % 8, 0);
     ASSERT_EQ(font->height * 9 % 64, 0);
     const int cellW = font->width / 8, cellH = font->height * 9 / 64;
     std::vector<std::vector<int>> cells;
-    for (int k = 0; k < 40; ++k) {
+    for (int k = 0; k < 48; ++k) {
         const int left = (k % 8) * cellW, top = (k / 8) * cellH;
         std::vector<int> cell;
         int ink = 0, border = 0;
@@ -58,8 +59,8 @@ TEST(GameBitmaps, FontSheetHasThirtySevenSeparateGlyphs) {
                     border = std::max(border, b);
             }
         }
-        if (k < 37) {
-            EXPECT_GT(ink, k == 36 ? 8 : 40) << "glyph " << k;
+        if (k < GLYPHS) {
+            EXPECT_GT(ink, k >= 36 ? 8 : 40) << "glyph " << k;  // punctuation is small
             EXPECT_EQ(border, 0) << "glyph " << k;
             for (size_t other = 0; other < cells.size(); ++other)
                 EXPECT_NE(cells[other], cell) << "glyphs " << other << " and " << k;
@@ -68,8 +69,8 @@ TEST(GameBitmaps, FontSheetHasThirtySevenSeparateGlyphs) {
             EXPECT_EQ(ink, 0) << "unused cell " << k;
         }
     }
-    // Below the five glyph rows the sheet is black.
-    for (int y = 5 * cellH; y < font->height; ++y)
+    // Below the six glyph rows the sheet is black.
+    for (int y = 6 * cellH; y < font->height; ++y)
         for (int x = 0; x < font->width; ++x) ASSERT_EQ(brightness(*font, x, y), 0);
 }
 

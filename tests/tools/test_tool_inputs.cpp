@@ -18,7 +18,7 @@ TEST(ToolInputs, FoldersPipesAndDevicesAreRefusedWithTheirNameAndReason) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> commands = {
         {"music", "render", "IN", out}, {"music", "info", "IN"},  {"song", "compile", "IN", out},
-        {"song", "decompile", "IN", out}, {"simulate", "--playfield", "data/playfield.txt",
+        {"song", "decompile", "IN", out}, {"replay", "info", "IN"}, {"simulate", "--playfield", "data/playfield.txt",
                                            "--frames", "1", "--keys", "IN"}};
     const struct {
         std::string path;

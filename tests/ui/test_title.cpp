@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,24 +23,24 @@ using testgl::world;
 namespace {
 
 TEST(BitmapFont, GlyphCornersFollowTheEightColumnGrid) {
-    float u = -1, v = -1;
-    ASSERT_TRUE(glyphCorner('0', u, v));
-    EXPECT_FLOAT_EQ(u, 0.0f);
-    EXPECT_FLOAT_EQ(v, 1.0f);
-    ASSERT_TRUE(glyphCorner('a', u, v));  // glyph 10: row 1, column 2
-    EXPECT_FLOAT_EQ(u, 0.25f);
-    EXPECT_FLOAT_EQ(v, 0.859375f);
-    ASSERT_TRUE(glyphCorner('z', u, v));  // glyph 35: row 4, column 3
-    EXPECT_FLOAT_EQ(u, 0.375f);
-    EXPECT_FLOAT_EQ(v, 0.4375f);
-    ASSERT_TRUE(glyphCorner('.', u, v));  // glyph 36: row 4, column 4
-    EXPECT_FLOAT_EQ(u, 0.5f);
-    EXPECT_FLOAT_EQ(v, 0.4375f);
-    ASSERT_TRUE(glyphCorner('9', u, v));  // glyph 9: row 1, column 1
-    EXPECT_FLOAT_EQ(u, 0.125f);
-    EXPECT_FLOAT_EQ(v, 0.859375f);
-
-    for (char c : {' ', 'A', 'Z', '-', ',', '/', ':', '\0', char(0xe9)})
+    const struct {
+        char ch;
+        float u, v;  // top-left corner
+    } Cases[] = {
+        {'0', 0.0f, 1.0f},       {'9', 0.125f, 0.859375f},  // glyphs 0 and 9: row 1, column 1
+        {'a', 0.25f, 0.859375f}, {'z', 0.375f, 0.4375f},    // glyphs 10 and 35
+        {'.', 0.5f, 0.4375f},    {':', 0.625f, 0.4375f},    // glyphs 36 and 37
+        {'/', 0.75f, 0.4375f},   {'-', 0.875f, 0.4375f},    // glyphs 38 and 39
+        {',', 0.0f, 0.296875f},                             // glyph 40: row 5, column 0
+    };
+    for (const auto& c : Cases) {
+        float u = -1, v = -1;
+        ASSERT_TRUE(glyphCorner(c.ch, u, v)) << c.ch;
+        EXPECT_FLOAT_EQ(u, c.u) << c.ch;
+        EXPECT_FLOAT_EQ(v, c.v) << c.ch;
+    }
+    float u, v;
+    for (char c : {' ', 'A', 'Z', '+', ';', '!', '\0', char(0xe9)})
         EXPECT_FALSE(glyphCorner(c, u, v)) << int(c);
 }
 
@@ -55,21 +56,34 @@ TEST(BitmapFont, PowerupIconsAreTheLettersTBSE) {
     }
 }
 
-TEST(HelpPages, SevenPagesOfSixLinesOfThirtyFontCharacters) {
-    for (int page = 0; page < PAGE_COUNT; ++page)
+TEST(HelpPages, EveryPageHasSixLinesOfThirtyFontCharacters) {
+    ASSERT_GE(CYCLE_PAGES, PAGE_COUNT + 5);  // more keys, player 2 without keypad, pads, status
+    EXPECT_EQ(STATUS_PAGE, CYCLE_PAGES - 1);
+    for (int page = 0; page < CYCLE_PAGES; ++page)
         for (int line = 0; line < PAGE_LINES; ++line) {
-            const char* text = TextPages[page][line];
+            const char* text = pageLine(page, line);
             ASSERT_NE(text, nullptr) << page << "/" << line;
+            if (page < PAGE_COUNT) {
+                EXPECT_EQ(text, TextPages[page][line]);
+            }
             EXPECT_EQ(std::strlen(text), size_t(LINE_LENGTH)) << '"' << text << '"';
             float u, v;
             for (const char* c = text; *c; ++c)
                 EXPECT_TRUE(*c == ' ' || glyphCorner(*c, u, v)) << '"' << text << "\" has '" << *c << "'";
         }
     for (int line = 0; line < PAGE_LINES; ++line) EXPECT_EQ(TextPages[PAGE_COUNT][line], nullptr);
+}
 
+TEST(HelpPages, TheFirstSevenPagesStayAsTheyAre) {
+    const char* const Headings[PAGE_COUNT] = {
+        "                              ", "    use the following keys    ",
+        "       player 1 controls      ", "       player 2 controls      ",
+        "  get the following powerups  ", "switch views using keys 1...7 ",
+        "   code and 3d graphics by    "};
+    for (int page = 0; page < PAGE_COUNT; ++page) EXPECT_STREQ(TextPages[page][0], Headings[page]);
     EXPECT_STREQ(TextPages[0][1], "           tarvex 3d          ");
     EXPECT_STREQ(TextPages[1][4], " esc  terminates current game ");
-    EXPECT_STREQ(TextPages[5][0], "switch views using keys 1...7 ");
+    EXPECT_STREQ(TextPages[3][5], " 2    fire                    ");
     // The credits name our own team, the address and the year.
     std::string credits;
     for (int page : {0, 6})
@@ -78,6 +92,16 @@ TEST(HelpPages, SevenPagesOfSixLinesOfThirtyFontCharacters) {
     EXPECT_NE(credits.find("the tarvex team"), std::string::npos);
     EXPECT_NE(credits.find("ironclad bytes"), std::string::npos);
     EXPECT_NE(credits.find("2004"), std::string::npos);
+}
+
+TEST(HelpPages, AddedPagesNameTheLaterKeys) {
+    std::string added;
+    for (int page = PAGE_COUNT; page < STATUS_PAGE; ++page)
+        for (int line = 0; line < PAGE_LINES; ++line) added += pageLine(page, line);
+    for (const char* key : {" f4 ", " f5 ", " f6 ", " p ", " f11 ", " left right ", " up down ",
+                            " . / ", "right ctrl", "d-pad", "right stick", "shoulders",
+                            "south button", "right trigger", " start ", " back "})
+        EXPECT_NE(added.find(key), std::string::npos) << key;
 }
 
 TEST(TitleLettering, QuadsStayOnTheGridAndAreConvex) {
@@ -182,13 +206,54 @@ TEST_F(TitleTest, PageArrivingFromTheLeftRestsOnItsThirtyThirdStep) {
     EXPECT_EQ(currentPage, 3);
 }
 
-TEST_F(TitleTest, PageSevenIsFollowedByPageOne) {
-    textOffset = 1.59f;
-    textHold = 1;
+TEST_F(TitleTest, TheCycleRunsThroughTheAddedPagesBackToTheFirst) {
     currentPage = PAGE_COUNT - 1;
+    for (int next = PAGE_COUNT; next <= CYCLE_PAGES; ++next) {
+        textOffset = 1.59f;  // the last step out
+        textHold = 1;
+        drawTextPage();
+        EXPECT_EQ(currentPage, next % CYCLE_PAGES);
+        EXPECT_FLOAT_EQ(textOffset, -1.6f);
+    }
+    currentPage = CYCLE_PAGES;  // out of range: the first page
     drawTextPage();
     EXPECT_EQ(currentPage, 0);
-    EXPECT_FLOAT_EQ(textOffset, -1.6f);
+}
+
+TEST_F(TitleTest, StatusPageSaysWhoPlaysEachTank) {
+    EXPECT_STREQ(pageLine(STATUS_PAGE, 2), "  player 1   person           ") << "before any call";
+    const struct {
+        int levels[2];
+        const char* player1;
+        const char* player2;
+    } Cases[] = {
+        {{0, 3}, "  player 1   person           ", "  player 2   computer level 3 "},
+        {{1, 2}, "  player 1   computer level 1 ", "  player 2   computer level 2 "},
+        {{4, -1}, "  player 1   person           ", "  player 2   person           "},
+    };
+    for (const auto& c : Cases) {
+        setTitlePlayers(c.levels);
+        currentPage = STATUS_PAGE;
+        drawTextPage();
+        EXPECT_STREQ(pageLine(STATUS_PAGE, 2), c.player1);
+        EXPECT_STREQ(pageLine(STATUS_PAGE, 3), c.player2);
+    }
+}
+
+// 46000 turns (about 46 hours on the title) are shed at once; a float that only grew would stop
+// at 2^24 degrees, where adding one changes nothing.
+TEST_F(TitleTest, TagStillTurnsByOneDegreeAfterManyHours) {
+    for (float start : {16559990.0f, 16777200.0f}) {
+        tagAngle = start;
+        for (int frame = 0; frame < 30; ++frame) {
+            const double before = tagAngle;
+            drawTitle(0, 0.4f, -1.5f, 0.023f);
+            double step = std::fmod(double(tagAngle) - before, 360.0);
+            if (step < 0) step += 360;
+            ASSERT_EQ(step, 1.0) << "from " << before;
+        }
+        EXPECT_LT(tagAngle, 16560000.0f);
+    }
 }
 
 TEST_F(TitleTest, BlankLinesDrawNothingAndTextLinesDrawGlyphs) {
