@@ -39,7 +39,6 @@ FrameResult playbackTick();
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;
 extern const char* const WINDOW_CLASS;
-constexpr int FRAME_TIMER_ID = 9999;  // the 10 ms frame tick (delivered by the platform's loop)
 constexpr double FIELD_OF_VIEW = 45.0;
 constexpr float NEAR_PLANE = 0.1f;
 constexpr double FAR_PLANE = 150.0;

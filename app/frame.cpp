@@ -93,7 +93,7 @@ void ShellWindow::frameTick() {
 bool SwapWatch::swapTook(double milliseconds) {
     constexpr int RUN = 100;
     if (said_) return false;
-    slow_ += milliseconds > 10.0;
+    slow_ += milliseconds > platform::FRAME_PERIOD_MS;
     if (++swaps_ < RUN) return false;
     said_ = slow_ > RUN / 2;
     swaps_ = slow_ = 0;

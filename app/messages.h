@@ -4,6 +4,8 @@
 // cannot be read is said in the reader's words (musicFileProblemText in music/music_file.h).
 #pragma once
 
+#include "platform/frame_tick.h"
+
 constexpr const char* FULL_SCREEN_CAPTION = "Open GL";
 constexpr const char* FULL_SCREEN_QUESTION =
     "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
@@ -18,6 +20,7 @@ constexpr const char* SLOW_SWAP_WARNING =
     "so the game runs slower than it should. Either the display makes every frame wait for its\n"
     "refresh (switch vertical sync off for the game; with Mesa: vblank_mode=0), or drawing is too\n"
     "slow for this window size.\n";
+static_assert(platform::FRAME_PERIOD_MS == 10, "SLOW_SWAP_WARNING names the frame's length");
 // On standard error when the command line cannot be read (%s: what is wrong), then status 2.
 constexpr const char* COMMAND_LINE_PROBLEM =
     "tarvex: %s\n"

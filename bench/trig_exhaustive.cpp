@@ -12,21 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "game/float_bits.h"
 #include "game/stable_trig.h"
 
 namespace {
-
-uint32_t bitsOf(float x) {
-    uint32_t u;
-    std::memcpy(&u, &x, sizeof u);
-    return u;
-}
-
-float floatOf(uint32_t u) {
-    float x;
-    std::memcpy(&x, &u, sizeof x);
-    return x;
-}
 
 bool isNan(uint32_t u) { return (u & 0x7fffffffu) > 0x7f800000u; }
 
@@ -69,7 +58,7 @@ struct Result {
 
 void compare(Tally& t, uint32_t input, float ours, float theirs) {
     ++t.inputs;
-    const uint32_t a = bitsOf(ours), b = bitsOf(theirs);
+    const uint32_t a = floatBits(ours), b = floatBits(theirs);
     if (a == b) return;
     if (isNan(a) && isNan(b)) {
         ++t.differNan;
@@ -89,7 +78,7 @@ void compare(Tally& t, uint32_t input, float ours, float theirs) {
 
 void run(uint64_t first, uint64_t last, Result& result) {
     for (uint64_t u = first; u <= last; ++u) {
-        const float x = floatOf(static_cast<uint32_t>(u));
+        const float x = bitsFloat(static_cast<uint32_t>(u));
         compare(result.sine, static_cast<uint32_t>(u), stableSin(x), sinf(x));
         compare(result.cosine, static_cast<uint32_t>(u), stableCos(x), cosf(x));
     }
@@ -102,15 +91,15 @@ void print(const char* name, const Tally& t, float (*ours)(float), float (*their
             std::printf(" (NaN against a number among them)");
         else
             std::printf(", at most %" PRIu64 " ulp apart", t.maxUlps);
-        std::printf(", the one nearest zero |x| = %a", floatOf(t.smallestAbsBits));
+        std::printf(", the one nearest zero |x| = %a", bitsFloat(t.smallestAbsBits));
     }
     std::printf("; %" PRIu64 " NaN results with other NaN bits\n", t.differNan);
     for (int k = 0; k < t.exampleCount; ++k) {
-        const float x = floatOf(t.examples[k]);
+        const float x = bitsFloat(t.examples[k]);
         const float a = ours(x), b = theirs(x);
         std::printf("  x = %a (%.9g, bits %08" PRIx32 ")", x, x, t.examples[k]);
-        std::printf(": ours %a (%08" PRIx32 ")", a, bitsOf(a));
-        std::printf(", C library %a (%08" PRIx32 ")\n", b, bitsOf(b));
+        std::printf(": ours %a (%08" PRIx32 ")", a, floatBits(a));
+        std::printf(", C library %a (%08" PRIx32 ")\n", b, floatBits(b));
     }
 }
 

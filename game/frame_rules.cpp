@@ -1,5 +1,7 @@
 #include "game/frame_rules.h"
 
+#include "platform/frame_tick.h"
+
 namespace {
 // A single-precision clock that only grows loses its step after some hours (at 32768 the 0.01
 // rounds to 0.0117, later to nothing). Just below that it is taken back by 5215 whole turns of
@@ -53,7 +55,7 @@ void advanceSpin(float& spin, float degrees) {
 
 void endFrame(GameState& game) {
     if (game.matchPaused) return;
-    game.frameTime += 0.01f;
+    game.frameTime += platform::FRAME_SECONDS;
     if (game.frameTime >= ORBIT_TURNS_KEPT)
         game.frameTime = static_cast<float>(game.frameTime - ORBIT_TURNS_KEPT);
 }

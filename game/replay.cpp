@@ -1,5 +1,7 @@
 #include "game/replay.h"
 
+#include "game/float_bits.h"
+
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -47,17 +49,6 @@ struct ByteWriter {
     }
 };
 
-uint32_t floatBits(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float bitsFloat(uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 // A clock step as a small number: the difference modulo 2^32, zigzagged so that steps of -1 and
 // +1 both take one byte.

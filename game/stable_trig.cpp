@@ -9,6 +9,7 @@
 // not the nearest float to the true sine, and these are the same results.
 // This file must be built with -ffp-contract=off (game/CMakeLists.txt): a fused multiply-add on
 // one build and not on another would change the bits.
+#include "game/float_bits.h"
 #include "game/stable_trig.h"
 
 #include <cstdint>
@@ -44,18 +45,6 @@ constexpr double C4 = 0x1.99343027de200p-16;
 constexpr uint32_t TWO_OVER_PI_BITS[] = {
     0x00000000, 0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0, 0xDB629599,
     0x3C439041, 0xFE5163AB, 0xDEBBC561, 0xB7246E3A, 0x424DD2E0, 0x06492EEA};
-
-uint32_t bitsOf(float x) {
-    uint32_t u;
-    std::memcpy(&u, &x, sizeof u);
-    return u;
-}
-
-float floatOf(uint32_t u) {
-    float x;
-    std::memcpy(&x, &u, sizeof x);
-    return x;
-}
 
 // |x| = m * 2^e (m the 24-bit significand, |x| >= MODERATE_LIMIT) reduced exactly: the product of
 // m with 128 bits of 2/pi taken at the right place gives |x| * 2/pi modulo 4 with 126 bits after
@@ -142,16 +131,16 @@ double sinOrCosOfAbs(float absX, uint32_t absBits, bool wantCos) {
 }  // namespace
 
 float stableSin(float x) {
-    const uint32_t absBits = bitsOf(x) & 0x7fffffffu;
+    const uint32_t absBits = floatBits(x) & 0x7fffffffu;
     if (absBits >= 0x7f800000u) return x - x;  // NaN stays NaN, an infinity gives NaN
-    const float absX = floatOf(absBits);
+    const float absX = bitsFloat(absBits);
     const float s = static_cast<float>(sinOrCosOfAbs(absX, absBits, false));
-    return bitsOf(x) >> 31 ? -s : s;
+    return floatBits(x) >> 31 ? -s : s;
 }
 
 float stableCos(float x) {
-    const uint32_t absBits = bitsOf(x) & 0x7fffffffu;
+    const uint32_t absBits = floatBits(x) & 0x7fffffffu;
     if (absBits >= 0x7f800000u) return x - x;
-    const float absX = floatOf(absBits);
+    const float absX = bitsFloat(absBits);
     return static_cast<float>(sinOrCosOfAbs(absX, absBits, true));
 }

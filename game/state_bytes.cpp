@@ -1,6 +1,6 @@
 #include "game/state_bytes.h"
 
-#include <cstring>
+#include "game/float_bits.h"
 
 namespace {
 
@@ -38,11 +38,7 @@ struct Writer {
     }
     void u32(int32_t v) { word(static_cast<uint32_t>(v)); }
     void u32(uint32_t v) { word(v); }
-    void f32(float f) {
-        uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        word(bits);
-    }
+    void f32(float f) { word(floatBits(f)); }
     void flag(bool b) { byte(b ? 1 : 0); }
     void mode(GameMode m) { byte(static_cast<uint8_t>(m)); }
 };
@@ -59,10 +55,7 @@ struct Reader {
     }
     void u32(int32_t& v) { v = static_cast<int32_t>(word()); }
     void u32(uint32_t& v) { v = word(); }
-    void f32(float& f) {
-        const uint32_t bits = word();
-        std::memcpy(&f, &bits, 4);
-    }
+    void f32(float& f) { f = bitsFloat(word()); }
     void flag(bool& b) {
         const uint8_t v = byte();
         valid &= v <= 1;

@@ -1,10 +1,16 @@
-// The pacing of the 10 ms frame tick, kept apart from the clock so it can be checked directly;
-// every backend's message loop paces its ticks with it.
+// The frame tick: its rate, and the pacing of its ticks, kept apart from the clock so it can be
+// checked directly. Every backend's message loop paces its ticks with it, and the game's frame
+// rules count in the same frames.
 #pragma once
 
 #include <cstdint>
 
 namespace platform {
+
+constexpr int FRAMES_PER_SECOND = 100;
+constexpr int FRAME_PERIOD_MS = 1000 / FRAMES_PER_SECOND;
+constexpr uint64_t FRAME_PERIOD_MICROS = 1000000 / FRAMES_PER_SECOND;
+constexpr float FRAME_SECONDS = 1.0f / FRAMES_PER_SECOND;  // a frame's step of game time
 
 // Ticks fall on a fixed grid (start + n * period) of a monotonic clock. When the program falls
 // behind by several periods, the missed ticks merge into one, as a window timer's messages do,

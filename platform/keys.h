@@ -2,17 +2,33 @@
 #pragma once
 
 namespace vk {
+constexpr int BACK = 0x08;  // Backspace
+constexpr int TAB = 0x09;
 constexpr int RETURN = 0x0D;
+constexpr int SHIFT = 0x10;
 constexpr int CONTROL = 0x11;
+constexpr int MENU = 0x12;  // Alt
 constexpr int PAUSE = 0x13;
 constexpr int ESCAPE = 0x1B;
+constexpr int SPACE = 0x20;
+constexpr int PRIOR = 0x21;  // Page Up
+constexpr int NEXT = 0x22;   // Page Down
+constexpr int END = 0x23;
+constexpr int HOME = 0x24;
 constexpr int LEFT = 0x25;
 constexpr int UP = 0x26;
 constexpr int RIGHT = 0x27;
 constexpr int DOWN = 0x28;
+constexpr int INSERT = 0x2D;
+constexpr int DELETE_KEY = 0x2E;  // not DELETE: Windows' headers take that name for a macro
 constexpr int KEY_0 = 0x30;  // '0'..'9' are 0x30..0x39
 constexpr int KEY_A = 0x41;  // 'A'..'Z' are 0x41..0x5A
 constexpr int NUMPAD0 = 0x60;  // keypad digits 0x60..0x69
+constexpr int MULTIPLY = 0x6A;  // the keypad's operators and decimal point
+constexpr int ADD = 0x6B;
+constexpr int SUBTRACT = 0x6D;
+constexpr int DECIMAL = 0x6E;
+constexpr int DIVIDE = 0x6F;
 constexpr int F1 = 0x70;       // F1..F12 are 0x70..0x7B
 constexpr int F2 = 0x71;
 constexpr int F3 = 0x72;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #ifdef TARVEX_HAVE_X11
 #include <SDL_syswm.h>
@@ -21,8 +22,39 @@ SDL_DisplayMode chosenMode{};
 int windowedWidth = 0, windowedHeight = 0;  // the window's size to return to from full screen
 }  // namespace
 
+namespace {
+constexpr int VIDEO_ATTEMPTS = 10;
+constexpr Uint32 VIDEO_RETRY_MS = 50;
+
+// Whether SDL picks the video driver itself while a display is named: video then belongs there.
+bool displayExpected() {
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return false;
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return !asked || !*asked;
+}
+
+bool videoOnDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// An X server that is resetting, as it does when its last client has gone, drops the connections
+// it is offered meanwhile. SDL then starts video on its offscreen driver: no window could be
+// seen, and SDL's X11 message box, which reads the display data of whatever driver runs, crashes
+// in the child process it shows the box from. Video is started again until it runs on the display.
+bool startVideo() {
+    for (int attempt = 1;; ++attempt) {
+        bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        if (!displayExpected() || (started && videoOnDisplay()) || attempt == VIDEO_ATTEMPTS) return started;
+        if (started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Delay(VIDEO_RETRY_MS);
+    }
+}
+}  // namespace
+
 bool ensureSubsystem(Uint32 flags) {
     if (SDL_WasInit(flags) == flags) return true;
+    if ((flags & SDL_INIT_VIDEO) && !SDL_WasInit(SDL_INIT_VIDEO) && !startVideo()) return false;
     return SDL_InitSubSystem(flags) == 0;
 }
 

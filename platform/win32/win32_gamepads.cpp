@@ -1,5 +1,7 @@
 #include "platform/win32/win32_gamepads.h"
 
+#include "platform/message_loop.h"
+
 #include <initializer_list>
 
 namespace platform::win32 {
@@ -101,11 +103,11 @@ void Gamepads::readPad(int pad, const XINPUT_GAMEPAD& state, const Report& repor
 }
 
 // Without a window (the window procedure's tests) the pads are read as if it had the focus.
-void pollGamepads(WindowEvents& events) {
+void pollGamepads(MessageLoop& loop) {
     static Gamepads pads;
     HWND own = window();
     pads.poll(!own || GetForegroundWindow() == own,
-              [&events](int pad, PadControl control, bool down) { events.padControl(pad, control, down); });
+              [&loop](int pad, PadControl control, bool down) { loop.padControl(pad, control, down); });
 }
 
 }  // namespace platform::win32

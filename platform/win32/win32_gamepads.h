@@ -10,6 +10,10 @@
 
 #include <functional>
 
+namespace platform {
+class MessageLoop;
+}
+
 namespace platform::win32 {
 
 // Reads one of XInput's four slots (XInputGetState). Loaded from the system's XInput library on
@@ -40,7 +44,8 @@ private:
     PadSwitches switches_;
 };
 
-// The message loop's call once per frame tick, before the frame: the pads' changes reach events.
-void pollGamepads(WindowEvents& events);
+// The message loop's call once per frame tick, before the frame: the pads' changes reach the loop,
+// which hands them to the window procedure under the pad tap rule.
+void pollGamepads(MessageLoop& loop);
 
 }  // namespace platform::win32

@@ -17,12 +17,8 @@ HWND ownerWindow();
 
 // The window procedure that createWindow registers with the window class.
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The virtual-key code that a key message delivers, from its wParam and lParam. Keypad digits
-// are VK_NUMPAD0..9 whether or not Num Lock is on (without Num Lock Windows reports the keypad's
-// navigation meaning, told apart from the arrow block by the extended-key bit); the right Ctrl
-// key is VK_RCONTROL.
-int virtualKeyFor(WPARAM wParam, LPARAM lParam);
+// The window timer that keeps frames coming while a modal loop dispatches the messages.
+constexpr UINT_PTR FRAME_TIMER_ID = 9999;
 
 // Reads a sound ring's play cursor: devicePlayCursor (GetCurrentPosition), unless a test puts a
 // reader here that fails the buffer as a lost or broken device would.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "game/float_bits.h"
 #include "game/stable_trig.h"
 
 namespace {
@@ -74,22 +75,10 @@ const Row ROWS[] = {
     {0x7fc12345, 0x7fc12345, 0x7fc12345, "NaN with payload"},
 };
 
-uint32_t bitsOf(float x) {
-    uint32_t u;
-    std::memcpy(&u, &x, sizeof u);
-    return u;
-}
-
-float floatOf(uint32_t u) {
-    float x;
-    std::memcpy(&x, &u, sizeof x);
-    return x;
-}
-
 void expectRow(const Row& row) {
-    const float x = floatOf(row.input);
-    EXPECT_EQ(bitsOf(stableSin(x)), row.sine) << "sin of " << row.what;
-    EXPECT_EQ(bitsOf(stableCos(x)), row.cosine) << "cos of " << row.what;
+    const float x = bitsFloat(row.input);
+    EXPECT_EQ(floatBits(stableSin(x)), row.sine) << "sin of " << row.what;
+    EXPECT_EQ(floatBits(stableCos(x)), row.cosine) << "cos of " << row.what;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Key translation from SDL key events to virtual-key codes: pure functions.
 #include "platform/keys.h"
-#include "platform/sdl2/key_translation.h"
+#include "platform/sdl2/sdl2_key_translation.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,9 @@
 // a broken device; wave files are read once through the file door and played from memory. The
 // ring tests need a sound device and are skipped without one.
 #include "platform/platform.h"
+#include "platform/frame_tick.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_key_translation.h"
 
 #include <mmsystem.h>
 #include <dsound.h>
@@ -17,6 +19,7 @@
 
 namespace {
 
+using platform::win32::FRAME_TIMER_ID;
 using platform::win32::virtualKeyFor;
 using platform::win32::windowProcedure;
 
@@ -64,9 +67,9 @@ TEST(Win32WindowProcedure, MessagesReachTheShellAndTapsWaitForTheNextTick) {
     windowProcedure(nullptr, WM_KEYDOWN, VK_F1, 0);
     windowProcedure(nullptr, WM_KEYUP, VK_F1, 0);  // a tap: held back until a frame saw it
     windowProcedure(nullptr, WM_SYSKEYDOWN, VK_F10, 0);  // a system key, not a key-down
-    Sleep(15);
-    windowProcedure(nullptr, WM_TIMER, 9999, 0);
-    windowProcedure(nullptr, WM_TIMER, 9999, 0);  // within the same period: no second frame
+    Sleep(platform::FRAME_PERIOD_MS + 5);
+    windowProcedure(nullptr, WM_TIMER, FRAME_TIMER_ID, 0);
+    windowProcedure(nullptr, WM_TIMER, FRAME_TIMER_ID, 0);  // within the same period: no second frame
     windowProcedure(nullptr, WM_TIMER, 1234, 0);  // another timer is not a frame
     windowProcedure(nullptr, WM_CLOSE, 0, 0);
     EXPECT_EQ(windowProcedure(nullptr, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build, tested under Wine: cross-builds the zip and the unit tests that need no
-# window, runs those tests, checks that tarvex-tool.exe writes the same bytes as the Linux tool,
+# window, runs those tests, checks that tarvex-tool.exe writes the same bytes as the Linux tool
+# (music, bitmaps and replays, whose game states must agree frame by frame),
 # then unpacks the zip into an empty folder and plays the game there (tests/windows/wine_game.sh).
 # Fails, saying why, when Wine cannot run.
 # Usage: tests/windows/windows_stage.sh LINUX_TARVEX_TOOL   (./test.sh runs it)
@@ -73,6 +74,25 @@ for bitmap in data/*.bmp fuzz/corpus/bmp/* data/playfield.txt; do
   same_output "$(basename "$bitmap").ppm" bmp "$bitmap"; checked=$((checked + 1))
 done
 echo "$checked files give the same bytes"
+
+echo "-- replays: the same frames on both builds"
+# A 5-minute match of random controls in each variant: the two builds must record the same file
+# (the same inputs and the same state hash every 100 frames), play each other's files to the same
+# hashes, and give the same hash after every single frame.
+for variant in regular bouncing steerable; do
+  same_output "$variant.tvreplay" replay record --frames 30000 --seed 11 --variant "$variant" \
+    --playfield data/playfield.txt
+  "$linux_tool" replay verify "$work/windows-$variant.tvreplay" >/dev/null ||
+    { echo "FAILED: the Windows build's $variant replay does not verify on Linux"; exit 1; }
+  wine "$game/tarvex-tool.exe" replay verify "Z:$work/linux-$variant.tvreplay" >/dev/null 2>&1 ||
+    { echo "FAILED: the Linux build's $variant replay does not verify on Windows"; exit 1; }
+  "$linux_tool" replay hashes "$work/linux-$variant.tvreplay" "$work/linux-$variant-hashes.txt"
+  wine "$game/tarvex-tool.exe" replay hashes "Z:$work/linux-$variant.tvreplay" \
+    "Z:$work/windows-$variant-hashes.txt" >/dev/null 2>&1
+  cmp -s "$work/linux-$variant-hashes.txt" "$work/windows-$variant-hashes.txt" ||
+    { echo "FAILED: the $variant replay's per-frame hashes differ between the builds"; exit 1; }
+done
+echo "3 replays of 30000 frames give the same hash after every frame on both builds"
 
 echo "-- the game from the unpacked zip"
 # Wine's desktop started without a display for the tests above; the game's display gets a new one.

@@ -1,4 +1,4 @@
-#include "platform/sdl2/gamepads.h"
+#include "platform/sdl2/sdl2_gamepads.h"
 
 #include <cstdlib>
 

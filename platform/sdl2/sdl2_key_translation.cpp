@@ -1,4 +1,4 @@
-#include "platform/sdl2/key_translation.h"
+#include "platform/sdl2/sdl2_key_translation.h"
 
 #include "platform/keys.h"
 
@@ -24,30 +24,30 @@ int keypadDigit(SDL_Scancode scancode) {
 int otherKey(SDL_Keycode symbol) {
     switch (symbol) {
     case SDLK_ESCAPE: return vk::ESCAPE;
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
+    case SDLK_BACKSPACE: return vk::BACK;
+    case SDLK_TAB: return vk::TAB;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return vk::RETURN;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return vk::SHIFT;
     case SDLK_LCTRL: return vk::CONTROL;
     case SDLK_RCTRL: return vk::RCONTROL;  // its own code: player 2's fire key beside the arrows
-    case SDLK_LALT: case SDLK_RALT: return 0x12;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
-    case SDLK_KP_MULTIPLY: return 0x6A;
-    case SDLK_KP_PLUS: return 0x6B;
-    case SDLK_KP_MINUS: return 0x6D;
-    case SDLK_KP_DECIMAL: case SDLK_KP_PERIOD: return 0x6E;
-    case SDLK_KP_DIVIDE: return 0x6F;
+    case SDLK_LALT: case SDLK_RALT: return vk::MENU;
+    case SDLK_PAUSE: return vk::PAUSE;
+    case SDLK_SPACE: return vk::SPACE;
+    case SDLK_PAGEUP: return vk::PRIOR;
+    case SDLK_PAGEDOWN: return vk::NEXT;
+    case SDLK_END: return vk::END;
+    case SDLK_HOME: return vk::HOME;
+    case SDLK_LEFT: return vk::LEFT;
+    case SDLK_UP: return vk::UP;
+    case SDLK_RIGHT: return vk::RIGHT;
+    case SDLK_DOWN: return vk::DOWN;
+    case SDLK_INSERT: return vk::INSERT;
+    case SDLK_DELETE: return vk::DELETE_KEY;
+    case SDLK_KP_MULTIPLY: return vk::MULTIPLY;
+    case SDLK_KP_PLUS: return vk::ADD;
+    case SDLK_KP_MINUS: return vk::SUBTRACT;
+    case SDLK_KP_DECIMAL: case SDLK_KP_PERIOD: return vk::DECIMAL;
+    case SDLK_KP_DIVIDE: return vk::DIVIDE;
     default: return 0;
     }
 }
