@@ -48,12 +48,12 @@ replay=$(ls "$folder"/*.tvreplay 2>/dev/null | tail -n1)
 "$TARVEX_GAME_BIN" --replay "$replay" &
 pid=$!
 timeout 20 xdotool search --sync --onlyvisible --name "^TARVEX 3D" >/dev/null || fail "no game window for the replay"
-xdotool key 1; sleep 2.5
+xdotool key 1; sleep 4
 shot replay-playing
 same_picture "$start" "$screen" && fail "the replay shows no movement"
 clear_colour_at 400 300 && fail "the replay is not drawn"
-# The match took about six seconds; then the title screen with its music comes back.
-sleep 8
+# The match took about five seconds; then the title screen with its music comes back.
+sleep 6
 alive || fail "the game ended with the replay"
 shot replay-over
 xdotool key F12
