@@ -4,6 +4,7 @@
 
 #include "game/data_files.h"
 #include "game/game.h"
+#include "render/render.h"
 
 #include <cstdio>
 #include <ctime>
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     setDataFolder(chooseDataFolder(platform::executableFolder()));
     resetGameState(game);
     initGame(game, static_cast<uint32_t>(std::time(nullptr)));  // reports its own failures and goes on
-    if (!createGLWindow(WINDOW_TITLE, 800, 600, 16, fullScreen)) return 0;
+    if (!createGLWindow(WINDOW_TITLE, WINDOW_WIDTH, WINDOW_HEIGHT, 16, fullScreen)) return 0;
     ShellWindow windowProcedure;
     platform::attachWindowEvents(&windowProcedure);  // frames run behind the music's message boxes
     platform::raiseProcessPriority();

@@ -58,6 +58,17 @@ constexpr float BULLET_WALL_MARGIN = 0.14f;  // a bullet meets a wall box grown 
 constexpr float TANK_FRONT = 2.3f;
 constexpr float TANK_REAR = 2.1f;
 constexpr float TANK_HALF_WIDTH = 1.55f;
+constexpr float MIN_TANK_DISTANCE_SQUARED = 23.04f;  // tank centres stay 4.8 units apart
+// The arena file's coordinates -100..100 scaled into the world: the floor spans x -43..43, y -32..32.
+constexpr float PLAYFIELD_X_SCALE = 0.43f;
+constexpr float PLAYFIELD_Y_SCALE = 0.32f;
+constexpr float ARENA_HALF_WIDTH = 100 * PLAYFIELD_X_SCALE;
+constexpr float ARENA_HALF_HEIGHT = 100 * PLAYFIELD_Y_SCALE;
+// Timers, in match updates.
+constexpr int32_t HIT_COUNTDOWN_START = 150;  // the hit is shown for this many frames and one more
+constexpr int32_t EFFECT_DURATION = 1000;     // a collected powerup's effect
+constexpr int32_t BULLET_LIFE = 200;
+constexpr int32_t RAPID_BULLET_LIFE = 600;    // a bullet fired with rapid fire
 
 // ---- Texts the game shows (caption platform::ERROR_CAPTION) --------------------------------------
 constexpr const char* PLAYER_MEMORY_FAILED = "Cannot allocate player memory";

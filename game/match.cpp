@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int HIT_COUNTDOWN_START = 150;
-
 void startMatch(GameState& game, GameMode mode, uint32_t clock, FrameResult& result) {
     game.gameMode = mode;
     game.matchRunning = true;

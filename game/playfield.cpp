@@ -17,11 +17,8 @@
 
 namespace {
 
-constexpr float X_SCALE = 0.43f;
-constexpr float Y_SCALE = 0.32f;
 constexpr float COLOUR_SCALE = 0.003921569f;  // 1 / 255
 constexpr float POWERUP_HALF_SIZE = 1.4f;
-constexpr float MIN_TANK_DISTANCE_SQUARED = 23.04f;  // 4.8 squared
 
 // An arena of this size holds about a million walls, far more than the game can test each frame.
 constexpr uint64_t LARGEST_PLAYFIELD_FILE = uint64_t(16) << 20;
@@ -91,10 +88,10 @@ private:
 PlayfieldBlock blockFromRecord(const int v[7]) {
     auto colour = [](int c) { return static_cast<float>(c > 255 ? 255 : c) * COLOUR_SCALE; };
     PlayfieldBlock block;
-    block.xMin = static_cast<float>(v[0] < v[2] ? v[0] : v[2]) * X_SCALE;
-    block.xMax = static_cast<float>(v[0] < v[2] ? v[2] : v[0]) * X_SCALE;
-    block.yMin = static_cast<float>(v[1] < v[3] ? v[1] : v[3]) * Y_SCALE;
-    block.yMax = static_cast<float>(v[1] < v[3] ? v[3] : v[1]) * Y_SCALE;
+    block.xMin = static_cast<float>(v[0] < v[2] ? v[0] : v[2]) * PLAYFIELD_X_SCALE;
+    block.xMax = static_cast<float>(v[0] < v[2] ? v[2] : v[0]) * PLAYFIELD_X_SCALE;
+    block.yMin = static_cast<float>(v[1] < v[3] ? v[1] : v[3]) * PLAYFIELD_Y_SCALE;
+    block.yMax = static_cast<float>(v[1] < v[3] ? v[3] : v[1]) * PLAYFIELD_Y_SCALE;
     block.red = colour(v[4]);
     block.green = colour(v[5]);
     block.blue = colour(v[6]);

@@ -5,7 +5,6 @@
 namespace {
 
 constexpr int POWERUP_FIELD_LIFE = 800;
-constexpr int EFFECT_DURATION = 1000;
 constexpr float COLLECT_DISTANCE_SQUARED = 4.0f;  // tank centre within 2 units
 
 void spawnStep(GameState& game) {

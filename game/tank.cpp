@@ -13,8 +13,6 @@ constexpr float TRACK_FULL = 0.03f;
 constexpr float TRACK_HALF = TRACK_FULL * 0.5f;
 constexpr float BULLET_STEER = 1.0f;
 constexpr float MUZZLE_STEPS = 7.0f;
-constexpr int BULLET_LIFE = 200;
-constexpr int RAPID_BULLET_LIFE = 600;
 constexpr float PI_F = 3.1415927f;
 
 // Track texture scroll by the keys held (drawing only): driving scrolls both tracks, a hull turn

@@ -8,8 +8,10 @@ struct GameState;
 extern int32_t activeCamera;  // camera of the view being drawn, set by the frame's view layout
 // Client size of the window in pixels (height never 0). Defined here, written by the app's resizeGL;
 // the lives display covers the whole window even in split screen, so it needs them.
-extern int32_t windowWidth;   // 800 until the first resize
-extern int32_t windowHeight;  // 600 until the first resize
+constexpr int32_t WINDOW_WIDTH = 800;   // the window's size when it opens
+constexpr int32_t WINDOW_HEIGHT = 600;
+extern int32_t windowWidth;   // WINDOW_WIDTH until the first resize
+extern int32_t windowHeight;  // WINDOW_HEIGHT until the first resize
 
 enum TextureSlot { FontTexture = 0, FilledTexture = 1, TrackTexture = 2 };
 // The font sheet's cells, as texture coordinates: 8 columns, rows 9/64 of the sheet high

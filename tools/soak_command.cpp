@@ -22,15 +22,13 @@
 
 namespace {
 
-constexpr float ARENA_X = 43, ARENA_Y = 32;
-constexpr float MIN_CENTRE_DISTANCE_SQUARED = 23.04f;  // the spacing tryMove keeps
 
 const int ViewKeys[] = {vk::digit(1), vk::digit(2), vk::digit(3), vk::digit(4), vk::digit(5),
                          vk::digit(6), vk::digit(7), vk::letter('Z'), vk::numpad(1)};
 const int VariantKeys[] = {vk::F1, vk::F2, vk::F3};
 
 bool inside(float x, float y) {
-    return std::isfinite(x) && std::isfinite(y) && std::fabs(x) <= ARENA_X && std::fabs(y) <= ARENA_Y;
+    return std::isfinite(x) && std::isfinite(y) && std::fabs(x) <= ARENA_HALF_WIDTH && std::fabs(y) <= ARENA_HALF_HEIGHT;
 }
 
 // The first broken rule after a frame, or an empty text.
@@ -43,12 +41,12 @@ std::string brokenRule(const GameState& game, bool wasRunning) {
         if (player.lives < 0 || player.lives > START_LIVES)
             return formatMessage(LIVES_OUT_OF_RANGE, p, player.lives);
         const Bullet& bullet = game.bullets[p];
-        if (bullet.life > 600) return formatMessage(BULLET_LIVES_TOO_LONG, p);
+        if (bullet.life > RAPID_BULLET_LIFE) return formatMessage(BULLET_LIVES_TOO_LONG, p);
         if (bullet.life >= 0 && !inside(bullet.x, bullet.y))
             return formatMessage(BULLET_LEFT_ARENA, p);
         for (int q = p + 1; q < game.playerCount; ++q) {
             const float dx = player.x - game.players[q].x, dy = player.y - game.players[q].y;
-            if (dx * dx + dy * dy < MIN_CENTRE_DISTANCE_SQUARED) return TANKS_OVERLAP;
+            if (dx * dx + dy * dy < MIN_TANK_DISTANCE_SQUARED) return TANKS_OVERLAP;
         }
     }
     const Powerup& powerup = game.powerup;
@@ -58,7 +56,7 @@ std::string brokenRule(const GameState& game, bool wasRunning) {
     bool someoneOut = false;
     for (int p = 0; p < game.playerCount; ++p) someoneOut |= game.players[p].lives <= 0;
     // A hit shows first: the match ends at the countdown's first step, the frame after the hit.
-    if (game.matchRunning && someoneOut && game.hitCountdown != 150) return MATCH_WITHOUT_LIVES;
+    if (game.matchRunning && someoneOut && game.hitCountdown != HIT_COUNTDOWN_START) return MATCH_WITHOUT_LIVES;
     if (wasRunning && !game.matchRunning && !someoneOut) return MATCH_ENDED_EARLY;
     return {};
 }
@@ -101,9 +99,9 @@ int soak(const SoakOptions& options) {
             const int hitBefore = game.hitCountdown;
             viewerAfterFrame(viewer, game, advanceFrame(game, keyFrameInput(0, clock)));
             matches += !wasRunning && game.matchRunning;
-            hits += game.hitCountdown == 150 && hitBefore != 150;
+            hits += game.hitCountdown == HIT_COUNTDOWN_START && hitBefore != HIT_COUNTDOWN_START;
             for (int p = 0; p < game.playerCount; ++p)
-                collected += powerupThere && game.players[p].powerupTimer == 1000;
+                collected += powerupThere && game.players[p].powerupTimer == EFFECT_DURATION;
             const std::string broken = brokenRule(game, wasRunning);
             if (!broken.empty()) {
                 std::fprintf(stderr, SOAK_RULE_BROKEN, variant + 1, frame, seed, broken.c_str());
