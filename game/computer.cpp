@@ -13,7 +13,6 @@ namespace {
 
 constexpr float PI_F = 3.1415927f;
 constexpr float RAD_TO_DEG = 57.29578f;
-constexpr float ARENA_HALF_X = 43.0f, ARENA_HALF_Y = 32.0f;
 constexpr uint16_t NO_PATH = 0xFFFF;
 constexpr int PASSABLE = 27;          // tenths of a unit: room for the hull to turn on the spot
 constexpr int SEARCH_BUDGET = 1400;   // cells the distance field grows by per frame
@@ -73,18 +72,18 @@ struct Vec {
 // ---- The map: clearance of every cell and the distance field to the goal --------------------
 
 int cellIndex(int i, int j) { return j * ComputerMap::WIDTH + i; }
-float cellX(int i) { return -ARENA_HALF_X + static_cast<float>(i) + 0.5f; }
-float cellY(int j) { return -ARENA_HALF_Y + static_cast<float>(j) + 0.5f; }
+float cellX(int i) { return -ARENA_HALF_WIDTH + static_cast<float>(i) + 0.5f; }
+float cellY(int j) { return -ARENA_HALF_HEIGHT + static_cast<float>(j) + 0.5f; }
 // The cell of a coordinate, clamped to the grid (NaN to the first cell).
 int cellOf(float offset, int cells) {
     if (!(offset >= 0)) return 0;
     return offset >= static_cast<float>(cells) ? cells - 1 : static_cast<int>(offset);
 }
-int columnOf(float x) { return cellOf(x + ARENA_HALF_X, ComputerMap::WIDTH); }
-int rowOf(float y) { return cellOf(y + ARENA_HALF_Y, ComputerMap::HEIGHT); }
+int columnOf(float x) { return cellOf(x + ARENA_HALF_WIDTH, ComputerMap::WIDTH); }
+int rowOf(float y) { return cellOf(y + ARENA_HALF_HEIGHT, ComputerMap::HEIGHT); }
 
 int clearanceAt(const ComputerMap& map, float x, float y) {
-    if (std::fabs(x) >= ARENA_HALF_X || std::fabs(y) >= ARENA_HALF_Y) return 0;
+    if (std::fabs(x) >= ARENA_HALF_WIDTH || std::fabs(y) >= ARENA_HALF_HEIGHT) return 0;
     return map.clearance[cellIndex(columnOf(x), rowOf(y))];
 }
 
@@ -100,8 +99,8 @@ void buildClearance(ComputerMap& map, const ComputerSight& sight) {
     map.searching = false;
     for (int j = 0; j < ComputerMap::HEIGHT; ++j)
         for (int i = 0; i < ComputerMap::WIDTH; ++i) {
-            const float edge = std::min(std::min(cellX(i) + ARENA_HALF_X, ARENA_HALF_X - cellX(i)),
-                                        std::min(cellY(j) + ARENA_HALF_Y, ARENA_HALF_Y - cellY(j)));
+            const float edge = std::min(std::min(cellX(i) + ARENA_HALF_WIDTH, ARENA_HALF_WIDTH - cellX(i)),
+                                        std::min(cellY(j) + ARENA_HALF_HEIGHT, ARENA_HALF_HEIGHT - cellY(j)));
             if (edge < REACH) map.clearance[cellIndex(i, j)] = static_cast<uint8_t>(edge * 10.0f);
         }
     for (int w = 0; w < sight.wallCount; ++w) {
