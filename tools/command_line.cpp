@@ -38,6 +38,7 @@ int runToolCommandLine(int argc, const char* const* argv) {
     addGenerateCommand(tool, chosen);
     addCheckCommand(tool, chosen);
     addReplayCommand(tool, chosen);
+    addNetplayCommands(tool, chosen);
     try {
         tool.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -23,6 +23,7 @@ void addBmpCommand(CLI::App& tool, CommandAction& chosen);        // bmp FILE OU
 void addGenerateCommand(CLI::App& tool, CommandAction& chosen);   // generate sounds|bitmaps DIR
 void addCheckCommand(CLI::App& tool, CommandAction& chosen);      // check [DATA_DIR]
 void addReplayCommand(CLI::App& tool, CommandAction& chosen);     // replay info|verify FILE
+void addNetplayCommands(CLI::App& tool, CommandAction& chosen);   // netplay, relay, netplay-bench
 
 // Accepts a whole decimal number without sign, at most max.
 CLI::Validator wholeNumber(uint64_t max);
