@@ -294,6 +294,7 @@ void OnlineSession::startJoinedMatch(const SessionMessage& message) {
     justStarted_ = true;
     peerAck_ = -1;
     peerPresent_ = 0;
+    peerPresentAt_ = 0;
     peerAdvantage_ = 0;
     for (PeerHash& h : peerHashes_) h.frame = -1;
 }
@@ -353,6 +354,7 @@ void OnlineSession::compareHashes() {
 // ---- the frame ---------------------------------------------------------------------------------
 
 int OnlineSession::advantage(uint64_t now) const {
+    if (peerPresentAt_ == 0) return 0;  // nothing heard of the other side's frames yet
     const double oneWayFrames = std::max(roundTripMs_, 0.0) / 2 / platform::FRAME_PERIOD_MS;
     const double sinceHeard = double(now - peerPresentAt_) / platform::FRAME_PERIOD_MICROS;
     const double peerNow = peerPresent_ + oneWayFrames + sinceHeard;
@@ -431,11 +433,10 @@ TickResult OnlineSession::tick(const SideInput& local, uint64_t now) {
         Rollback& rollback = *rollback_;
         heldPresses_ |= local.controls & FirePressed;
         heldKeyPresses_ |= local.gameKeys & LeavePressed;
-        const bool behind = advantage(now) - peerAdvantage_ >= 2 && now - lastSkip_ >= SKIP_SPACING_MICROS &&
-                            peerPresentAt_ != 0;
+        const bool ahead = advantage(now) - peerAdvantage_ >= 2 && now - lastSkip_ >= SKIP_SPACING_MICROS;
         if (rollback.mustWait()) {
             ++totals_.waited;
-        } else if (behind) {
+        } else if (ahead) {
             lastSkip_ = now;
             ++totals_.skipped;
         } else {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build, tested under Wine: cross-builds the zip and the unit tests that need no
 # window, runs those tests, checks that tarvex-tool.exe writes the same bytes as the Linux tool
-# (music, bitmaps and replays, whose game states must agree frame by frame),
+# (music, bitmaps and replays, whose game states must agree frame by frame), plays an online
+# session between a Linux host and a Windows joiner,
 # then unpacks the zip into an empty folder and plays the game there (tests/windows/wine_game.sh).
 # Fails, saying why, when Wine cannot run.
 # Usage: tests/windows/windows_stage.sh LINUX_TARVEX_TOOL   (./test.sh runs it)
@@ -93,6 +94,36 @@ for variant in regular bouncing steerable; do
     { echo "FAILED: the $variant replay's per-frame hashes differ between the builds"; exit 1; }
 done
 echo "3 replays of 30000 frames give the same hash after every frame on both builds"
+
+echo "-- online: a Linux host and a Windows joiner through a bad network"
+# The relay delays, loses, duplicates and reorders; both sides print every confirmed hash, which
+# must agree wherever both have one. The joiner leaves after 30 s and the host follows.
+port=$((40000 + RANDOM % 20000))
+"$linux_tool" netplay --host "$port" --seconds 60 --seed 3 >"$work/net-host.txt" 2>"$work/net-host.err" &
+host=$!
+"$linux_tool" relay --listen $((port + 1)) --to "127.0.0.1:$port" --rtt 60 --jitter 10 --loss 3 \
+  --duplicate 1 --reorder 5 --seconds 70 --seed 5 &
+relay=$!
+wine "$game/tarvex-tool.exe" netplay --join "127.0.0.1:$((port + 1))" --seconds 30 --seed 4 \
+  >"$work/net-join.txt" 2>"$work/net-join.err" && joined=0 || joined=$?
+wait "$host" && hosted=0 || hosted=$?
+kill "$relay" 2>/dev/null || true
+cat "$work/net-host.err" "$work/net-join.err"
+[ "$hosted" = 0 ] && [ "$joined" = 0 ] || { echo "FAILED: online session (host $hosted, joiner $joined)"; exit 1; }
+python3 - "$work/net-host.txt" "$work/net-join.txt" <<'PY' || exit 1
+import sys
+def hashes(path):
+    return {tuple(l.split()[1:3]): l.split()[3] for l in open(path) if l.startswith("checkpoint ")}
+host, joiner = hashes(sys.argv[1]), hashes(sys.argv[2])
+common = sorted(set(host) & set(joiner))
+differ = [k for k in common if host[k] != joiner[k]]
+print(f"{len(common)} confirmed hashes on both sides, {len(differ)} differ")
+if differ or len(common) < 40:
+    print("FAILED: the Linux host and the Windows joiner disagree or played too little")
+    sys.exit(1)
+PY
+grep -q "mismatches=0" "$work/net-host.err" && grep -q "mismatches=0" "$work/net-join.err" ||
+  { echo "FAILED: the sessions counted mismatches"; exit 1; }
 
 echo "-- the game from the unpacked zip"
 # Wine's desktop started without a display for the tests above; the game's display gets a new one.
