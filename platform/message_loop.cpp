@@ -1,6 +1,7 @@
 #include "platform/message_loop.h"
 
 #include "platform/tick_log.h"
+#include "platform/typed_text.h"
 
 #include <chrono>
 
@@ -74,6 +75,11 @@ void MessageLoop::keyUp(int code) {
 
 void MessageLoop::systemKeyDown(int code) {
     if (code && events_) events_->systemKeyDown(code);
+}
+
+void MessageLoop::textTyped(const std::string& utf8) {
+    std::string text = printableText(utf8);
+    if (!text.empty() && events_) events_->textTyped(text);
 }
 
 void MessageLoop::padControl(int pad, PadControl control, bool down) {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace platform {
 
@@ -54,6 +55,7 @@ public:
     void keyDown(int code);
     void keyUp(int code);
     void systemKeyDown(int code);
+    void textTyped(const std::string& utf8);  // control characters are dropped
     void padControl(int pad, PadControl control, bool down);
     void resized(int width, int height);
     void activated(bool minimised);

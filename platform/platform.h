@@ -74,6 +74,10 @@ public:
     virtual void keyUp(int virtualKey) = 0;
     // A system key went down (F10, Alt, Alt with another key): not a keyDown; its key-up is.
     virtual void systemKeyDown(int) {}
+    // Characters the user typed, in UTF-8 as the keyboard layout composed them (no control
+    // characters), only between startTextInput and stopTextInput. Their keys still come as
+    // keyDown and keyUp: typing 'w' gives keyDown 'W' and textTyped "w".
+    virtual void textTyped(const std::string&) {}
     // Pad 0 or 1 switched a control on or off. A pad that goes away switches its controls off.
     virtual void padControl(int, PadControl, bool) {}
     virtual void resized(int width, int height) = 0;
@@ -88,6 +92,10 @@ int runMessageLoop(WindowEvents& events);
 // box that start-up shows. Where boxes stop the window, this changes nothing.
 void attachWindowEvents(WindowEvents* events);
 void postQuit(int code);
+// Typed text (WindowEvents::textTyped) is delivered from startTextInput until stopTextInput, as
+// while the player types an address; it is off when the window is made.
+void startTextInput();
+void stopTextInput();
 
 // ---- Sound -----------------------------------------------------------------------------------
 constexpr uint32_t SOUND_RING_BYTES = 32768;

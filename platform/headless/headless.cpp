@@ -40,6 +40,9 @@ int runMessageLoop(WindowEvents&) {
     return quitCode;
 }
 void attachWindowEvents(WindowEvents*) {}
+// No keyboard: nothing is ever typed.
+void startTextInput() {}
+void stopTextInput() {}
 void postQuit(int code) {
     quitPosted = true;
     quitCode = code;

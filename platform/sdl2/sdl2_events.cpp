@@ -9,6 +9,8 @@
 namespace platform {
 
 namespace {
+bool textWanted = false;  // between startTextInput and stopTextInput
+
 class SdlEvents final : public EventSource {
 public:
     bool start() override;
@@ -34,7 +36,7 @@ void reportSize(MessageLoop& loop) {
 
 bool SdlEvents::start() {
     if (!sdl2::ensureSubsystem(SDL_INIT_EVENTS)) return false;
-    SDL_StopTextInput();  // key messages only; no text input or input method
+    sdl2::applyTextInput();
     sdl2::ensureSubsystem(SDL_INIT_GAMECONTROLLER);  // without it: no pads, the keys still work
     return true;
 }
@@ -89,6 +91,9 @@ void SdlEvents::dispatch(const SDL_Event& event, MessageLoop& loop) {
     case SDL_KEYUP:
         loop.keyUp(sdl2::keyUpCode(event.key.keysym));
         break;
+    case SDL_TEXTINPUT:  // only while the program asked for text
+        if (textWanted) loop.textTyped(event.text.text);
+        break;
     case SDL_WINDOWEVENT:
         handleWindowEvent(event.window, loop);
         break;
@@ -104,6 +109,27 @@ void SdlEvents::dispatch(const SDL_Event& event, MessageLoop& loop) {
 SdlEvents events;
 MessageLoop loop(events);
 }  // namespace
+
+namespace sdl2 {
+// SDL starts text input (and an input method) by default; here it runs only while asked for.
+void applyTextInput() {
+    if (textWanted) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
+}
+}  // namespace sdl2
+
+void startTextInput() {
+    textWanted = true;
+    sdl2::applyTextInput();
+}
+
+void stopTextInput() {
+    textWanted = false;
+    sdl2::applyTextInput();
+}
 
 int runMessageLoop(WindowEvents& windowEvents) { return loop.run(windowEvents); }
 

@@ -11,6 +11,9 @@ namespace platform::sdl2 {
 // Starts an SDL subsystem once (video, audio, events); false when it is not available.
 bool ensureSubsystem(Uint32 flags);
 SDL_Window* window();  // the program's window, or null
+// Starts or stops SDL's text input as startTextInput and stopTextInput last asked (stopped until
+// then): SDL starts it by itself with video.
+void applyTextInput();
 
 // The sound device's format: signed 16-bit stereo at SOUND_RATE.
 constexpr int DEVICE_CHANNELS = 2;

@@ -179,6 +179,7 @@ bool createWindow(const std::string& title, int width, int height, bool fullScre
     flags |= useFullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
     theWindow = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
     if (!theWindow) return false;
+    sdl2::applyTextInput();  // keys only, no input method, until text is asked for
     sdl2::windowedWidth = width;
     sdl2::windowedHeight = height;
     if (useFullScreen) SDL_SetWindowDisplayMode(theWindow, &sdl2::chosenMode);

@@ -6,6 +6,7 @@
 // come twice.
 #include "platform/message_loop.h"
 #include "platform/platform.h"
+#include "platform/typed_text.h"
 #include "platform/win32/win32_gamepads.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_key_translation.h"
@@ -25,6 +26,8 @@ public:
 
 Win32Events events;
 MessageLoop loop(events);
+bool typing = false;  // between startTextInput and stopTextInput
+Utf16Typing typedUnits;
 
 // Timed waits end within a millisecond instead of the default 15.6 ms steps.
 void raiseTimerResolution() {
@@ -35,12 +38,15 @@ void raiseTimerResolution() {
 void Win32Events::waitAndDispatch(MessageLoop& messageLoop, int timeoutMs) {
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // The window is a Unicode one: typed characters arrive as UTF-16, whatever the code page.
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             messageLoop.quit(static_cast<int>(message.wParam));
             return;
         }
-        DispatchMessageA(&message);  // no key translation: key messages only
+        // Key messages become characters (WM_CHAR) only while text is asked for.
+        if (typing) TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
 }
 }  // namespace
@@ -67,6 +73,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SYSKEYDOWN:  // F10, Alt and Alt combinations: not key-downs
         loop.systemKeyDown(virtualKeyFor(wParam, lParam));
         break;
+    case WM_CHAR:  // one UTF-16 unit a message
+        if (typing) loop.textTyped(typedUnits.take(static_cast<uint16_t>(wParam)));
+        return 0;
     case WM_SYSKEYUP:
         // System keys (Alt, F10, Alt combinations) are not key-downs, but every key-up is
         // delivered: a key held while Alt went down must not stay set.
@@ -97,7 +106,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     default:
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace win32
@@ -113,5 +122,12 @@ int runMessageLoop(WindowEvents& windowEvents) {
 }
 
 void postQuit(int code) { PostQuitMessage(code); }
+
+void startTextInput() {
+    typing = true;
+    typedUnits.reset();
+}
+
+void stopTextInput() { typing = false; }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/win32/win32_internal.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace platform {
 namespace win32 {
@@ -41,16 +42,27 @@ bool switchToMode(DWORD width, DWORD height, DWORD bits) {
     return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
+// UTF-8 to the UTF-16 of the system's wide calls.
+std::wstring wide(const std::string& text) {
+    if (text.empty()) return L"";
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length);
+    return out;
+}
+
+// A Unicode window class, so that typed characters reach the window procedure as UTF-16.
 bool registerClass() {
     if (classRegistered) return true;
-    WNDCLASSA windowClass{};
+    const std::wstring wideClassName = wide(className);
+    WNDCLASSW windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
     windowClass.lpfnWndProc = windowProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hIcon = LoadIcon(nullptr, IDI_WINLOGO);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = className.c_str();
-    classRegistered = RegisterClassA(&windowClass) != 0;
+    windowClass.lpszClassName = wideClassName.c_str();
+    classRegistered = RegisterClassW(&windowClass) != 0;
     return classRegistered;
 }
 }  // namespace
@@ -109,9 +121,9 @@ bool createWindow(const std::string& title, int width, int height, bool fullScre
     // covers the screen from its first pixel; a window with a caption starts at the corner.
     int left = useFullScreen ? area.left : 0;
     int top = useFullScreen ? area.top : 0;
-    theWindow = CreateWindowExA(extendedStyle, className.c_str(), title.c_str(),
+    theWindow = CreateWindowExW(extendedStyle, wide(className).c_str(), wide(title).c_str(),
                                 style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left, top, area.right - area.left,
-                                area.bottom - area.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                area.bottom - area.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     return theWindow != nullptr;
 }
 
@@ -122,7 +134,7 @@ void destroyWindow() {
     if (theWindow) DestroyWindow(theWindow);
     theWindow = nullptr;
     fullScreenNow = false;
-    if (classRegistered) UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
+    if (classRegistered) UnregisterClassW(wide(className).c_str(), GetModuleHandleW(nullptr));
     classRegistered = false;
 }
 

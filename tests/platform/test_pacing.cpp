@@ -106,6 +106,8 @@ struct ScriptedSource final : platform::EventSource {
         loop.padControl(1, PadControl::Fire, true);
         loop.padControl(1, PadControl::Fire, false);
         loop.systemKeyDown(vk::F10);
+        loop.textTyped("w\x01\xc3\xa9");  // control characters never reach the window procedure
+        loop.textTyped("\r");
     }
     void pollOncePerTick(MessageLoop&) override { seen.push_back("poll"); }
 };
@@ -117,6 +119,7 @@ struct Recorder final : platform::WindowEvents {
     void keyDown(int code) override { seen.push_back("down " + std::to_string(code)); }
     void keyUp(int code) override { seen.push_back("up " + std::to_string(code)); }
     void systemKeyDown(int code) override { seen.push_back("system " + std::to_string(code)); }
+    void textTyped(const std::string& text) override { seen.push_back("text " + text); }
     void padControl(int pad, PadControl control, bool down) override {
         seen.push_back("pad " + std::to_string(pad) + " " + std::to_string(static_cast<int>(control)) +
                        (down ? " on" : " off"));
@@ -137,7 +140,7 @@ TEST(MessageLoop, TapsWaitForTheNextTickAndQuitEndsTheLoopWithItsCode) {
     Recorder events(seen);
     events.loop = &loop;
     EXPECT_EQ(loop.run(events), 5);
-    const std::vector<std::string> expected{"down 112", "pad 1 6 on", "system 121", "poll", "tick",
+    const std::vector<std::string> expected{"down 112", "pad 1 6 on", "system 121", "text w\xc3\xa9", "poll", "tick",
                                             "up 112", "pad 1 6 off", "poll", "tick"};
     EXPECT_EQ(seen, expected);
     EXPECT_FALSE(loop.attached());

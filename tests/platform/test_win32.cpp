@@ -30,6 +30,7 @@ public:
     void keyDown(int code) override { seen.push_back("down " + std::to_string(code)); }
     void keyUp(int code) override { seen.push_back("up " + std::to_string(code)); }
     void systemKeyDown(int code) override { seen.push_back("system " + std::to_string(code)); }
+    void textTyped(const std::string& text) override { seen.push_back("text " + text); }
     void resized(int width, int height) override {
         seen.push_back("size " + std::to_string(width) + "x" + std::to_string(height));
     }
@@ -77,6 +78,22 @@ TEST(Win32WindowProcedure, MessagesReachTheShellAndTapsWaitForTheNextTick) {
     platform::attachWindowEvents(nullptr);
     std::vector<std::string> expected{"size 800x600", "minimised", "active", "down 112",
                                       "system 121", "tick", "up 112", "close"};
+    EXPECT_EQ(events.seen, expected);
+}
+
+// Character messages are text only while text is asked for; the two UTF-16 halves of a character
+// beyond the BMP are one character, and control characters are keys, not text.
+TEST(Win32WindowProcedure, CharactersAreTextOnlyWhileTextIsAskedFor) {
+    RecordingEvents events;
+    platform::attachWindowEvents(&events);
+    windowProcedure(nullptr, WM_CHAR, 'x', 0);
+    platform::startTextInput();
+    for (WPARAM unit : {WPARAM{'w'}, WPARAM{0xe9}, WPARAM{0xd83d}, WPARAM{0xde00}, WPARAM{VK_RETURN}, WPARAM{0x1b}})
+        EXPECT_EQ(windowProcedure(nullptr, WM_CHAR, unit, 0), 0);
+    platform::stopTextInput();
+    windowProcedure(nullptr, WM_CHAR, 'y', 0);
+    platform::attachWindowEvents(nullptr);
+    const std::vector<std::string> expected{"text w", "text \xc3\xa9", "text \xf0\x9f\x98\x80"};
     EXPECT_EQ(events.seen, expected);
 }
 

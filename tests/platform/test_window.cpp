@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
 #include <utility>
 
 #ifdef TARVEX_HAVE_X11
@@ -166,6 +169,53 @@ TEST_F(WindowTest, WindowResizesAndSwitchesToFullScreenAtTheDesktopsSizeAndBack)
     EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
     platform::destroyWindow();
     EXPECT_FALSE(platform::setFullScreen(true));  // no window
+}
+
+// What the message loop delivers as keys and text within a number of frame ticks, or until text
+// came.
+std::vector<std::string> typedWithin(int ticks) {
+    struct Typing final : platform::WindowEvents {
+        std::vector<std::string> seen;
+        int ticksLeft = 0;
+        void keyDown(int code) override { seen.push_back("down " + std::to_string(code)); }
+        void keyUp(int) override {}
+        void textTyped(const std::string& text) override { seen.push_back("text " + text); }
+        void resized(int, int) override {}
+        void activated(bool) override {}
+        void closeRequested() override {}
+        void frameTick() override {
+            bool texted = !seen.empty() && seen.back().rfind("text", 0) == 0;
+            if (--ticksLeft <= 0 || texted) platform::postQuit(0);
+        }
+    } typing;
+    typing.ticksLeft = ticks;
+    platform::runMessageLoop(typing);
+    return typing.seen;
+}
+
+// Text input is off when the window is made (keys only, no input method), and typed text comes
+// only between startTextInput and stopTextInput: SDL's own text events, and a key typed on the X
+// server, which also gives its key-down.
+TEST_F(WindowTest, TextIsTypedOnlyBetweenStartAndStop) {
+    using Seen = std::vector<std::string>;
+    ASSERT_TRUE(platform::createWindow("typing", 64, 64, false));
+    platform::showWindow();
+    typedWithin(5);
+    EXPECT_FALSE(SDL_IsTextInputActive());
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    std::strcpy(text.text.text, "w\xc3\xa9");
+    platform::startTextInput();
+    EXPECT_TRUE(SDL_IsTextInputActive());
+    SDL_PushEvent(&text);
+    EXPECT_EQ(typedWithin(5), (Seen{"text w\xc3\xa9"}));
+    if (std::system("xdotool key w >/dev/null 2>&1") == 0) {
+        EXPECT_EQ(typedWithin(200), (Seen{"down 87", "text w"}));
+    }
+    platform::stopTextInput();
+    EXPECT_FALSE(SDL_IsTextInputActive());
+    SDL_PushEvent(&text);
+    EXPECT_EQ(typedWithin(5), Seen{});
 }
 
 #ifdef TARVEX_HAVE_X11
