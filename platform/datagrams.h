@@ -43,7 +43,8 @@ public:
     // Sends one datagram; false when the system refused it (the caller goes on: UDP may lose it).
     virtual bool send(const NetAddress& to, const uint8_t* data, size_t size) = 0;
     // Takes the next waiting datagram without waiting: -1 when none waits, otherwise its full
-    // length, of which at most capacity bytes were copied (a longer one is the caller's to drop).
+    // length, of which at most capacity bytes were copied (a longer one is the caller's to drop;
+    // Winsock does not tell how much longer, and capacity + 1 stands for it there).
     // Reports that only concern earlier sends (a closed port elsewhere) are skipped, not returned.
     virtual int receive(NetAddress& from, uint8_t* buffer, size_t capacity) = 0;
     // The port the socket is bound to.

@@ -97,6 +97,45 @@ TEST(Win32WindowProcedure, CharactersAreTextOnlyWhileTextIsAskedFor) {
     EXPECT_EQ(events.seen, expected);
 }
 
+// What a real window's message loop delivers as key-downs and text within a few frames.
+std::vector<std::string> typedInWindow() {
+    struct Typing final : platform::WindowEvents {
+        std::vector<std::string> seen;
+        int ticks = 0;
+        void keyDown(int code) override { seen.push_back("down " + std::to_string(code)); }
+        void keyUp(int) override {}
+        void textTyped(const std::string& text) override { seen.push_back("text " + text); }
+        void resized(int, int) override {}
+        void activated(bool) override {}
+        void closeRequested() override {}
+        void frameTick() override {
+            if (++ticks == 3) platform::postQuit(0);
+        }
+    } typing;
+    platform::runMessageLoop(typing);
+    return typing.seen;
+}
+
+// Through a real window and its message loop: a key message becomes a character only while text
+// is asked for, and a character beyond the code page arrives whole (the window is a Unicode one).
+TEST(Win32Window, KeysBecomeTextThroughTheMessageLoopWhileAskedFor) {
+    using Seen = std::vector<std::string>;
+    if (!platform::createWindow("typing", 64, 64, false)) GTEST_SKIP() << "no window can be made";
+    HWND window = platform::win32::window();
+    constexpr LPARAM W_DOWN = 0x00110001, W_UP = 0xC0110001;  // the W key's scan code, once
+    platform::startTextInput();
+    PostMessageW(window, WM_KEYDOWN, 'W', W_DOWN);
+    PostMessageW(window, WM_KEYUP, 'W', W_UP);
+    EXPECT_EQ(typedInWindow(), (Seen{"down 87", "text w"}));
+    for (WPARAM unit : {WPARAM{0x416}, WPARAM{0xd83d}, WPARAM{0xde00}}) PostMessageW(window, WM_CHAR, unit, 1);
+    EXPECT_EQ(typedInWindow(), (Seen{"text \xd0\x96", "text \xf0\x9f\x98\x80"}));  // Cyrillic Zhe, a smiley
+    platform::stopTextInput();
+    PostMessageW(window, WM_KEYDOWN, 'W', W_DOWN);
+    PostMessageW(window, WM_KEYUP, 'W', W_UP);
+    EXPECT_EQ(typedInWindow(), (Seen{"down 87"}));
+    platform::destroyWindow();
+}
+
 TEST(Win32Sound, RingPlaysAndTakesWritesAcrossItsEnd) {
     std::unique_ptr<platform::SoundRing> ring = platform::openSoundRing(true);
     if (!ring) GTEST_SKIP() << "no sound device";
