@@ -36,11 +36,12 @@ struct LevelTraits {
     bool bounceShots;    // looks for shots off a wall in the bouncing variant
     float holdRange;     // stops closing in within this distance of a target in line of fire
     float steerDeadZone; // degrees a steered bullet may be off before it is corrected
+    int steerHorizon;    // updates it follows its steered bullet ahead when planning its turns
 };
 const LevelTraits Levels[3] = {
-    {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f},
-    {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f},
-    {4, 0.5f, 140, 20, true, true, true, 32.0f, 1.5f},
+    {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f, 40},
+    {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f, 80},
+    {4, 0.5f, 140, 20, true, true, true, 32.0f, 1.5f, 170},
 };
 
 // ---- Small helpers ---------------------------------------------------------------------------
@@ -87,6 +88,31 @@ int clearanceAt(const ComputerMap& map, float x, float y) {
     return map.clearance[cellIndex(columnOf(x), rowOf(y))];
 }
 
+constexpr int BULLET_COLUMNS = ComputerMap::WIDTH * ComputerMap::BULLET_CELLS;
+constexpr int BULLET_ROWS = ComputerMap::HEIGHT * ComputerMap::BULLET_CELLS;
+int bulletColumnOf(float x) { return cellOf((x + ARENA_HALF_WIDTH) * ComputerMap::BULLET_CELLS, BULLET_COLUMNS); }
+int bulletRowOf(float y) { return cellOf((y + ARENA_HALF_HEIGHT) * ComputerMap::BULLET_CELLS, BULLET_ROWS); }
+
+// Marks every quarter-unit cell that a wall box, grown by the bullet's margin, touches.
+void buildBulletWalls(ComputerMap& map, const ComputerSight& sight) {
+    map.bulletWall.assign(BULLET_COLUMNS * BULLET_ROWS, 0);
+    for (int w = 0; w < sight.wallCount; ++w) {
+        const PlayfieldBlock& b = sight.walls[w];
+        if (!(b.xMin <= b.xMax && b.yMin <= b.yMax)) continue;  // not a box (NaN)
+        const int i0 = bulletColumnOf(b.xMin - BULLET_WALL_MARGIN), i1 = bulletColumnOf(b.xMax + BULLET_WALL_MARGIN);
+        const int j0 = bulletRowOf(b.yMin - BULLET_WALL_MARGIN), j1 = bulletRowOf(b.yMax + BULLET_WALL_MARGIN);
+        for (int j = j0; j <= j1; ++j)
+            std::fill(map.bulletWall.begin() + j * BULLET_COLUMNS + i0, map.bulletWall.begin() + j * BULLET_COLUMNS + i1 + 1,
+                      uint8_t{1});
+    }
+}
+
+// True where a bullet meets a wall (outside the arena counts as wall).
+bool bulletBlocked(const ComputerMap& map, float x, float y) {
+    if (!(std::fabs(x) < ARENA_HALF_WIDTH && std::fabs(y) < ARENA_HALF_HEIGHT)) return true;
+    return map.bulletWall[bulletRowOf(y) * BULLET_COLUMNS + bulletColumnOf(x)] != 0;
+}
+
 // Distance from each cell centre to the nearest wall, by stamping every wall grown by the
 // largest clearance kept; outside the arena counts as wall.
 void buildClearance(ComputerMap& map, const ComputerSight& sight) {
@@ -117,6 +143,7 @@ void buildClearance(ComputerMap& map, const ComputerSight& sight) {
                 if (d < REACH) c = std::min<uint8_t>(c, static_cast<uint8_t>(d * 10.0f));
             }
     }
+    buildBulletWalls(map, sight);
     map.walls = sight.walls;
     map.wallCount = sight.wallCount;
 }
@@ -380,19 +407,68 @@ bool inGrownHull(Vec bullet, Vec centre, float heading) {
            std::fabs(v) <= TANK_HALF_WIDTH + DODGE_MARGIN;
 }
 
+// A steered bullet followed as if its shooter turned it toward the tank at every update, the
+// worst it can do: it flies on until a wall stops it or its life ends.
+struct Homing {
+    bool live = false;
+    float x = 0, y = 0, dx = 1, dy = 0;  // position and unit direction
+    int steps = 1;                       // bullet steps per update
+    float turnCos = 1, turnSin = 0;      // the most it turns in an update
+    int life = 0;
+};
+
+// What can hit the tank: bullets on known flights (from safeUntil on) and one steered bullet.
+struct Threats {
+    Flight flights[2];
+    float safeUntil[2] = {0, 0};
+    int count = 0;
+    Homing homing;
+};
+
+// One update of a homing bullet: its steps, then a turn toward the tank (all the way when the
+// turn left is smaller than a step).
+void advanceHoming(Homing& h, const ComputerMap& map, Vec tank) {
+    if (!h.live) return;
+    for (int s = 0; s < h.steps; ++s) {
+        h.x += BULLET_SPEED * h.dx, h.y += BULLET_SPEED * h.dy;
+        if (bulletBlocked(map, h.x, h.y)) {
+            h.live = false;
+            return;
+        }
+    }
+    if (--h.life <= 0) {
+        h.live = false;
+        return;
+    }
+    const float tx = tank.x - h.x, ty = tank.y - h.y;
+    const float length = std::sqrt(tx * tx + ty * ty);
+    if (!(length > 0.01f)) return;
+    const float cross = (h.dx * ty - h.dy * tx) / length, dot = (h.dx * tx + h.dy * ty) / length;
+    if (dot >= h.turnCos) {
+        h.dx = tx / length, h.dy = ty / length;
+        return;
+    }
+    const float s = cross >= 0 ? h.turnSin : -h.turnSin;
+    const float nx = h.dx * h.turnCos - h.dy * s, ny = h.dx * s + h.dy * h.turnCos;
+    h.dx = nx, h.dy = ny;
+}
+
 // The first update at which a bullet meets the tank if it keeps these controls; horizon + 1 if
 // never within the horizon. The hull cannot drive where the map has no room for it.
-int firstHit(const ComputerMap& map, const Player& me, Controls controls, const Flight* flights,
-             const float* safeUntil, int flightCount, int horizon) {
+int firstHit(const ComputerMap& map, const Player& me, Controls controls, const Threats& threats, int horizon) {
     Vec p = {me.x, me.y};
     float h = me.heading;
+    Homing homing = threats.homing;
     const int repeats = me.powerupKind == TankSpeed ? 2 : 1;
     for (int t = 0; t <= horizon; ++t) {
-        for (int f = 0; f < flightCount; ++f) {
+        for (int f = 0; f < threats.count; ++f) {
+            const Flight& flight = threats.flights[f];
             const float tf = static_cast<float>(t);
-            if (tf < safeUntil[f] || tf > flights[f].legs[flights[f].count - 1].t1) continue;
-            if (inGrownHull(flights[f].at(tf), p, h)) return t;
+            if (tf < threats.safeUntil[f] || tf > flight.legs[flight.count - 1].t1) continue;
+            if (inGrownHull(flight.at(tf), p, h)) return t;
         }
+        if (homing.live && inGrownHull({homing.x, homing.y}, p, h)) return t;
+        advanceHoming(homing, map, p);
         for (int r = 0; r < repeats; ++r) {
             float a = h * DEG_TO_RAD;
             if (controls & Backward) a += PI_F;
@@ -409,18 +485,21 @@ int firstHit(const ComputerMap& map, const Player& me, Controls controls, const 
 
 // Keeps the planned hull and drive controls when no bullet meets the tank under them;
 // otherwise the way out that meets a bullet last (or never).
-Controls dodge(const ComputerMap& map, const Player& me, Controls plan, const Flight* flights,
-               const float* safeUntil, int flightCount, int horizon, bool& dodging) {
+Controls dodge(const ComputerMap& map, const Player& me, Controls plan, const Threats& threats, int horizon,
+               bool& dodging) {
     dodging = false;
-    if (flightCount == 0) return plan;
+    if (threats.count == 0 && !threats.homing.live) return plan;
     const Controls moves = plan & (HullLeft | HullRight | Forward | Backward);
-    int best = firstHit(map, me, moves, flights, safeUntil, flightCount, horizon);
+    int best = firstHit(map, me, moves, threats, horizon);
     if (best > horizon) return plan;
-    static const Controls Options[] = {Forward, Backward, Forward | HullLeft, Forward | HullRight,
-                                       Backward | HullLeft, Backward | HullRight, 0, HullLeft, HullRight};
+    // The plan's hull turn (it may be steering a bullet) is kept when a way out with it is as good.
+    const Controls turn = plan & (HullLeft | HullRight);
+    const Controls Options[] = {static_cast<Controls>(Forward | turn), static_cast<Controls>(Backward | turn), turn,
+                                Forward, Backward, Forward | HullLeft, Forward | HullRight,
+                                Backward | HullLeft, Backward | HullRight, 0, HullLeft, HullRight};
     Controls chosen = moves;
     for (Controls option : Options) {
-        const int hit = firstHit(map, me, option, flights, safeUntil, flightCount, horizon);
+        const int hit = firstHit(map, me, option, threats, horizon);
         if (hit > best) best = hit, chosen = option;
     }
     dodging = chosen != moves;
@@ -732,36 +811,129 @@ Controls drive(ComputerPlayer& ai, const Moment& now, const Shot& shot) {
 // The other tank's bullet as seen (moved on by the delay it was seen with) and, in the
 // bouncing variant, its own once it may hit its shooter.
 Controls dodgeBullets(const ComputerPlayer& ai, const Moment& now, Controls plan, bool& dodging) {
-    Flight flights[2];
-    float safeUntil[2];
-    int count = 0;
-    if (now.view.bullet.life > 0) {
-        flights[count] = liveFlight(now.sight, now.view.bullet, now.view.tank);
-        for (int k = 0; k < flights[count].count; ++k) {
-            flights[count].legs[k].t0 -= static_cast<float>(now.traits.delay);
-            flights[count].legs[k].t1 -= static_cast<float>(now.traits.delay);
+    Threats threats;
+    const Bullet& theirs = now.view.bullet;
+    if (theirs.life > 0 && now.sight.mode == Steerable) {
+        // Its shooter may turn it toward the tank all the way: followed as a homing bullet,
+        // brought up to now from the frame it was seen in.
+        Homing& h = threats.homing;
+        h.live = std::isfinite(theirs.x) && std::isfinite(theirs.y) && std::isfinite(theirs.heading);
+        h.x = theirs.x, h.y = theirs.y;
+        h.dx = std::cos(theirs.heading * DEG_TO_RAD), h.dy = std::sin(theirs.heading * DEG_TO_RAD);
+        h.steps = now.view.tank.powerupKind == BulletSpeed ? 2 : 1;
+        const float turn = (now.view.tank.powerupKind == TankSpeed ? 2.0f : 1.0f) * DEG_TO_RAD;
+        h.turnCos = std::cos(turn), h.turnSin = std::sin(turn);
+        h.life = std::min(theirs.life, RAPID_BULLET_LIFE);
+        for (int k = 0; k < now.traits.delay; ++k) advanceHoming(h, ai.map, {now.self.x, now.self.y});
+    } else if (theirs.life > 0) {
+        Flight& flight = threats.flights[threats.count];
+        flight = liveFlight(now.sight, theirs, now.view.tank);
+        for (int k = 0; k < flight.count; ++k) {
+            flight.legs[k].t0 -= static_cast<float>(now.traits.delay);
+            flight.legs[k].t1 -= static_cast<float>(now.traits.delay);
         }
-        safeUntil[count++] = 0;
+        threats.safeUntil[threats.count++] = 0;
     }
     if (now.sight.mode == Bouncing && now.mine.life > 0) {
-        flights[count] = liveFlight(now.sight, now.mine, now.self);
-        safeUntil[count++] = static_cast<float>(std::max(0, now.mine.life - 194));
+        threats.flights[threats.count] = liveFlight(now.sight, now.mine, now.self);
+        threats.safeUntil[threats.count++] = static_cast<float>(std::max(0, now.mine.life - 194));
     }
-    // A steered bullet bends: only its next stretch can be trusted.
-    const int horizon = now.sight.mode == Steerable ? std::min(now.traits.lookAhead, 60) : now.traits.lookAhead;
-    return dodge(ai.map, now.self, plan, flights, safeUntil, count, horizon, dodging);
+    return dodge(ai.map, now.self, plan, threats, now.traits.lookAhead, dodging);
 }
 
-// In the steerable variant the hull keys turn the live bullet (and the hull with it): toward
-// where the target will be, while the way there is clear.
-Controls steerBullet(const Moment& now, Controls controls) {
+// A plan for the hull keys while a steered bullet flies: turn `first` (+1 left, -1 right, 0
+// none) each update until `switchAt`, then `then`.
+struct SteerPlan {
+    int first, then, switchAt;
+};
+
+// What following a steered bullet under a plan shows: the update it reaches the target (-1 if
+// it does not within the horizon) and the nearest it comes before a wall or the shooter stops it.
+struct SteerOutcome {
+    int reachAt = -1;
+    float nearest = 1e9f;
+};
+
+// Follows a steered bullet ahead, update by update as the rules move it (its steps first, then
+// the hull keys turn it), against the walls of the bullet grid.
+SteerOutcome followSteered(const ComputerMap& map, const Bullet& bullet, const Player& shooter, const SteerPlan& plan,
+                           const Target& target, int horizon) {
+    SteerOutcome outcome;
+    const int steps = shooter.powerupKind == BulletSpeed ? 2 : 1;
+    const float turn = (shooter.powerupKind == TankSpeed ? 2.0f : 1.0f) * DEG_TO_RAD;  // one key press a tank update
+    const float turnCos = std::cos(turn), turnSin = std::sin(turn);
+    const int selfSafe = std::max(0, bullet.life - 194);
+    float x = bullet.x, y = bullet.y;
+    float dx = std::cos(bullet.heading * DEG_TO_RAD), dy = std::sin(bullet.heading * DEG_TO_RAD);
+    for (int t = 1; t <= horizon; ++t) {
+        for (int s = 0; s < steps; ++s) {
+            x += BULLET_SPEED * dx, y += BULLET_SPEED * dy;
+            if (bulletBlocked(map, x, y)) return outcome;
+        }
+        const float tx = target.p.x + target.v.x * static_cast<float>(t) - x;
+        const float ty = target.p.y + target.v.y * static_cast<float>(t) - y;
+        const float apart = std::sqrt(tx * tx + ty * ty);
+        outcome.nearest = std::min(outcome.nearest, apart);
+        if (apart < TARGET_RADIUS) {
+            outcome.reachAt = t;
+            return outcome;
+        }
+        if (t > selfSafe && std::hypot(shooter.x - x, shooter.y - y) < SELF_RADIUS) {
+            outcome.nearest = 1e9f;  // it would come back at its shooter
+            return outcome;
+        }
+        const int side = t < plan.switchAt ? plan.first : plan.then;
+        if (side != 0) {
+            const float s = turnSin * static_cast<float>(side);
+            const float nx = dx * turnCos - dy * s, ny = dx * s + dy * turnCos;
+            dx = nx, dy = ny;
+        }
+    }
+    return outcome;
+}
+
+// True when outcome a is better than b: reaching the target beats not reaching it, sooner beats
+// later, and otherwise nearer beats farther.
+bool betterSteer(const SteerOutcome& a, const SteerOutcome& b) {
+    if ((a.reachAt >= 0) != (b.reachAt >= 0)) return a.reachAt >= 0;
+    if (a.reachAt >= 0) return a.reachAt < b.reachAt;
+    return a.nearest < b.nearest;
+}
+
+// The best of the steering plans for a bullet: each turn held for a while and then another (or
+// kept), over the level's horizon. Only the first update's turn is used; the plan is made
+// again next frame, so the bullet bends round corners the straight way to the target misses.
+SteerOutcome bestSteer(const ComputerMap& map, const Bullet& bullet, const Player& shooter, const Target& target,
+                       int horizon, int& firstTurn) {
+    static const int Switches[] = {6, 15, 30, 50, 80, 120};
+    SteerOutcome best;
+    firstTurn = 0;
+    for (const int first : {0, 1, -1}) {
+        SteerOutcome bestHere = followSteered(map, bullet, shooter, {first, first, horizon + 1}, target, horizon);
+        for (const int switchAt : Switches) {
+            if (switchAt >= horizon) break;
+            for (const int then : {0, 1, -1}) {
+                if (then == first) continue;
+                const SteerOutcome o = followSteered(map, bullet, shooter, {first, then, switchAt}, target, horizon);
+                if (betterSteer(o, bestHere)) bestHere = o;
+            }
+        }
+        if (first == 0) best = bestHere;  // turning the hull must earn its cost: straight wins ties
+        else if (betterSteer(bestHere, best)) best = bestHere, firstTurn = first;
+    }
+    return best;
+}
+
+// In the steerable variant the hull keys turn the live bullet (and the hull with it): by the
+// best plan that brings it to the target, or nearest to it, round walls on the way.
+Controls steerBullet(const Moment& now, const ComputerMap& map, Controls controls) {
     const Bullet& mine = now.mine;
     if (now.sight.mode != Steerable || mine.life <= 0) return controls;
-    const Target& target = now.target;
-    const Flight way = castFlight(now.sight, mine.x, mine.y, target.p.x - mine.x, target.p.y - mine.y, 1.0f, false);
-    if (firstPass(way, target.p, {0, 0}, TARGET_RADIUS, 0) < 0) return controls;
-    const float want = leadAngle(mine.x, mine.y, bulletSpeed(now.self), 0, target, now.traits.leads);
-    const Controls steer = turnToward(wrapDegrees(want - mine.heading), now.traits.steerDeadZone);
+    const int horizon = std::min(now.traits.steerHorizon, static_cast<int>(mine.life));
+    int turn = 0;
+    const SteerOutcome best = bestSteer(map, mine, now.self, now.target, horizon, turn);
+    if (best.reachAt < 0 && best.nearest > 6.0f) return controls;  // nothing to steer for
+    const Controls steer = turn > 0 ? HullLeft : turn < 0 ? HullRight : 0;
     return static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
 }
 
@@ -865,8 +1037,8 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
     chooseGoal(ai, now);
     const Shot shot = shotNow(ai, now);
     bool dodging = false;
-    Controls controls = dodgeBullets(ai, now, drive(ai, now, shot), dodging);
-    if (!dodging) controls = steerBullet(now, controls);
+    const Controls planned = steerBullet(now, ai.map, drive(ai, now, shot));
+    Controls controls = dodgeBullets(ai, now, planned, dodging);
     controls = aimAndFire(ai, now, shot, controls);
 
     ai.lastX = now.self.x, ai.lastY = now.self.y;

@@ -37,6 +37,10 @@ struct ComputerMap {
     const PlayfieldBlock* walls = nullptr;         // the arena the map was made for
     int wallCount = -1;
     std::vector<uint8_t> clearance;   // tenths of a unit to the nearest wall, at most 40
+    // Cells of a quarter unit a bullet dies or bounces in (any part within reach of a wall box),
+    // for following a steered bullet ahead without looking at every wall.
+    static constexpr int BULLET_CELLS = 4;  // per unit
+    std::vector<uint8_t> bulletWall;
     std::vector<uint16_t> distance;   // steps to the goal of the finished search; NO_PATH if none
     std::vector<uint16_t> growing;    // the search under way
     std::vector<int16_t> queue;       // cells waiting to be grown from, by index
