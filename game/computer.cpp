@@ -382,6 +382,11 @@ void remember(ComputerPlayer& ai, int other, const ComputerSight& sight) {
 struct Target {
     Vec p;  // where the target is thought to be now
     Vec v;  // its movement per update
+    float until = 1e9f;  // updates after which it would run into a wall: it stops there
+    Vec at(float t) const {
+        const float moving = std::min(t, until);
+        return {p.x + v.x * moving, p.y + v.y * moving};
+    }
 };
 
 Target targetSeen(const ComputerPlayer& ai, const LevelTraits& traits) {
@@ -394,6 +399,13 @@ Target targetSeen(const ComputerPlayer& ai, const LevelTraits& traits) {
         target.p.x += v.x * static_cast<float>(traits.delay);
         target.p.y += v.y * static_cast<float>(traits.delay);
     }
+    // A tank does not drive through walls: its way on is cut where the map has no room for it.
+    if (v.x != 0 || v.y != 0)
+        for (int t = 4; t <= BULLET_LIFE; t += 4)
+            if (clearanceAt(ai.map, target.p.x + v.x * static_cast<float>(t), target.p.y + v.y * static_cast<float>(t)) < 16) {
+                target.until = static_cast<float>(t - 4);
+                break;
+            }
     return target;
 }
 
@@ -654,14 +666,16 @@ float leadAngle(float x, float y, float s, float muzzle, const Target& target, b
         const float root = (-b - std::sqrt(disc)) / (2 * a);
         if (root > 0) t = root;
     }
-    return angleTo(dx + target.v.x * t, dy + target.v.y * t);
+    const Vec meet = target.at(t);
+    return angleTo(meet.x - x, meet.y - y);
 }
 
 // True when a shot along g meets the target before any wall stops it and before it could
 // come back at the shooter.
 bool shotLands(const ComputerSight& sight, const Player& me, float g, const Target& target, float radius) {
     const Flight flight = shotFlight(sight, me, g);
-    const float hit = firstPass(flight, target.p, target.v, radius, 0);
+    float hit = firstPass(flight, target.p, target.v, radius, 0);
+    if (hit < 0 || hit > target.until) hit = firstPass(flight, target.at(target.until), {0, 0}, radius, target.until);
     if (hit < 0) return false;
     if (sight.mode != Bouncing) return true;
     const float self = firstPass(flight, {me.x, me.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE);
@@ -841,55 +855,69 @@ Controls dodgeBullets(const ComputerPlayer& ai, const Moment& now, Controls plan
     return dodge(ai.map, now.self, plan, threats, now.traits.lookAhead, dodging);
 }
 
-// A plan for the hull keys while a steered bullet flies: turn `first` (+1 left, -1 right, 0
-// none) each update until `switchAt`, then `then`.
-struct SteerPlan {
-    int first, then, switchAt;
-};
-
-// What following a steered bullet under a plan shows: the update it reaches the target (-1 if
-// it does not within the horizon) and the nearest it comes before a wall or the shooter stops it.
+// What following a steered bullet under a plan of turns shows: the update it reaches the target
+// (-1 if it does not within the horizon) and the nearest it comes (squared) before a wall or the
+// shooter stops it.
 struct SteerOutcome {
     int reachAt = -1;
-    float nearest = 1e9f;
+    float nearest = 1e18f;
 };
 
-// Follows a steered bullet ahead, update by update as the rules move it (its steps first, then
-// the hull keys turn it), against the walls of the bullet grid.
-SteerOutcome followSteered(const ComputerMap& map, const Bullet& bullet, const Player& shooter, const SteerPlan& plan,
-                           const Target& target, int horizon) {
-    SteerOutcome outcome;
-    const int steps = shooter.powerupKind == BulletSpeed ? 2 : 1;
-    const float turn = (shooter.powerupKind == TankSpeed ? 2.0f : 1.0f) * DEG_TO_RAD;  // one key press a tank update
-    const float turnCos = std::cos(turn), turnSin = std::sin(turn);
-    const int selfSafe = std::max(0, bullet.life - 194);
-    float x = bullet.x, y = bullet.y;
-    float dx = std::cos(bullet.heading * DEG_TO_RAD), dy = std::sin(bullet.heading * DEG_TO_RAD);
-    for (int t = 1; t <= horizon; ++t) {
-        for (int s = 0; s < steps; ++s) {
-            x += BULLET_SPEED * dx, y += BULLET_SPEED * dy;
-            if (bulletBlocked(map, x, y)) return outcome;
+// A steered bullet in flight, followed ahead as the rules move it (its steps first, then the
+// hull keys turn it), against the walls of the bullet grid.
+struct SteerFlight {
+    float x, y, dx, dy;  // position and unit direction
+    int t;               // updates from now
+    bool stopped;        // a wall, the target or its shooter ended the flight
+};
+
+struct SteerWorld {
+    const ComputerMap& map;
+    const Player& shooter;
+    const Target& target;
+    int steps;           // bullet steps per update
+    float turnCos, turnSin;
+    int selfSafe;        // updates the bullet cannot hit its shooter
+    int horizon;
+};
+
+// Flies on until update `until`, turning `side` (+1 left, -1 right, 0 none) after each update.
+void flySteered(const SteerWorld& w, SteerFlight& f, int side, int until, SteerOutcome& o) {
+    constexpr float reach2 = TARGET_RADIUS * TARGET_RADIUS, self2 = SELF_RADIUS * SELF_RADIUS;
+    const float travel = BULLET_SPEED * static_cast<float>(w.steps);
+    const float s = w.turnSin * static_cast<float>(side);
+    while (!f.stopped && f.t < until) {
+        f.t += 1;
+        f.x += travel * f.dx, f.y += travel * f.dy;
+        if (bulletBlocked(w.map, f.x, f.y) || (w.steps == 2 && bulletBlocked(w.map, f.x - BULLET_SPEED * f.dx, f.y - BULLET_SPEED * f.dy))) {
+            f.stopped = true;
+            return;
         }
-        const float tx = target.p.x + target.v.x * static_cast<float>(t) - x;
-        const float ty = target.p.y + target.v.y * static_cast<float>(t) - y;
-        const float apart = std::sqrt(tx * tx + ty * ty);
-        outcome.nearest = std::min(outcome.nearest, apart);
-        if (apart < TARGET_RADIUS) {
-            outcome.reachAt = t;
-            return outcome;
+        const Vec there = w.target.at(static_cast<float>(f.t));
+        const float tx = there.x - f.x, ty = there.y - f.y, apart2 = tx * tx + ty * ty;
+        o.nearest = std::min(o.nearest, apart2);
+        if (apart2 < reach2) {
+            o.reachAt = f.t;
+            f.stopped = true;
+            return;
         }
-        if (t > selfSafe && std::hypot(shooter.x - x, shooter.y - y) < SELF_RADIUS) {
-            outcome.nearest = 1e9f;  // it would come back at its shooter
-            return outcome;
+        const float sx = w.shooter.x - f.x, sy = w.shooter.y - f.y;
+        if (f.t > w.selfSafe && sx * sx + sy * sy < self2) {
+            o.nearest = 1e18f;  // it would come back at its shooter
+            f.stopped = true;
+            return;
         }
-        const int side = t < plan.switchAt ? plan.first : plan.then;
+        // Out of reach for the rest of the horizon, however it turns.
+        const float left = TARGET_RADIUS + travel * static_cast<float>(w.horizon - f.t);
+        if (apart2 > left * left) {
+            f.stopped = true;
+            return;
+        }
         if (side != 0) {
-            const float s = turnSin * static_cast<float>(side);
-            const float nx = dx * turnCos - dy * s, ny = dx * s + dy * turnCos;
-            dx = nx, dy = ny;
+            const float nx = f.dx * w.turnCos - f.dy * s, ny = f.dx * s + f.dy * w.turnCos;
+            f.dx = nx, f.dy = ny;
         }
     }
-    return outcome;
 }
 
 // True when outcome a is better than b: reaching the target beats not reaching it, sooner beats
@@ -900,21 +928,38 @@ bool betterSteer(const SteerOutcome& a, const SteerOutcome& b) {
     return a.nearest < b.nearest;
 }
 
-// The best of the steering plans for a bullet: each turn held for a while and then another (or
-// kept), over the level's horizon. Only the first update's turn is used; the plan is made
-// again next frame, so the bullet bends round corners the straight way to the target misses.
+// The best of the steering plans for a bullet over the level's horizon: each first turn (none,
+// left, right) held to the end, or until a switch to one of the others. Only the first turn is
+// used; the plan is made again next frame, so the bullet bends round corners the straight way
+// to the target misses. Plans with the same first turn share their common start.
 SteerOutcome bestSteer(const ComputerMap& map, const Bullet& bullet, const Player& shooter, const Target& target,
                        int horizon, int& firstTurn) {
-    static const int Switches[] = {6, 15, 30, 50, 80, 120};
+    static const int Switches[] = {10, 30, 60, 100};
+    constexpr int SWITCHES = 4;
+    const float turn = (shooter.powerupKind == TankSpeed ? 2.0f : 1.0f) * DEG_TO_RAD;  // a key press a tank update
+    const SteerWorld w = {map, shooter, target, shooter.powerupKind == BulletSpeed ? 2 : 1,
+                          std::cos(turn), std::sin(turn), std::max(0, bullet.life - 194), horizon};
+    const SteerFlight start = {bullet.x, bullet.y, std::cos(bullet.heading * DEG_TO_RAD),
+                               std::sin(bullet.heading * DEG_TO_RAD), 0, false};
     SteerOutcome best;
     firstTurn = 0;
     for (const int first : {0, 1, -1}) {
-        SteerOutcome bestHere = followSteered(map, bullet, shooter, {first, first, horizon + 1}, target, horizon);
-        for (const int switchAt : Switches) {
-            if (switchAt >= horizon) break;
+        SteerFlight kept[SWITCHES];
+        SteerOutcome keptOutcome[SWITCHES];
+        SteerFlight f = start;
+        SteerOutcome bestHere;
+        for (int k = 0; k < SWITCHES; ++k) {
+            flySteered(w, f, first, Switches[k] - 1, bestHere);
+            kept[k] = f, keptOutcome[k] = bestHere;
+        }
+        flySteered(w, f, first, horizon, bestHere);
+        for (int k = 0; k < SWITCHES && Switches[k] < horizon; ++k) {
+            if (kept[k].stopped) break;
             for (const int then : {0, 1, -1}) {
                 if (then == first) continue;
-                const SteerOutcome o = followSteered(map, bullet, shooter, {first, then, switchAt}, target, horizon);
+                SteerFlight g = kept[k];
+                SteerOutcome o = keptOutcome[k];
+                flySteered(w, g, then, horizon, o);
                 if (betterSteer(o, bestHere)) bestHere = o;
             }
         }
@@ -932,9 +977,20 @@ Controls steerBullet(const Moment& now, const ComputerMap& map, Controls control
     const int horizon = std::min(now.traits.steerHorizon, static_cast<int>(mine.life));
     int turn = 0;
     const SteerOutcome best = bestSteer(map, mine, now.self, now.target, horizon, turn);
-    if (best.reachAt < 0 && best.nearest > 6.0f) return controls;  // nothing to steer for
+    if (best.reachAt < 0 && best.nearest > 36.0f) return controls;  // nothing to steer for
     const Controls steer = turn > 0 ? HullLeft : turn < 0 ? HullRight : 0;
     return static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
+}
+
+// True when a bullet fired now along world angle g could be steered to the target.
+bool steeredShotReaches(const ComputerMap& map, const Moment& now, float g) {
+    const float c = std::cos(g * DEG_TO_RAD), s = std::sin(g * DEG_TO_RAD);
+    const float muzzle = MUZZLE_STEPS * BULLET_SPEED;
+    const int32_t life = now.self.powerupKind == RapidFire ? RAPID_BULLET_LIFE : BULLET_LIFE;
+    const Bullet shot = {now.self.x + muzzle * c, now.self.y + muzzle * s, 0, 0, g, life};
+    if (bulletBlocked(map, shot.x, shot.y)) return false;
+    int turn = 0;
+    return bestSteer(map, shot, now.self, now.target, std::min(now.traits.steerHorizon, life), turn).reachAt >= 0;
 }
 
 // True when a shot along g does not come back at the shooter soon (a bounced shot that comes
@@ -975,6 +1031,10 @@ Controls aimAndFire(ComputerPlayer& ai, const Moment& now, const Shot& shot, Con
         else if (shot.bounceReady)
             fire = shotLands(now.sight, self, gun, {now.target.p, {0, 0}}, TARGET_RADIUS + 0.5f);
     }
+    // A steered shot need not fly straight: fire along the barrel when a plan of turns brings
+    // the bullet to the target within the level's horizon.
+    if (canFire && !ai.fireDown && !fire && !parked && now.sight.mode == Steerable && ai.seenCount % 2 == 0)
+        fire = steeredShotReaches(ai.map, now, gun);
     if (canFire && !ai.fireDown && !fire && ai.stillFrames > 120) {
         fire = coverShotSafe(now, gun);
         // Not along the barrel: look for a direction near it, for the turret to turn to.
