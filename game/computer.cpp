@@ -613,6 +613,33 @@ void pickWanderGoal(ComputerPlayer& ai, const Player& me) {
     }
 }
 
+// How long it has stood still with nothing to show for it: no bullet of its own in flight, no
+// lead in lives, and every place it stood since within one box of twice 4.4 units a side (so
+// any stretch within 4.4 units of one point is counted in full, wherever that point lies).
+void trackStillness(ComputerPlayer& ai, const Player& me, const Player& other, const Bullet& mine) {
+    constexpr int SAMPLE = 8;  // frames between two places kept
+    constexpr float SIDE = 8.8f;
+    constexpr int KEPT = sizeof(ai.trailX) / sizeof(ai.trailX[0]);
+    if (mine.life > 0 || me.lives > other.lives) {
+        ai.trailCount = 0;
+        ai.stillFrames = 0;
+        return;
+    }
+    if (ai.seenCount % SAMPLE != 0 && ai.trailCount > 0) return;
+    ai.trailX[ai.trailCount % KEPT] = me.x, ai.trailY[ai.trailCount % KEPT] = me.y;
+    if (++ai.trailCount >= 2 * KEPT) ai.trailCount -= KEPT;  // the same places, in the same order
+    float x0 = me.x, x1 = me.x, y0 = me.y, y1 = me.y;
+    int within = 0;
+    for (int k = 0; k < std::min(ai.trailCount, KEPT); ++k) {
+        const int at = (ai.trailCount - 1 - k) % KEPT;
+        x0 = std::min(x0, ai.trailX[at]), x1 = std::max(x1, ai.trailX[at]);
+        y0 = std::min(y0, ai.trailY[at]), y1 = std::max(y1, ai.trailY[at]);
+        if (x1 - x0 > SIDE || y1 - y0 > SIDE) break;
+        within = k;
+    }
+    ai.stillFrames = within * SAMPLE;
+}
+
 // Counts frames in which the tank asked to move or turn and did neither; then backs off the
 // other way, turning, for a while. Also counts frames it stays in one place with nothing to
 // show for it, and then goes somewhere else.
@@ -635,11 +662,9 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.blockedFrames = 0;
         ai.replanIn = 0;
     }
-    if (std::hypot(me.x - ai.anchorX, me.y - ai.anchorY) > 4.4f || mine.life > 0 || me.lives > other.lives) {
-        ai.anchorX = me.x, ai.anchorY = me.y;
-        ai.stillFrames = 0;
-    } else if (++ai.stillFrames > 240) {
-        ai.stillFrames = 0;
+    trackStillness(ai, me, other, mine);
+    // Not within the first frames of a way out already taken: it may need a while to show.
+    if (ai.stillFrames > 200 && ai.backOffFor == 0 && ai.wanderFor <= 300) {
         ai.backOffFor = between(ai, 40, 80);  // fixed controls for a while end any rocking
         ai.backOffControls = static_cast<Controls>(((ai.lastControls & Forward) ? Backward : Forward) |
                                                    (nextDraw(ai) & 1 ? HullLeft : HullRight));
@@ -741,6 +766,7 @@ void resetMoment(ComputerPlayer& ai) {
     ai.blockedFrames = 0;
     ai.backOffFor = 0;
     ai.stillFrames = 0;
+    ai.trailCount = 0;
     ai.replanIn = 0;
     ai.lastControls = 0;
     ai.fireDown = false;

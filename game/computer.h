@@ -64,8 +64,9 @@ struct ComputerPlayer {
     int blockedFrames = 0;
     int backOffFor = 0;
     Controls backOffControls = 0;
-    // Not moving: where it stood, and for how many frames.
-    float anchorX = 0, anchorY = 0;
+    // Not moving: where it stood every few frames, and for how many frames it stayed in one place.
+    float trailX[48] = {}, trailY[48] = {};
+    int trailCount = 0;        // places kept (counting on past the ring's size, to keep its order)
     int stillFrames = 0;
     // Aim: the error of the next shot (degrees), a found bounce shot and whether fire is down.
     float aimError = 0;
