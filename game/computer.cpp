@@ -35,13 +35,12 @@ struct LevelTraits {
     bool seesThroughDelay;  // moves what it saw on by its delay
     bool bounceShots;    // looks for shots off a wall in the bouncing variant
     float holdRange;     // stops closing in within this distance of a target in line of fire
-    float steerDeadZone; // degrees a steered bullet may be off before it is corrected
     int steerHorizon;    // updates it follows its steered bullet ahead when planning its turns
 };
 const LevelTraits Levels[3] = {
-    {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f, 40},
-    {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f, 80},
-    {4, 0.5f, 140, 20, true, true, true, 32.0f, 1.5f, 170},
+    {20, 6.0f, 35, 60, false, false, false, 24.0f, 40},
+    {10, 3.0f, 70, 40, true, false, true, 28.0f, 80},
+    {4, 0.5f, 140, 20, true, true, true, 32.0f, 170},
 };
 
 // ---- Small helpers ---------------------------------------------------------------------------
