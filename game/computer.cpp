@@ -654,6 +654,11 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.blockedFrames += 1;
     else
         ai.blockedFrames = 0;
+    if (ai.blockedFrames > 12 && ai.backOffFor > 0) {
+        // The way out is held up too: the other way, with the other turn.
+        ai.backOffControls = static_cast<Controls>(ai.backOffControls ^ (Forward | Backward | HullLeft | HullRight));
+        ai.blockedFrames = 0;
+    }
     if (ai.blockedFrames > 12 && ai.backOffFor == 0) {
         ai.backOffFor = between(ai, 30, 70);
         const Controls drive = (ai.lastControls & Forward) ? Backward : Forward;
