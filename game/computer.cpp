@@ -35,12 +35,12 @@ struct LevelTraits {
     bool seesThroughDelay;  // moves what it saw on by its delay
     bool bounceShots;    // looks for shots off a wall in the bouncing variant
     float holdRange;     // stops closing in within this distance of a target in line of fire
-    float steerDeadZone; // degrees a steered bullet may be off before it is corrected
+    int steerHorizon;    // updates it follows its steered bullet ahead when planning its turns
 };
 const LevelTraits Levels[3] = {
-    {20, 6.0f, 35, 60, false, false, false, 24.0f, 5.0f},
-    {10, 3.0f, 70, 40, true, false, true, 28.0f, 2.5f},
-    {4, 0.5f, 140, 20, true, true, true, 32.0f, 1.5f},
+    {20, 6.0f, 35, 60, false, false, false, 24.0f, 40},
+    {10, 3.0f, 70, 40, true, false, true, 28.0f, 80},
+    {4, 0.5f, 140, 20, true, true, true, 32.0f, 170},
 };
 
 // ---- Small helpers ---------------------------------------------------------------------------
@@ -87,6 +87,31 @@ int clearanceAt(const ComputerMap& map, float x, float y) {
     return map.clearance[cellIndex(columnOf(x), rowOf(y))];
 }
 
+constexpr int BULLET_COLUMNS = ComputerMap::WIDTH * ComputerMap::BULLET_CELLS;
+constexpr int BULLET_ROWS = ComputerMap::HEIGHT * ComputerMap::BULLET_CELLS;
+int bulletColumnOf(float x) { return cellOf((x + ARENA_HALF_WIDTH) * ComputerMap::BULLET_CELLS, BULLET_COLUMNS); }
+int bulletRowOf(float y) { return cellOf((y + ARENA_HALF_HEIGHT) * ComputerMap::BULLET_CELLS, BULLET_ROWS); }
+
+// Marks every quarter-unit cell that a wall box, grown by the bullet's margin, touches.
+void buildBulletWalls(ComputerMap& map, const ComputerSight& sight) {
+    map.bulletWall.assign(BULLET_COLUMNS * BULLET_ROWS, 0);
+    for (int w = 0; w < sight.wallCount; ++w) {
+        const PlayfieldBlock& b = sight.walls[w];
+        if (!(b.xMin <= b.xMax && b.yMin <= b.yMax)) continue;  // not a box (NaN)
+        const int i0 = bulletColumnOf(b.xMin - BULLET_WALL_MARGIN), i1 = bulletColumnOf(b.xMax + BULLET_WALL_MARGIN);
+        const int j0 = bulletRowOf(b.yMin - BULLET_WALL_MARGIN), j1 = bulletRowOf(b.yMax + BULLET_WALL_MARGIN);
+        for (int j = j0; j <= j1; ++j)
+            std::fill(map.bulletWall.begin() + j * BULLET_COLUMNS + i0, map.bulletWall.begin() + j * BULLET_COLUMNS + i1 + 1,
+                      uint8_t{1});
+    }
+}
+
+// True where a bullet meets a wall (outside the arena counts as wall).
+bool bulletBlocked(const ComputerMap& map, float x, float y) {
+    if (!(std::fabs(x) < ARENA_HALF_WIDTH && std::fabs(y) < ARENA_HALF_HEIGHT)) return true;
+    return map.bulletWall[bulletRowOf(y) * BULLET_COLUMNS + bulletColumnOf(x)] != 0;
+}
+
 // Distance from each cell centre to the nearest wall, by stamping every wall grown by the
 // largest clearance kept; outside the arena counts as wall.
 void buildClearance(ComputerMap& map, const ComputerSight& sight) {
@@ -117,6 +142,7 @@ void buildClearance(ComputerMap& map, const ComputerSight& sight) {
                 if (d < REACH) c = std::min<uint8_t>(c, static_cast<uint8_t>(d * 10.0f));
             }
     }
+    buildBulletWalls(map, sight);
     map.walls = sight.walls;
     map.wallCount = sight.wallCount;
 }
@@ -355,6 +381,11 @@ void remember(ComputerPlayer& ai, int other, const ComputerSight& sight) {
 struct Target {
     Vec p;  // where the target is thought to be now
     Vec v;  // its movement per update
+    float until = 1e9f;  // updates after which it would run into a wall: it stops there
+    Vec at(float t) const {
+        const float moving = std::min(t, until);
+        return {p.x + v.x * moving, p.y + v.y * moving};
+    }
 };
 
 Target targetSeen(const ComputerPlayer& ai, const LevelTraits& traits) {
@@ -367,6 +398,13 @@ Target targetSeen(const ComputerPlayer& ai, const LevelTraits& traits) {
         target.p.x += v.x * static_cast<float>(traits.delay);
         target.p.y += v.y * static_cast<float>(traits.delay);
     }
+    // A tank does not drive through walls: its way on is cut where the map has no room for it.
+    if (v.x != 0 || v.y != 0)
+        for (int t = 4; t <= BULLET_LIFE; t += 4)
+            if (clearanceAt(ai.map, target.p.x + v.x * static_cast<float>(t), target.p.y + v.y * static_cast<float>(t)) < 16) {
+                target.until = static_cast<float>(t - 4);
+                break;
+            }
     return target;
 }
 
@@ -380,19 +418,68 @@ bool inGrownHull(Vec bullet, Vec centre, float heading) {
            std::fabs(v) <= TANK_HALF_WIDTH + DODGE_MARGIN;
 }
 
+// A steered bullet followed as if its shooter turned it toward the tank at every update, the
+// worst it can do: it flies on until a wall stops it or its life ends.
+struct Homing {
+    bool live = false;
+    float x = 0, y = 0, dx = 1, dy = 0;  // position and unit direction
+    int steps = 1;                       // bullet steps per update
+    float turnCos = 1, turnSin = 0;      // the most it turns in an update
+    int life = 0;
+};
+
+// What can hit the tank: bullets on known flights (from safeUntil on) and one steered bullet.
+struct Threats {
+    Flight flights[2];
+    float safeUntil[2] = {0, 0};
+    int count = 0;
+    Homing homing;
+};
+
+// One update of a homing bullet: its steps, then a turn toward the tank (all the way when the
+// turn left is smaller than a step).
+void advanceHoming(Homing& h, const ComputerMap& map, Vec tank) {
+    if (!h.live) return;
+    for (int s = 0; s < h.steps; ++s) {
+        h.x += BULLET_SPEED * h.dx, h.y += BULLET_SPEED * h.dy;
+        if (bulletBlocked(map, h.x, h.y)) {
+            h.live = false;
+            return;
+        }
+    }
+    if (--h.life <= 0) {
+        h.live = false;
+        return;
+    }
+    const float tx = tank.x - h.x, ty = tank.y - h.y;
+    const float length = std::sqrt(tx * tx + ty * ty);
+    if (!(length > 0.01f)) return;
+    const float cross = (h.dx * ty - h.dy * tx) / length, dot = (h.dx * tx + h.dy * ty) / length;
+    if (dot >= h.turnCos) {
+        h.dx = tx / length, h.dy = ty / length;
+        return;
+    }
+    const float s = cross >= 0 ? h.turnSin : -h.turnSin;
+    const float nx = h.dx * h.turnCos - h.dy * s, ny = h.dx * s + h.dy * h.turnCos;
+    h.dx = nx, h.dy = ny;
+}
+
 // The first update at which a bullet meets the tank if it keeps these controls; horizon + 1 if
 // never within the horizon. The hull cannot drive where the map has no room for it.
-int firstHit(const ComputerMap& map, const Player& me, Controls controls, const Flight* flights,
-             const float* safeUntil, int flightCount, int horizon) {
+int firstHit(const ComputerMap& map, const Player& me, Controls controls, const Threats& threats, int horizon) {
     Vec p = {me.x, me.y};
     float h = me.heading;
+    Homing homing = threats.homing;
     const int repeats = me.powerupKind == TankSpeed ? 2 : 1;
     for (int t = 0; t <= horizon; ++t) {
-        for (int f = 0; f < flightCount; ++f) {
+        for (int f = 0; f < threats.count; ++f) {
+            const Flight& flight = threats.flights[f];
             const float tf = static_cast<float>(t);
-            if (tf < safeUntil[f] || tf > flights[f].legs[flights[f].count - 1].t1) continue;
-            if (inGrownHull(flights[f].at(tf), p, h)) return t;
+            if (tf < threats.safeUntil[f] || tf > flight.legs[flight.count - 1].t1) continue;
+            if (inGrownHull(flight.at(tf), p, h)) return t;
         }
+        if (homing.live && inGrownHull({homing.x, homing.y}, p, h)) return t;
+        advanceHoming(homing, map, p);
         for (int r = 0; r < repeats; ++r) {
             float a = h * DEG_TO_RAD;
             if (controls & Backward) a += PI_F;
@@ -409,18 +496,21 @@ int firstHit(const ComputerMap& map, const Player& me, Controls controls, const 
 
 // Keeps the planned hull and drive controls when no bullet meets the tank under them;
 // otherwise the way out that meets a bullet last (or never).
-Controls dodge(const ComputerMap& map, const Player& me, Controls plan, const Flight* flights,
-               const float* safeUntil, int flightCount, int horizon, bool& dodging) {
+Controls dodge(const ComputerMap& map, const Player& me, Controls plan, const Threats& threats, int horizon,
+               bool& dodging) {
     dodging = false;
-    if (flightCount == 0) return plan;
+    if (threats.count == 0 && !threats.homing.live) return plan;
     const Controls moves = plan & (HullLeft | HullRight | Forward | Backward);
-    int best = firstHit(map, me, moves, flights, safeUntil, flightCount, horizon);
+    int best = firstHit(map, me, moves, threats, horizon);
     if (best > horizon) return plan;
-    static const Controls Options[] = {Forward, Backward, Forward | HullLeft, Forward | HullRight,
-                                       Backward | HullLeft, Backward | HullRight, 0, HullLeft, HullRight};
+    // The plan's hull turn (it may be steering a bullet) is kept when a way out with it is as good.
+    const Controls turn = plan & (HullLeft | HullRight);
+    const Controls Options[] = {static_cast<Controls>(Forward | turn), static_cast<Controls>(Backward | turn), turn,
+                                Forward, Backward, Forward | HullLeft, Forward | HullRight,
+                                Backward | HullLeft, Backward | HullRight, 0, HullLeft, HullRight};
     Controls chosen = moves;
     for (Controls option : Options) {
-        const int hit = firstHit(map, me, option, flights, safeUntil, flightCount, horizon);
+        const int hit = firstHit(map, me, option, threats, horizon);
         if (hit > best) best = hit, chosen = option;
     }
     dodging = chosen != moves;
@@ -522,6 +612,33 @@ void pickWanderGoal(ComputerPlayer& ai, const Player& me) {
     }
 }
 
+// How long it has stood still with nothing to show for it: no bullet of its own in flight, no
+// lead in lives, and every place it stood since within one box of twice 4.4 units a side (so
+// any stretch within 4.4 units of one point is counted in full, wherever that point lies).
+void trackStillness(ComputerPlayer& ai, const Player& me, const Player& other, const Bullet& mine) {
+    constexpr int SAMPLE = 8;  // frames between two places kept
+    constexpr float SIDE = 8.8f;
+    constexpr int KEPT = sizeof(ai.trailX) / sizeof(ai.trailX[0]);
+    if (mine.life > 0 || me.lives > other.lives) {
+        ai.trailCount = 0;
+        ai.stillFrames = 0;
+        return;
+    }
+    if (ai.seenCount % SAMPLE != 0 && ai.trailCount > 0) return;
+    ai.trailX[ai.trailCount % KEPT] = me.x, ai.trailY[ai.trailCount % KEPT] = me.y;
+    if (++ai.trailCount >= 2 * KEPT) ai.trailCount -= KEPT;  // the same places, in the same order
+    float x0 = me.x, x1 = me.x, y0 = me.y, y1 = me.y;
+    int within = 0;
+    for (int k = 0; k < std::min(ai.trailCount, KEPT); ++k) {
+        const int at = (ai.trailCount - 1 - k) % KEPT;
+        x0 = std::min(x0, ai.trailX[at]), x1 = std::max(x1, ai.trailX[at]);
+        y0 = std::min(y0, ai.trailY[at]), y1 = std::max(y1, ai.trailY[at]);
+        if (x1 - x0 > SIDE || y1 - y0 > SIDE) break;
+        within = k;
+    }
+    ai.stillFrames = within * SAMPLE;
+}
+
 // Counts frames in which the tank asked to move or turn and did neither; then backs off the
 // other way, turning, for a while. Also counts frames it stays in one place with nothing to
 // show for it, and then goes somewhere else.
@@ -537,6 +654,11 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.blockedFrames += 1;
     else
         ai.blockedFrames = 0;
+    if (ai.blockedFrames > 12 && ai.backOffFor > 0) {
+        // The way out is held up too: the other way, with the other turn.
+        ai.backOffControls = static_cast<Controls>(ai.backOffControls ^ (Forward | Backward | HullLeft | HullRight));
+        ai.blockedFrames = 0;
+    }
     if (ai.blockedFrames > 12 && ai.backOffFor == 0) {
         ai.backOffFor = between(ai, 30, 70);
         const Controls drive = (ai.lastControls & Forward) ? Backward : Forward;
@@ -544,11 +666,9 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.blockedFrames = 0;
         ai.replanIn = 0;
     }
-    if (std::hypot(me.x - ai.anchorX, me.y - ai.anchorY) > 4.4f || mine.life > 0 || me.lives > other.lives) {
-        ai.anchorX = me.x, ai.anchorY = me.y;
-        ai.stillFrames = 0;
-    } else if (++ai.stillFrames > 240) {
-        ai.stillFrames = 0;
+    trackStillness(ai, me, other, mine);
+    // Not within the first frames of a way out already taken: it may need a while to show.
+    if (ai.stillFrames > 200 && ai.backOffFor == 0 && ai.wanderFor <= 300) {
         ai.backOffFor = between(ai, 40, 80);  // fixed controls for a while end any rocking
         ai.backOffControls = static_cast<Controls>(((ai.lastControls & Forward) ? Backward : Forward) |
                                                    (nextDraw(ai) & 1 ? HullLeft : HullRight));
@@ -575,14 +695,16 @@ float leadAngle(float x, float y, float s, float muzzle, const Target& target, b
         const float root = (-b - std::sqrt(disc)) / (2 * a);
         if (root > 0) t = root;
     }
-    return angleTo(dx + target.v.x * t, dy + target.v.y * t);
+    const Vec meet = target.at(t);
+    return angleTo(meet.x - x, meet.y - y);
 }
 
 // True when a shot along g meets the target before any wall stops it and before it could
 // come back at the shooter.
 bool shotLands(const ComputerSight& sight, const Player& me, float g, const Target& target, float radius) {
     const Flight flight = shotFlight(sight, me, g);
-    const float hit = firstPass(flight, target.p, target.v, radius, 0);
+    float hit = firstPass(flight, target.p, target.v, radius, 0);
+    if (hit < 0 || hit > target.until) hit = firstPass(flight, target.at(target.until), {0, 0}, radius, target.until);
     if (hit < 0) return false;
     if (sight.mode != Bouncing) return true;
     const float self = firstPass(flight, {me.x, me.y}, {0, 0}, SELF_RADIUS, OWN_BULLET_SAFE);
@@ -648,6 +770,7 @@ void resetMoment(ComputerPlayer& ai) {
     ai.blockedFrames = 0;
     ai.backOffFor = 0;
     ai.stillFrames = 0;
+    ai.trailCount = 0;
     ai.replanIn = 0;
     ai.lastControls = 0;
     ai.fireDown = false;
@@ -732,37 +855,172 @@ Controls drive(ComputerPlayer& ai, const Moment& now, const Shot& shot) {
 // The other tank's bullet as seen (moved on by the delay it was seen with) and, in the
 // bouncing variant, its own once it may hit its shooter.
 Controls dodgeBullets(const ComputerPlayer& ai, const Moment& now, Controls plan, bool& dodging) {
-    Flight flights[2];
-    float safeUntil[2];
-    int count = 0;
-    if (now.view.bullet.life > 0) {
-        flights[count] = liveFlight(now.sight, now.view.bullet, now.view.tank);
-        for (int k = 0; k < flights[count].count; ++k) {
-            flights[count].legs[k].t0 -= static_cast<float>(now.traits.delay);
-            flights[count].legs[k].t1 -= static_cast<float>(now.traits.delay);
+    Threats threats;
+    const Bullet& theirs = now.view.bullet;
+    if (theirs.life > 0 && now.sight.mode == Steerable) {
+        // Its shooter may turn it toward the tank all the way: followed as a homing bullet,
+        // brought up to now from the frame it was seen in.
+        Homing& h = threats.homing;
+        h.live = std::isfinite(theirs.x) && std::isfinite(theirs.y) && std::isfinite(theirs.heading);
+        h.x = theirs.x, h.y = theirs.y;
+        h.dx = std::cos(theirs.heading * DEG_TO_RAD), h.dy = std::sin(theirs.heading * DEG_TO_RAD);
+        h.steps = now.view.tank.powerupKind == BulletSpeed ? 2 : 1;
+        const float turn = (now.view.tank.powerupKind == TankSpeed ? 2.0f : 1.0f) * DEG_TO_RAD;
+        h.turnCos = std::cos(turn), h.turnSin = std::sin(turn);
+        h.life = std::min(theirs.life, RAPID_BULLET_LIFE);
+        for (int k = 0; k < now.traits.delay; ++k) advanceHoming(h, ai.map, {now.self.x, now.self.y});
+    } else if (theirs.life > 0) {
+        Flight& flight = threats.flights[threats.count];
+        flight = liveFlight(now.sight, theirs, now.view.tank);
+        for (int k = 0; k < flight.count; ++k) {
+            flight.legs[k].t0 -= static_cast<float>(now.traits.delay);
+            flight.legs[k].t1 -= static_cast<float>(now.traits.delay);
         }
-        safeUntil[count++] = 0;
+        threats.safeUntil[threats.count++] = 0;
     }
     if (now.sight.mode == Bouncing && now.mine.life > 0) {
-        flights[count] = liveFlight(now.sight, now.mine, now.self);
-        safeUntil[count++] = static_cast<float>(std::max(0, now.mine.life - 194));
+        threats.flights[threats.count] = liveFlight(now.sight, now.mine, now.self);
+        threats.safeUntil[threats.count++] = static_cast<float>(std::max(0, now.mine.life - 194));
     }
-    // A steered bullet bends: only its next stretch can be trusted.
-    const int horizon = now.sight.mode == Steerable ? std::min(now.traits.lookAhead, 60) : now.traits.lookAhead;
-    return dodge(ai.map, now.self, plan, flights, safeUntil, count, horizon, dodging);
+    return dodge(ai.map, now.self, plan, threats, now.traits.lookAhead, dodging);
 }
 
-// In the steerable variant the hull keys turn the live bullet (and the hull with it): toward
-// where the target will be, while the way there is clear.
-Controls steerBullet(const Moment& now, Controls controls) {
+// What following a steered bullet under a plan of turns shows: the update it reaches the target
+// (-1 if it does not within the horizon) and the nearest it comes (squared) before a wall or the
+// shooter stops it.
+struct SteerOutcome {
+    int reachAt = -1;
+    float nearest = 1e18f;
+};
+
+// A steered bullet in flight, followed ahead as the rules move it (its steps first, then the
+// hull keys turn it), against the walls of the bullet grid.
+struct SteerFlight {
+    float x, y, dx, dy;  // position and unit direction
+    int t;               // updates from now
+    bool stopped;        // a wall, the target or its shooter ended the flight
+};
+
+struct SteerWorld {
+    const ComputerMap& map;
+    const Player& shooter;
+    const Target& target;
+    int steps;           // bullet steps per update
+    float turnCos, turnSin;
+    int selfSafe;        // updates the bullet cannot hit its shooter
+    int horizon;
+};
+
+// Flies on until update `until`, turning `side` (+1 left, -1 right, 0 none) after each update.
+void flySteered(const SteerWorld& w, SteerFlight& f, int side, int until, SteerOutcome& o) {
+    constexpr float reach2 = TARGET_RADIUS * TARGET_RADIUS, self2 = SELF_RADIUS * SELF_RADIUS;
+    const float travel = BULLET_SPEED * static_cast<float>(w.steps);
+    const float s = w.turnSin * static_cast<float>(side);
+    while (!f.stopped && f.t < until) {
+        f.t += 1;
+        f.x += travel * f.dx, f.y += travel * f.dy;
+        if (bulletBlocked(w.map, f.x, f.y) || (w.steps == 2 && bulletBlocked(w.map, f.x - BULLET_SPEED * f.dx, f.y - BULLET_SPEED * f.dy))) {
+            f.stopped = true;
+            return;
+        }
+        const Vec there = w.target.at(static_cast<float>(f.t));
+        const float tx = there.x - f.x, ty = there.y - f.y, apart2 = tx * tx + ty * ty;
+        o.nearest = std::min(o.nearest, apart2);
+        if (apart2 < reach2) {
+            o.reachAt = f.t;
+            f.stopped = true;
+            return;
+        }
+        const float sx = w.shooter.x - f.x, sy = w.shooter.y - f.y;
+        if (f.t > w.selfSafe && sx * sx + sy * sy < self2) {
+            o.nearest = 1e18f;  // it would come back at its shooter
+            f.stopped = true;
+            return;
+        }
+        // Out of reach for the rest of the horizon, however it turns.
+        const float left = TARGET_RADIUS + travel * static_cast<float>(w.horizon - f.t);
+        if (apart2 > left * left) {
+            f.stopped = true;
+            return;
+        }
+        if (side != 0) {
+            const float nx = f.dx * w.turnCos - f.dy * s, ny = f.dx * s + f.dy * w.turnCos;
+            f.dx = nx, f.dy = ny;
+        }
+    }
+}
+
+// True when outcome a is better than b: reaching the target beats not reaching it, sooner beats
+// later, and otherwise nearer beats farther.
+bool betterSteer(const SteerOutcome& a, const SteerOutcome& b) {
+    if ((a.reachAt >= 0) != (b.reachAt >= 0)) return a.reachAt >= 0;
+    if (a.reachAt >= 0) return a.reachAt < b.reachAt;
+    return a.nearest < b.nearest;
+}
+
+// The best of the steering plans for a bullet over the level's horizon: each first turn (none,
+// left, right) held to the end, or until a switch to one of the others. Only the first turn is
+// used; the plan is made again next frame, so the bullet bends round corners the straight way
+// to the target misses. Plans with the same first turn share their common start.
+SteerOutcome bestSteer(const ComputerMap& map, const Bullet& bullet, const Player& shooter, const Target& target,
+                       int horizon, int& firstTurn) {
+    static const int Switches[] = {10, 30, 60, 100};
+    constexpr int SWITCHES = 4;
+    const float turn = (shooter.powerupKind == TankSpeed ? 2.0f : 1.0f) * DEG_TO_RAD;  // a key press a tank update
+    const SteerWorld w = {map, shooter, target, shooter.powerupKind == BulletSpeed ? 2 : 1,
+                          std::cos(turn), std::sin(turn), std::max(0, bullet.life - 194), horizon};
+    const SteerFlight start = {bullet.x, bullet.y, std::cos(bullet.heading * DEG_TO_RAD),
+                               std::sin(bullet.heading * DEG_TO_RAD), 0, false};
+    SteerOutcome best;
+    firstTurn = 0;
+    for (const int first : {0, 1, -1}) {
+        SteerFlight kept[SWITCHES];
+        SteerOutcome keptOutcome[SWITCHES];
+        SteerFlight f = start;
+        SteerOutcome bestHere;
+        for (int k = 0; k < SWITCHES; ++k) {
+            flySteered(w, f, first, Switches[k] - 1, bestHere);
+            kept[k] = f, keptOutcome[k] = bestHere;
+        }
+        flySteered(w, f, first, horizon, bestHere);
+        for (int k = 0; k < SWITCHES && Switches[k] < horizon; ++k) {
+            if (kept[k].stopped) break;
+            for (const int then : {0, 1, -1}) {
+                if (then == first) continue;
+                SteerFlight g = kept[k];
+                SteerOutcome o = keptOutcome[k];
+                flySteered(w, g, then, horizon, o);
+                if (betterSteer(o, bestHere)) bestHere = o;
+            }
+        }
+        if (first == 0) best = bestHere;  // turning the hull must earn its cost: straight wins ties
+        else if (betterSteer(bestHere, best)) best = bestHere, firstTurn = first;
+    }
+    return best;
+}
+
+// In the steerable variant the hull keys turn the live bullet (and the hull with it): by the
+// best plan that brings it to the target, or nearest to it, round walls on the way.
+Controls steerBullet(const Moment& now, const ComputerMap& map, Controls controls) {
     const Bullet& mine = now.mine;
     if (now.sight.mode != Steerable || mine.life <= 0) return controls;
-    const Target& target = now.target;
-    const Flight way = castFlight(now.sight, mine.x, mine.y, target.p.x - mine.x, target.p.y - mine.y, 1.0f, false);
-    if (firstPass(way, target.p, {0, 0}, TARGET_RADIUS, 0) < 0) return controls;
-    const float want = leadAngle(mine.x, mine.y, bulletSpeed(now.self), 0, target, now.traits.leads);
-    const Controls steer = turnToward(wrapDegrees(want - mine.heading), now.traits.steerDeadZone);
+    const int horizon = std::min(now.traits.steerHorizon, static_cast<int>(mine.life));
+    int turn = 0;
+    const SteerOutcome best = bestSteer(map, mine, now.self, now.target, horizon, turn);
+    if (best.reachAt < 0 && best.nearest > 36.0f) return controls;  // nothing to steer for
+    const Controls steer = turn > 0 ? HullLeft : turn < 0 ? HullRight : 0;
     return static_cast<Controls>((controls & ~(HullLeft | HullRight)) | steer);
+}
+
+// True when a bullet fired now along world angle g could be steered to the target.
+bool steeredShotReaches(const ComputerMap& map, const Moment& now, float g) {
+    const float c = std::cos(g * DEG_TO_RAD), s = std::sin(g * DEG_TO_RAD);
+    const float muzzle = MUZZLE_STEPS * BULLET_SPEED;
+    const int32_t life = now.self.powerupKind == RapidFire ? RAPID_BULLET_LIFE : BULLET_LIFE;
+    const Bullet shot = {now.self.x + muzzle * c, now.self.y + muzzle * s, 0, 0, g, life};
+    if (bulletBlocked(map, shot.x, shot.y)) return false;
+    int turn = 0;
+    return bestSteer(map, shot, now.self, now.target, std::min(now.traits.steerHorizon, life), turn).reachAt >= 0;
 }
 
 // True when a shot along g does not come back at the shooter soon (a bounced shot that comes
@@ -803,6 +1061,10 @@ Controls aimAndFire(ComputerPlayer& ai, const Moment& now, const Shot& shot, Con
         else if (shot.bounceReady)
             fire = shotLands(now.sight, self, gun, {now.target.p, {0, 0}}, TARGET_RADIUS + 0.5f);
     }
+    // A steered shot need not fly straight: fire along the barrel when a plan of turns brings
+    // the bullet to the target within the level's horizon.
+    if (canFire && !ai.fireDown && !fire && !parked && now.sight.mode == Steerable && ai.seenCount % 2 == 0)
+        fire = steeredShotReaches(ai.map, now, gun);
     if (canFire && !ai.fireDown && !fire && ai.stillFrames > 120) {
         fire = coverShotSafe(now, gun);
         // Not along the barrel: look for a direction near it, for the turret to turn to.
@@ -865,8 +1127,8 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
     chooseGoal(ai, now);
     const Shot shot = shotNow(ai, now);
     bool dodging = false;
-    Controls controls = dodgeBullets(ai, now, drive(ai, now, shot), dodging);
-    if (!dodging) controls = steerBullet(now, controls);
+    const Controls planned = steerBullet(now, ai.map, drive(ai, now, shot));
+    Controls controls = dodgeBullets(ai, now, planned, dodging);
     controls = aimAndFire(ai, now, shot, controls);
 
     ai.lastX = now.self.x, ai.lastY = now.self.y;

@@ -37,6 +37,10 @@ struct ComputerMap {
     const PlayfieldBlock* walls = nullptr;         // the arena the map was made for
     int wallCount = -1;
     std::vector<uint8_t> clearance;   // tenths of a unit to the nearest wall, at most 40
+    // Cells of a quarter unit a bullet dies or bounces in (any part within reach of a wall box),
+    // for following a steered bullet ahead without looking at every wall.
+    static constexpr int BULLET_CELLS = 4;  // per unit
+    std::vector<uint8_t> bulletWall;
     std::vector<uint16_t> distance;   // steps to the goal of the finished search; NO_PATH if none
     std::vector<uint16_t> growing;    // the search under way
     std::vector<int16_t> queue;       // cells waiting to be grown from, by index
@@ -60,8 +64,9 @@ struct ComputerPlayer {
     int blockedFrames = 0;
     int backOffFor = 0;
     Controls backOffControls = 0;
-    // Not moving: where it stood, and for how many frames.
-    float anchorX = 0, anchorY = 0;
+    // Not moving: where it stood every few frames, and for how many frames it stayed in one place.
+    float trailX[48] = {}, trailY[48] = {};
+    int trailCount = 0;        // places kept (counting on past the ring's size, to keep its order)
     int stillFrames = 0;
     // Aim: the error of the next shot (degrees), a found bounce shot and whether fire is down.
     float aimError = 0;
