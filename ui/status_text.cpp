@@ -23,15 +23,15 @@ std::vector<std::string> statusLines(const std::string& text) {
         else lines.push_back(std::exchange(line, word));
     };
     std::string word;
-    for (char c : text + ' ') {
-        if (c != ' ') {
+    for (char c : text + '\n') {
+        if (c != ' ' && c != '\n') {
             word += char(std::tolower(static_cast<unsigned char>(c)));
             if (word.size() < size_t(STATUS_LINE_LENGTH)) continue;  // a longer word is cut
         }
         if (!word.empty()) addWord(word);
         word.clear();
+        if (c == '\n' && !line.empty()) lines.push_back(std::exchange(line, ""));
     }
-    if (!line.empty()) lines.push_back(line);
     if (lines.size() > size_t(STATUS_LINES)) lines.resize(STATUS_LINES);
     return lines;
 }

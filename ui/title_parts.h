@@ -22,7 +22,8 @@ void drawCentredText(const char* text, float y, float z, float size);
 constexpr int STATUS_LINE_LENGTH = 46;
 constexpr int STATUS_LINES = 2;
 // The text in lower case (the font has no capitals) wrapped at spaces into lines of at most
-// STATUS_LINE_LENGTH characters, a longer word cut; what does not fit in STATUS_LINES is left out.
+// STATUS_LINE_LENGTH characters, a longer word cut, and at each '\n'; what does not fit in
+// STATUS_LINES is left out.
 std::vector<std::string> statusLines(const std::string& text);
 
 // ---- Title screen (title.cpp) ------------------------------------------------------------------

@@ -121,6 +121,8 @@ TEST(TitleStatus, TextIsLowerCasedAndWrappedIntoTwoLinesAtMost) {
         {"Hosting on port 47310: 192.168.1.5 10.0.0.2 172.16.0.1 fd00::1 2001:db8::1 more words",
          {"hosting on port 47310: 192.168.1.5 10.0.0.2", "172.16.0.1 fd00::1 2001:db8::1 more words"}},
         {"a  b", {"a b"}},
+        {"Host's address (Enter joins, Esc cancels):\n[::1]:5_", {"host's address (enter joins, esc cancels):", "[::1]:5_"}},
+        {"first\n\nsecond\nthird", {"first", "second"}},
         {longWord, {std::string(STATUS_LINE_LENGTH, 'a'), "aaaa"}},
         {"one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen sixteen",
          {"one two three four five six seven eight nine", "ten eleven twelve thirteen fourteen fifteen"}},
