@@ -66,6 +66,7 @@ void stopWaitingOnline();
 void leaveOnline();
 bool waitingForOtherPlayer();      // nothing heard from the other side for a while
 std::string onlineStatusText();    // what the title's status band says (empty: nothing)
+void forgetOnlineNews();           // the band no longer says how the last session ended
 
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;

@@ -175,9 +175,11 @@ FrameResult liveFrame() {
     recordBeforeLiveFrame();
     const bool wasRunning = game.matchRunning;
     const FrameResult result = advanceFrame(game, input);
-    if (game.matchRunning && !wasRunning)
+    if (game.matchRunning && !wasRunning) {
         for (int p = 0; p < 2; ++p)
             if (playerLevels[p] != PERSON) computers[p] = makeComputer(playerLevels[p], input.clock + p);
+        forgetOnlineNews();  // how the last online game ended is old news now
+    }
     recordAfterLiveFrame(input);
     return result;
 }

@@ -228,3 +228,5 @@ std::string onlineStatusText() {
         return online.said;
     }
 }
+
+void forgetOnlineNews() { online.said.clear(); }
