@@ -35,21 +35,42 @@ void setPlayerLevel(int p, int level) {
     setTitlePlayers(playerLevels);
 }
 
-void ShellWindow::keyDown(int virtualKey) {
-    if (virtualKey == vk::F11 && !KeyState[vk::F11]) toggleFullScreen();  // not again on auto-repeat
-    // F5 and F6 on the title screen: player 1 / player 2 between a person and the computer levels.
-    const bool titleShown = !game.matchRunning && game.hitCountdown < 0;
-    if ((virtualKey == vk::F5 || virtualKey == vk::F6) && titleShown && !playingBack() && !KeyState[virtualKey]) {
+namespace {
+void quit() {
+    leaveOnline();
+    platform::postQuit(0);
+}
+
+// The title screen's own keys, once per press: F4 the last replay, F5 and F6 who plays each tank
+// (none of them while online), F7 hosts and F8 joins an online game, and Escape stops hosting or
+// joining.
+void titleKey(int virtualKey) {
+    const bool online = onlineSessionOpen();
+    if ((virtualKey == vk::F5 || virtualKey == vk::F6) && !online) {
         const int p = virtualKey == vk::F5 ? 0 : 1;
         setPlayerLevel(p, nextPlayerLevel(playerLevels[p]));
     }
-    // F4 on the title screen: the most recent replay.
-    if (virtualKey == vk::F4 && titleShown && !playingBack() && !KeyState[virtualKey])
-        startReplay(newestReplayFile());
-    pressKey(virtualKey, KEYBOARD);
-    pressKey(laptopAlternative(virtualKey), LAPTOP_KEYS);
-    if (KeyState[vk::F12]) platform::postQuit(0);
+    if (virtualKey == vk::F4 && !online) startReplay(newestReplayFile());
+    if (virtualKey == vk::F7 && !online) hostOnline(0);
+    if (virtualKey == vk::F8 && !online) startTypingAddress();
+    if (virtualKey == vk::ESCAPE && online) stopWaitingOnline();
 }
+}  // namespace
+
+void ShellWindow::keyDown(int virtualKey) {
+    if (virtualKey == vk::F11 && !KeyState[vk::F11]) toggleFullScreen();  // not again on auto-repeat
+    if (typingAddress()) {
+        addressKey(virtualKey);  // the game sees no key while an address is typed
+    } else {
+        const bool titleShown = !game.matchRunning && game.hitCountdown < 0;
+        if (titleShown && !playingBack() && !KeyState[virtualKey]) titleKey(virtualKey);
+        pressKey(virtualKey, KEYBOARD);
+        pressKey(laptopAlternative(virtualKey), LAPTOP_KEYS);
+    }
+    if (virtualKey == vk::F12 || KeyState[vk::F12]) quit();
+}
+
+void ShellWindow::textTyped(const std::string& utf8) { addressTyped(utf8); }
 
 void ShellWindow::keyUp(int virtualKey) {
     releaseKey(virtualKey, KEYBOARD);
@@ -69,7 +90,7 @@ void ShellWindow::padControl(int pad, platform::PadControl control, bool down) {
     if (pad < 0 || pad >= platform::MAX_PADS || c < 0 || c >= platform::PAD_CONTROLS) return;
     int& key = padKeys_[pad][c];
     if (key) releaseKey(key, FIRST_PAD << pad);
-    key = down ? padKey(pad, control) : 0;
+    key = down && !typingAddress() ? padKey(pad, control) : 0;
     pressKey(key, FIRST_PAD << pad);
 }
 
@@ -77,10 +98,13 @@ void ShellWindow::resized(int width, int height) { resizeGL(width, height); }
 
 void ShellWindow::activated(bool minimised) { windowActive = !minimised; }
 
-void ShellWindow::closeRequested() { platform::postQuit(0); }
+void ShellWindow::closeRequested() { quit(); }
 
 void ShellWindow::frameTick() {
-    if (!windowActive) return;
+    if (!windowActive) {
+        if (onlineSessionOpen()) runUnseenFrame();  // the other side must not wait for this one
+        return;
+    }
     renderFrame();
     static SwapWatch watch;
     const auto start = std::chrono::steady_clock::now();
@@ -151,9 +175,11 @@ FrameResult liveFrame() {
     recordBeforeLiveFrame();
     const bool wasRunning = game.matchRunning;
     const FrameResult result = advanceFrame(game, input);
-    if (game.matchRunning && !wasRunning)
+    if (game.matchRunning && !wasRunning) {
         for (int p = 0; p < 2; ++p)
             if (playerLevels[p] != PERSON) computers[p] = makeComputer(playerLevels[p], input.clock + p);
+        forgetOnlineNews();  // how the last online game ended is old news now
+    }
     recordAfterLiveFrame(input);
     return result;
 }
@@ -170,18 +196,26 @@ void drawViews(const GameState& shown) {
         drawScene(shown);
     }
 }
+
+// The frame's game advances (a replay, an online session or the live game), the viewer follows
+// it and its sounds play.
+FrameResult runFrame() {
+    const FrameResult result = playingBack() ? playbackTick() : onlineSessionOpen() ? onlineFrame() : liveFrame();
+    viewerAfterFrame(viewer, shownGame(), result);
+    playFrameSounds(sounds, result);
+    return result;
+}
 }  // namespace
 
-void renderFrame() {
-    const FrameResult result = playingBack() ? playbackTick() : liveFrame();
-    const GameState& shown = shownGame();
-    viewerAfterFrame(viewer, shown, result);
-    playFrameSounds(sounds, result);
+void runUnseenFrame() { runFrame(); }
 
-    drawViews(shown);
+void renderFrame() {
+    const FrameResult result = runFrame();
+    drawViews(shownGame());
     switch (result.branch) {
     case FrameBranch::Title:
         drawTitle(0.0f, 0.4f, -1.5f, 0.023f);
+        drawTitleStatus(onlineStatusText());
         startTitleMusic();
         break;
     case FrameBranch::Match:
@@ -193,5 +227,9 @@ void renderFrame() {
         applyViewLayout(0, 1);
         drawPausedMark();
         break;
+    }
+    if (waitingForOtherPlayer()) {
+        applyViewLayout(0, 1);
+        drawWaitingMark();
     }
 }

@@ -44,10 +44,11 @@ int laptopAlternative(int key) {
     }
 }
 
-// Start starts a regular match on the title screen and pauses or resumes one that runs.
+// Start starts a regular match on the title screen and pauses or resumes one that runs. Online,
+// where this window has one player, every pad drives player 1's keys.
 int padKey(int pad, platform::PadControl control) {
     if (pad < 0 || pad >= platform::MAX_PADS) return 0;
-    const TankKeys& keys = PlayerKeys[pad];
+    const TankKeys& keys = PlayerKeys[onlineSessionOpen() ? 0 : pad];
     using platform::PadControl;
     switch (control) {
     case PadControl::Left: return keys.hullLeft;

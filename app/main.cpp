@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     platform::raiseProcessPriority();
     loadMusic(dataFile(MUSIC_FILE).c_str());
     if (!options.replayFile.empty()) startReplay(options.replayFile);
+    if (options.online == OnlineStart::Host) hostOnline(options.hostPort);
+    if (options.online == OnlineStart::Join) joinOnline(options.joinAddress);
 
     int quitCode = platform::runMessageLoop(windowProcedure);
 

@@ -24,4 +24,5 @@ static_assert(platform::FRAME_PERIOD_MS == 10, "SLOW_SWAP_WARNING names the fram
 // On standard error when the command line cannot be read (%s: what is wrong), then status 2.
 constexpr const char* COMMAND_LINE_PROBLEM =
     "tarvex: %s\n"
-    "usage: tarvex [--player1 person|1|2|3] [--player2 person|1|2|3] [--replay FILE]\n";
+    "usage: tarvex [--player1 person|1|2|3] [--player2 person|1|2|3] [--replay FILE]\n"
+    "              [--host [PORT] | --join ADDRESS[:PORT]]\n";

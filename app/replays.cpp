@@ -52,15 +52,23 @@ void endPlayback() {
 
 }  // namespace
 
-void recordBeforeLiveFrame() { recordBeforeFrame(recorder, game); }
+void recordBeforeLiveFrame() { recordBeforeFrameOf(game); }
 
-void recordAfterLiveFrame(const FrameInput& input) {
-    if (recordAfterFrame(recorder, game, input, static_cast<int64_t>(std::time(nullptr))))
+void recordAfterLiveFrame(const FrameInput& input) { recordAfterFrameOf(game, input); }
+
+void recordBeforeFrameOf(const GameState& played) { recordBeforeFrame(recorder, played); }
+
+void recordAfterFrameOf(const GameState& played, const FrameInput& input) {
+    if (recordAfterFrame(recorder, played, input, static_cast<int64_t>(std::time(nullptr))))
         writeInBackground(std::move(recorder.replay));
 }
 
-void finishReplays() {
+void writeMatchUnderWay() {
     if (finishRecording(recorder)) writeInBackground(std::move(recorder.replay));
+}
+
+void finishReplays() {
+    writeMatchUnderWay();
     waitForWriter();
     if (playback) endPlayback();
 }

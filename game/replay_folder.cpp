@@ -1,6 +1,7 @@
 #include "game/replay_folder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,13 +45,40 @@ void keepRecentRecordings(const fs::path& folder) {
     for (size_t i = 0; i + RECENT_REPLAYS < names.size(); ++i) fs::remove(folder / pathOf(names[i]), error);
 }
 
-// The first name of that second not taken yet; empty when all are.
-fs::path freeName(const fs::path& folder, int64_t recordedAt) {
+// A temporary name of this write alone: two copies of the game on one machine (as in an online
+// match between them) may write a replay of the same second at the same time.
+fs::path temporaryName(const fs::path& folder, int64_t recordedAt) {
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    char tag[24];
+    std::snprintf(tag, sizeof tag, ".%016llx", static_cast<unsigned long long>(ticks));
+    return folder / pathOf(replayFileName(recordedAt) + tag + TEMPORARY_SUFFIX);
+}
+
+// Gives the written file the first name of its second that is not taken, never replacing a file
+// another copy of the game named meanwhile: a hard link fails when its name exists. On a file
+// system without hard links the file is renamed instead. Empty, with the file and the reason, on
+// failure.
+fs::path claimFreeName(const fs::path& temporary, const fs::path& folder, int64_t recordedAt, std::string& where,
+                       std::string& why) {
     for (int counter = 1; counter <= MAX_SAME_SECOND; ++counter) {
         const fs::path path = folder / pathOf(replayFileName(recordedAt, counter));
         std::error_code error;
-        if (!fs::exists(path, error) && !error) return path;
+        if (fs::exists(path, error) || error) continue;
+        fs::create_hard_link(temporary, path, error);
+        if (!error) {
+            fs::remove(temporary, error);
+            return path;
+        }
+        if (error == std::errc::file_exists) continue;
+        error.clear();
+        fs::rename(temporary, path, error);
+        if (!error) return path;
+        where = textOf(path);
+        why = error.message();
+        return {};
     }
+    where = textOf(folder / pathOf(replayFileName(recordedAt)));
+    why = REPLAY_SECOND_FULL;
     return {};
 }
 
@@ -79,21 +107,16 @@ std::string writeRecording(const Replay& replay) {
         reportNotSaved(folderText, error.message());
         return "";
     }
-    const fs::path path = freeName(folder, replay.recordedAt);
-    if (path.empty()) {
-        reportNotSaved(textOf(folder / pathOf(replayFileName(replay.recordedAt))), REPLAY_SECOND_FULL);
-        return "";
-    }
-    fs::path temporary = path;
-    temporary += TEMPORARY_SUFFIX;
+    const fs::path temporary = temporaryName(folder, replay.recordedAt);
     if (!writeBytes(temporary, bytes)) {
         fs::remove(temporary, error);
         reportNotSaved(textOf(temporary), REPLAY_WRITE_FAILED);
         return "";
     }
-    fs::rename(temporary, path, error);
-    if (error) {
-        reportNotSaved(textOf(path), error.message());
+    std::string where, why;
+    const fs::path path = claimFreeName(temporary, folder, replay.recordedAt, where, why);
+    if (path.empty()) {
+        reportNotSaved(where, why);
         fs::remove(temporary, error);
         return "";
     }

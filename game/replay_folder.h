@@ -24,7 +24,8 @@ std::string replayFileName(int64_t recordedAt, int counter = 1);
 bool isRecordingName(const std::string& name);
 
 // Writes the replay into the replay folder (made when missing) under a temporary name, then
-// renames it to its own name and deletes all but the RECENT_REPLAYS newest recordings. Returns
+// gives it its own name (never one that another copy of the game took meanwhile) and deletes all
+// but the RECENT_REPLAYS newest recordings. Returns
 // the file's path; on any failure (no folder, a full disk, an unwritable folder) prints one line
 // on standard error and returns an empty text. Never throws.
 std::string writeReplayFile(const Replay& replay);

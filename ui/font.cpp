@@ -1,4 +1,5 @@
-// The bitmap font: 41 glyphs (0-9, a-z, then . : / - ,) on an 8-column sheet in texture slot 0.
+// The bitmap font: 47 glyphs (0-9, a-z, then . : / - , [ ] ( ) ' _) on an 8-column sheet in texture
+// slot 0.
 #include <GL/gl.h>
 
 #include <cstring>
@@ -6,7 +7,7 @@
 #include "ui/title_parts.h"
 
 bool glyphCorner(char ch, float& u, float& v) {
-    static const char Punctuation[] = ".:/-,";  // glyphs 36 on, in this order
+    static const char Punctuation[] = ".:/-,[]()'_";  // glyphs 36 on, in this order
     int k;
     if (ch >= '0' && ch <= '9') k = ch - '0';
     else if (ch >= 'a' && ch <= 'z') k = 10 + ch - 'a';

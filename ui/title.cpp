@@ -122,6 +122,12 @@ const char* const LaterKeyLines[] = {
     "        computer level 1-3    ",
     " p      pause and resume      ",
     " f11    full screen or window ",
+    "          online play         ",
+    " f7   host: the other player  ",
+    "      joins at your address   ",
+    " f8   join: type the host's   ",
+    "      address, enter connects ",
+    " udp port 47310 by default    ",
 };
 constexpr int LATER_KEY_LINES = int(std::size(LaterKeyLines));
 constexpr int LATER_KEY_PAGES = (LATER_KEY_LINES + PAGE_LINES - 1) / PAGE_LINES;

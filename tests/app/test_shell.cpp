@@ -226,6 +226,25 @@ TEST_F(WindowProcedureTest, CloseQuitsAndFramesStopWhileMinimised) {
     releaseGame(game);
 }
 
+// An online session's frames go on while the window is minimised: the other side would wait.
+TEST_F(WindowProcedureTest, AnOnlineSessionRunsItsFramesWhileMinimised) {
+    openWindow(320, 240);
+    initGame(game, 1);
+    ShellWindow procedure;
+    joinOnline("127.0.0.1:9");  // no one answers there; the session joins all the same
+    ASSERT_TRUE(onlineSessionOpen()) << onlineStatusText();
+    procedure.activated(true);
+    const float before = game.frameTime;
+    procedure.frameTick();
+    EXPECT_NEAR(game.frameTime - before, 0.01f, 1e-6);
+    EXPECT_EQ(onlineStatusText(), "Joining 127.0.0.1:9...");
+    procedure.closeRequested();  // leaves the session, then quits
+    EXPECT_FALSE(onlineSessionOpen());
+    EXPECT_EQ(quitCodeAfterOneTick(), 0);
+    procedure.activated(false);
+    releaseGame(game);
+}
+
 TEST(Mouse, MotionTurnsIntoStepsWithACarry) {
     struct Case { int32_t carry, dx, step, carryAfter; };
     const Case cases[] = {

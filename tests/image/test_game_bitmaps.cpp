@@ -38,8 +38,8 @@ TEST(GameBitmaps, AllThreeAreTexturesOpenGLCanTake) {
 // Glyph k sits in column k mod 8 and row k div 8 of a grid of cells 1/8 wide and 9/64 high,
 // counted from the top. Each glyph cell must hold ink, keep a black border so that linear
 // filtering does not pull in its neighbours, and differ from every other glyph.
-TEST(GameBitmaps, FontSheetHasFortyOneSeparateGlyphs) {
-    constexpr int GLYPHS = 41;  // 0-9, a-z, . : / - ,
+TEST(GameBitmaps, FontSheetHasFortySevenSeparateGlyphs) {
+    constexpr int GLYPHS = 47;  // 0-9, a-z, . : / - , [ ] ( ) ' _
     auto font = loadDibImage("data/hetfont.bmp");
     ASSERT_TRUE(font);
     ASSERT_EQ(font->width % 8, 0);

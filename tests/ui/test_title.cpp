@@ -32,6 +32,8 @@ TEST(BitmapFont, GlyphCornersFollowTheEightColumnGrid) {
         {'.', 0.5f, 0.4375f},    {':', 0.625f, 0.4375f},    // glyphs 36 and 37
         {'/', 0.75f, 0.4375f},   {'-', 0.875f, 0.4375f},    // glyphs 38 and 39
         {',', 0.0f, 0.296875f},                             // glyph 40: row 5, column 0
+        {'[', 0.125f, 0.296875f}, {')', 0.5f, 0.296875f},   // glyphs 41 and 44
+        {'_', 0.75f, 0.296875f},                            // glyph 46, the last
     };
     for (const auto& c : Cases) {
         float u = -1, v = -1;
@@ -100,8 +102,32 @@ TEST(HelpPages, AddedPagesNameTheLaterKeys) {
         for (int line = 0; line < PAGE_LINES; ++line) added += pageLine(page, line);
     for (const char* key : {" f4 ", " f5 ", " f6 ", " p ", " f11 ", " left right ", " up down ",
                             " . / ", "right ctrl", "d-pad", "right stick", "shoulders",
-                            "south button", "right trigger", " start ", " back "})
+                            "south button", "right trigger", " start ", " back ", " f7 ", " f8 ",
+                            "47310"})
         EXPECT_NE(added.find(key), std::string::npos) << key;
+}
+
+TEST(TitleStatus, TextIsLowerCasedAndWrappedIntoTwoLinesAtMost) {
+    const std::string longWord(STATUS_LINE_LENGTH + 4, 'a');
+    const struct {
+        std::string text;
+        std::vector<std::string> lines;
+    } Cases[] = {
+        {"", {}},
+        {"   ", {}},
+        {"Joining 127.0.0.1:47310...", {"joining 127.0.0.1:47310..."}},
+        {"Online with [::1]:47310: the host starts with F1-F3",
+         {"online with [::1]:47310: the host starts with", "f1-f3"}},
+        {"Hosting on port 47310: 192.168.1.5 10.0.0.2 172.16.0.1 fd00::1 2001:db8::1 more words",
+         {"hosting on port 47310: 192.168.1.5 10.0.0.2", "172.16.0.1 fd00::1 2001:db8::1 more words"}},
+        {"a  b", {"a b"}},
+        {"Host's address (Enter joins, Esc cancels):\n[::1]:5_", {"host's address (enter joins, esc cancels):", "[::1]:5_"}},
+        {"first\n\nsecond\nthird", {"first", "second"}},
+        {longWord, {std::string(STATUS_LINE_LENGTH, 'a'), "aaaa"}},
+        {"one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen sixteen",
+         {"one two three four five six seven eight nine", "ten eleven twelve thirteen fourteen fifteen"}},
+    };
+    for (const auto& c : Cases) EXPECT_EQ(statusLines(c.text), c.lines) << c.text;
 }
 
 TEST(TitleLettering, QuadsStayOnTheGridAndAreConvex) {
