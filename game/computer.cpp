@@ -24,6 +24,13 @@ constexpr float SELF_RADIUS = 3.0f;   // a bounced shot of its own must stay thi
 constexpr float DODGE_MARGIN = 0.45f; // the hull box is grown by this when dodging
 constexpr int MAX_LEGS = 4;           // straight pieces of a bullet's flight (bounces + 1)
 constexpr float COVER_SHOT_RETURN = 80.0f;  // updates a shot fired anyway may take to come back
+constexpr int STILL_SAMPLE = 8;       // frames between two places kept for the stillness watch
+constexpr int ESCAPE_AFTER = 150;     // frames standing still before it drives out of the place
+constexpr int ESCAPE_PLAN = 150;      // updates a way out is followed ahead (and held at most)
+constexpr int ESCAPE_SPIN = 60;       // updates of turning on the spot first, in the plans that do
+// Clear of every place kept of the stretch by this much: 4.4 units, and the 0.6 a tank drives
+// between two places kept.
+constexpr float ESCAPED = 5.5f;
 
 // How the levels differ: how late they see, how well they aim and how far they look ahead.
 struct LevelTraits {
@@ -612,11 +619,131 @@ void pickWanderGoal(ComputerPlayer& ai, const Player& me) {
     }
 }
 
+// ---- Getting away: the drive that takes the tank clear of where it stood ------------------
+
+// The hull's outline in tank coordinates (forward, left), as the rules test it against walls:
+// the corners and the middle of each long side. The barrel adds BarrelPoints.
+const float HullPoints[6][2] = {{TANK_FRONT, TANK_HALF_WIDTH},  {TANK_FRONT, -TANK_HALF_WIDTH},
+                                {0.0f, TANK_HALF_WIDTH},        {0.0f, -TANK_HALF_WIDTH},
+                                {-TANK_REAR, -TANK_HALF_WIDTH}, {-TANK_REAR, TANK_HALF_WIDTH}};
+
+// The walls within a plan's reach of the tank and the other tank, to drive a tank ahead in.
+struct Surroundings {
+    static constexpr int MOST = 128;
+    const PlayfieldBlock* walls[MOST];
+    int count = 0;
+    Vec other;
+    float gun;    // the barrel's angle from the hull (the turret turns with the hull)
+    int repeats;  // updates a frame (two with the speed powerup)
+};
+
+// True when the tank's outline at p with this heading touches no wall and keeps its distance
+// from the other tank: the test the rules make before a tank turns or moves.
+bool tankFits(const Surroundings& s, Vec p, float heading) {
+    const float ox = p.x - s.other.x, oy = p.y - s.other.y;
+    if (ox * ox + oy * oy < MIN_TANK_DISTANCE_SQUARED) return false;
+    constexpr float REACH = 2.8f;  // no point of the outline is farther from the centre
+    const float c = std::cos(heading * DEG_TO_RAD), sn = std::sin(heading * DEG_TO_RAD);
+    const float gc = std::cos((heading + s.gun) * DEG_TO_RAD), gs = std::sin((heading + s.gun) * DEG_TO_RAD);
+    for (int w = 0; w < s.count; ++w) {
+        const PlayfieldBlock& b = *s.walls[w];
+        if (p.x + REACH < b.xMin || p.x - REACH > b.xMax || p.y + REACH < b.yMin || p.y - REACH > b.yMax) continue;
+        for (const auto& q : HullPoints) {
+            const float x = p.x + q[0] * c - q[1] * sn, y = p.y + q[0] * sn + q[1] * c;
+            if (b.xMin <= x && x <= b.xMax && b.yMin <= y && y <= b.yMax) return false;
+        }
+        for (const auto& q : BarrelPoints) {
+            const float x = p.x + q[0] * gc - q[1] * gs, y = p.y + q[0] * gs + q[1] * gc;
+            if (b.xMin <= x && x <= b.xMax && b.yMin <= y && y <= b.yMax) return false;
+        }
+    }
+    return true;
+}
+
+struct TankPose {
+    Vec p;
+    float heading;
+};
+
+// One frame of these controls as the rules play it: the drive direction is taken first, then
+// the hull turns if it fits, then the tank moves if it fits.
+void driveAhead(const Surroundings& s, TankPose& t, Controls controls) {
+    for (int r = 0; r < s.repeats; ++r) {
+        const float a = t.heading * DEG_TO_RAD + ((controls & Backward) ? PI_F : 0.0f);
+        if ((controls & HullLeft) && tankFits(s, t.p, t.heading + HULL_TURN)) t.heading += HULL_TURN;
+        if ((controls & HullRight) && tankFits(s, t.p, t.heading - HULL_TURN)) t.heading -= HULL_TURN;
+        if (!(controls & (Forward | Backward))) continue;
+        const Vec next = {t.p.x + DRIVE_STEP * std::cos(a), t.p.y + DRIVE_STEP * std::sin(a)};
+        if (tankFits(s, next, t.heading)) t.p = next;
+    }
+}
+
+// How far p lies from the nearest place it stood at in the stretch it gets away from.
+float clearOfStretch(const ComputerPlayer& ai, Vec p) {
+    float nearest = 1e9f;
+    for (int k = 0; k < ai.stillFromCount; ++k)
+        nearest = std::min(nearest, std::hypot(p.x - ai.stillFromX[k], p.y - ai.stillFromY[k]));
+    return nearest;
+}
+
+// The way out of the stretch: every drive (forward or backward, straight or turning), first
+// straight away and after turning on the spot either way, followed ahead through the walls as
+// the rules move a tank; the one that ends farthest from every place of the stretch is held.
+// A turn on the spot first costs the plan its frames of driving, so it wins only where driving
+// at once gets nowhere.
+void planEscape(ComputerPlayer& ai, const ComputerSight& sight, const Player& me, const Player& other) {
+    Surroundings s;
+    s.other = {other.x, other.y};
+    s.gun = me.turretAngle;
+    s.repeats = me.powerupKind == TankSpeed ? 2 : 1;
+    const float reach = static_cast<float>(ESCAPE_PLAN * s.repeats) * DRIVE_STEP + 3.0f;
+    for (int w = 0; w < sight.wallCount && s.count < Surroundings::MOST; ++w) {
+        const PlayfieldBlock& b = sight.walls[w];
+        if (me.x + reach >= b.xMin && me.x - reach <= b.xMax && me.y + reach >= b.yMin && me.y - reach <= b.yMax)
+            s.walls[s.count++] = &b;
+    }
+    static const Controls Drives[] = {Forward, Backward, Forward | HullLeft, Forward | HullRight,
+                                      Backward | HullLeft, Backward | HullRight};
+    float best = -1.0f;
+    for (const Controls spin : {Controls{0}, Controls{HullLeft}, Controls{HullRight}}) {
+        const int spinFor = spin ? ESCAPE_SPIN : 0;
+        TankPose start = {{me.x, me.y}, me.heading};
+        for (int k = 0; k < spinFor; ++k) driveAhead(s, start, spin);
+        for (const Controls drive : Drives) {
+            TankPose t = start;
+            for (int k = spinFor; k < ESCAPE_PLAN; ++k) driveAhead(s, t, drive);
+            const float clear = clearOfStretch(ai, t.p);
+            if (clear > best) {
+                best = clear;
+                ai.escapeSpin = spin, ai.escapeSpinFor = spinFor, ai.escapeDrive = drive;
+            }
+        }
+    }
+    ai.escapeFor = ESCAPE_PLAN;
+}
+
+// Starts getting away from the stretch of standing still just counted: its places are kept, a
+// way out is planned, and a random place elsewhere becomes the goal for a while after it.
+void startEscape(ComputerPlayer& ai, const ComputerSight& sight, const Player& me, const Player& other) {
+    constexpr int KEPT = sizeof(ai.trailX) / sizeof(ai.trailX[0]);
+    ai.stillFromCount = std::min({ai.stillFrames / STILL_SAMPLE + 1, ai.trailCount, KEPT});
+    for (int k = 0; k < ai.stillFromCount; ++k) {
+        const int at = (ai.trailCount - 1 - k) % KEPT;
+        ai.stillFromX[k] = ai.trailX[at], ai.stillFromY[k] = ai.trailY[at];
+    }
+    planEscape(ai, sight, me, other);
+    ai.backOffFor = 0;
+    ai.wanderFor = 400;
+    pickWanderGoal(ai, me);
+    startSearch(ai.map, ai.goalX, ai.goalY);
+    ai.replanIn = 400;
+}
+
 // How long it has stood still with nothing to show for it: no bullet of its own in flight, no
 // lead in lives, and every place it stood since within one box of twice 4.4 units a side (so
 // any stretch within 4.4 units of one point is counted in full, wherever that point lies).
 void trackStillness(ComputerPlayer& ai, const Player& me, const Player& other, const Bullet& mine) {
-    constexpr int SAMPLE = 8;  // frames between two places kept
+    constexpr int SAMPLE = STILL_SAMPLE;
     constexpr float SIDE = 8.8f;
     constexpr int KEPT = sizeof(ai.trailX) / sizeof(ai.trailX[0]);
     if (mine.life > 0 || me.lives > other.lives) {
@@ -642,7 +769,8 @@ void trackStillness(ComputerPlayer& ai, const Player& me, const Player& other, c
 // Counts frames in which the tank asked to move or turn and did neither; then backs off the
 // other way, turning, for a while. Also counts frames it stays in one place with nothing to
 // show for it, and then goes somewhere else.
-void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, const Bullet& mine) {
+void watchProgress(ComputerPlayer& ai, const ComputerSight& sight, const Player& me, const Player& other,
+                   const Bullet& mine) {
     const bool askedToDrive = ai.lastControls & (Forward | Backward);
     const bool askedToTurn = ai.lastControls & (HullLeft | HullRight);
     const bool moved = std::fabs(me.x - ai.lastX) + std::fabs(me.y - ai.lastY) > 0.01f;
@@ -654,12 +782,17 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.blockedFrames += 1;
     else
         ai.blockedFrames = 0;
+    if (ai.blockedFrames > 12 && ai.escapeFor > 0) {
+        // The way out met what the plan did not foresee (the other tank moved): plan again.
+        planEscape(ai, sight, me, other);
+        ai.blockedFrames = 0;
+    }
     if (ai.blockedFrames > 12 && ai.backOffFor > 0) {
         // The way out is held up too: the other way, with the other turn.
         ai.backOffControls = static_cast<Controls>(ai.backOffControls ^ (Forward | Backward | HullLeft | HullRight));
         ai.blockedFrames = 0;
     }
-    if (ai.blockedFrames > 12 && ai.backOffFor == 0) {
+    if (ai.blockedFrames > 12 && ai.backOffFor == 0 && ai.escapeFor == 0) {
         ai.backOffFor = between(ai, 30, 70);
         const Controls drive = (ai.lastControls & Forward) ? Backward : Forward;
         ai.backOffControls = static_cast<Controls>(drive | (nextDraw(ai) & 1 ? HullLeft : HullRight));
@@ -667,16 +800,8 @@ void watchProgress(ComputerPlayer& ai, const Player& me, const Player& other, co
         ai.replanIn = 0;
     }
     trackStillness(ai, me, other, mine);
-    // Not within the first frames of a way out already taken: it may need a while to show.
-    if (ai.stillFrames > 200 && ai.backOffFor == 0 && ai.wanderFor <= 300) {
-        ai.backOffFor = between(ai, 40, 80);  // fixed controls for a while end any rocking
-        ai.backOffControls = static_cast<Controls>(((ai.lastControls & Forward) ? Backward : Forward) |
-                                                   (nextDraw(ai) & 1 ? HullLeft : HullRight));
-        ai.wanderFor = 400;
-        pickWanderGoal(ai, me);
-        startSearch(ai.map, ai.goalX, ai.goalY);
-        ai.replanIn = 400;
-    }
+    if (ai.escapeFor > 0 && clearOfStretch(ai, {me.x, me.y}) > ESCAPED) ai.escapeFor = 0;  // out of it
+    if (ai.stillFrames > ESCAPE_AFTER && ai.escapeFor == 0) startEscape(ai, sight, me, other);
 }
 
 // ---- Aiming ----------------------------------------------------------------------------------
@@ -769,6 +894,7 @@ void resetMoment(ComputerPlayer& ai) {
     ai.seenCount = 0;
     ai.blockedFrames = 0;
     ai.backOffFor = 0;
+    ai.escapeFor = 0;
     ai.stillFrames = 0;
     ai.trailCount = 0;
     ai.replanIn = 0;
@@ -829,6 +955,12 @@ Shot shotNow(ComputerPlayer& ai, const Moment& now) {
 // (ready to dodge along it, edging to and fro); otherwise down the distance field to the goal.
 Controls drive(ComputerPlayer& ai, const Moment& now, const Shot& shot) {
     const Player& self = now.self;
+    if (ai.escapeFor > 0) {
+        ai.escapeFor -= 1;
+        if (ai.escapeSpinFor == 0) return ai.escapeDrive;
+        ai.escapeSpinFor -= 1;
+        return ai.escapeSpin;
+    }
     if (ai.backOffFor > 0) {
         ai.backOffFor -= 1;
         return ai.backOffControls;
@@ -1123,7 +1255,7 @@ Controls thinkComputer(ComputerPlayer& ai, int me, const ComputerSight& sight) {
     const Moment now = {sight, traits, seenAgo(ai, traits.delay), sight.tanks[me], sight.bullets[me],
                         targetSeen(ai, traits)};
 
-    watchProgress(ai, now.self, now.view.tank, now.mine);
+    watchProgress(ai, sight, now.self, now.view.tank, now.mine);
     chooseGoal(ai, now);
     const Shot shot = shotNow(ai, now);
     bool dodging = false;

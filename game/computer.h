@@ -68,6 +68,13 @@ struct ComputerPlayer {
     float trailX[48] = {}, trailY[48] = {};
     int trailCount = 0;        // places kept (counting on past the ring's size, to keep its order)
     int stillFrames = 0;
+    // Getting away after standing still: a planned turn on the spot (if any) then a drive, held
+    // until the tank is clear of every place it stood at in that stretch, or the plan runs out.
+    float stillFromX[48] = {}, stillFromY[48] = {};
+    int stillFromCount = 0;
+    int escapeFor = 0;
+    int escapeSpinFor = 0;
+    Controls escapeSpin = 0, escapeDrive = 0;
     // Aim: the error of the next shot (degrees), a found bounce shot and whether fire is down.
     float aimError = 0;
     float bounceAngle = 0;
