@@ -283,20 +283,25 @@ void OnlineSession::onMessage(const SessionMessage& message) {
     }
 }
 
-void OnlineSession::startJoinedMatch(const SessionMessage& message) {
+// Both sides begin a match from the StartMatch message: the host when it sends it, the joiner
+// when it takes it. False when the state does not restore.
+bool OnlineSession::beginMatch(const SessionMessage& message) {
     foldRollbackStats();
-    if (!rollback_->start(live_, message.state, JoinerSide, message.inputDelay, message.hostStart, message.clockBase)) {
-        end(SessionEnd::Broken);
-        return;
-    }
+    if (!rollback_->start(live_, message.state, side_, message.inputDelay, message.hostStart, message.clockBase))
+        return false;
     match_ = message.match;
     matchRunning_ = true;
-    justStarted_ = true;
     peerAck_ = -1;
     peerPresent_ = 0;
     peerPresentAt_ = 0;
     peerAdvantage_ = 0;
     for (PeerHash& h : peerHashes_) h.frame = -1;
+    return true;
+}
+
+void OnlineSession::startJoinedMatch(const SessionMessage& message) {
+    if (!beginMatch(message)) end(SessionEnd::Broken);
+    else justStarted_ = true;
 }
 
 void OnlineSession::onInputs(const Play& play, uint64_t now) {
@@ -381,15 +386,7 @@ bool OnlineSession::startPendingMatch() {
     message.hostStart = pendingStart_;
     message.clockBase = pendingClock_;
     saveState(live_, message.state);
-    foldRollbackStats();
-    rollback_->start(live_, message.state, HostSide, message.inputDelay, message.hostStart, message.clockBase);
-    match_ = message.match;
-    matchRunning_ = true;
-    peerAck_ = -1;
-    peerPresent_ = 0;
-    peerPresentAt_ = 0;
-    peerAdvantage_ = 0;
-    for (PeerHash& h : peerHashes_) h.frame = -1;
+    if (!beginMatch(message)) return false;  // cannot happen: the state was saved just now
     queueMessage(message);
     return true;
 }

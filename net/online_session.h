@@ -123,6 +123,7 @@ private:
     void compareHashes();
     void queueMessage(SessionMessage message);
     bool startPendingMatch();
+    bool beginMatch(const SessionMessage& message);
     void startJoinedMatch(const SessionMessage& message);
     void endMatch(TickResult& result);
     void end(SessionEnd reason);
