@@ -32,30 +32,6 @@ struct KeyEvent {
     int key;
 };
 
-struct KeyName {
-    const char* name;
-    int code;
-};
-
-const KeyName KeyNames[] = {
-    {"F1", vk::F1},          {"F2", vk::F2},          {"F3", vk::F3},
-    {"F12", vk::F12},        {"ESC", vk::ESCAPE},     {"1", vk::digit(1)},
-    {"2", vk::digit(2)},     {"3", vk::digit(3)},     {"4", vk::digit(4)},
-    {"5", vk::digit(5)},     {"6", vk::digit(6)},     {"7", vk::digit(7)},
-    {"Z", vk::letter('Z')},  {"A", vk::letter('A')},  {"D", vk::letter('D')},
-    {"Q", vk::letter('Q')},  {"E", vk::letter('E')},  {"W", vk::letter('W')},
-    {"S", vk::letter('S')},  {"X", vk::letter('X')},  {"KP1", vk::numpad(1)},
-    {"KP2", vk::numpad(2)},  {"KP4", vk::numpad(4)},  {"KP5", vk::numpad(5)},
-    {"KP6", vk::numpad(6)},  {"KP7", vk::numpad(7)},  {"KP8", vk::numpad(8)},
-    {"KP9", vk::numpad(9)},
-};
-
-int keyCode(const std::string& name) {
-    for (const KeyName& key : KeyNames)
-        if (name == key.name) return key.code;
-    return -1;
-}
-
 constexpr uint64_t MAX_FRAME = uint64_t(1) << 40;
 
 // A whole decimal number without sign, within max.
@@ -81,7 +57,7 @@ bool readScript(const char* path, const std::string& text, std::vector<KeyEvent>
         if (!(words >> frameText) || frameText[0] == '#') continue;
         words >> action >> keyName;
         unsigned long long frame = 0;
-        int key = keyCode(keyName);
+        const int key = vk::keyCode(keyName);
         if (!parseCount(frameText, MAX_FRAME, frame) || (action != "down" && action != "up") ||
             key < 0 || (words >> extra)) {
             std::fprintf(stderr, BAD_KEY_SCRIPT_LINE, path, lineNumber, line.c_str());
@@ -177,6 +153,12 @@ int simulate(const SimulateOptions& options) {
     return 0;
 }
 
+std::string keyScriptHelp() {
+    std::string help = "Key script: lines of \"FRAME down|up KEY\"; # starts a comment. KEY, in any case:";
+    for (const vk::KeyName& key : vk::KEY_NAMES) help += std::string(" ") + key.name;
+    return help;
+}
+
 }  // namespace
 
 void addSimulateCommand(CLI::App& tool, CommandAction& chosen) {
@@ -189,8 +171,7 @@ void addSimulateCommand(CLI::App& tool, CommandAction& chosen) {
     command->add_option("--frames", options->frames, "How many frames to run.")
         ->required()
         ->check(wholeNumber(MAX_FRAME));
-    command->add_option("--keys", options->keys,
-                        "Key script: lines of \"FRAME down|up KEY\"; # starts a comment.");
+    command->add_option("--keys", options->keys, keyScriptHelp());
     CLI::Option* seed = command->add_option("--seed", options->seed, "Seed of the random numbers.")
                             ->check(wholeNumber(0xFFFFFFFFull));
     command->callback([&chosen, options, seed] {

@@ -131,6 +131,18 @@ TEST(Simulate, SameSeedGivesTheSameMatch) {
     EXPECT_EQ(a.lines[299]["powerup"]["life"].get<int>(), 800);
 }
 
+TEST(Simulate, PAndPauseStopTheMatchUntilPressedAgain) {
+    const ToolRun run = simulate("0 down F1\n1 up F1\n1 down W\n20 down P\n21 up P\n40 down P\n41 up P\n"
+                                 "60 down Pause\n61 up Pause\n80 down PAUSE\n81 up PAUSE\n",
+                                 100);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto x = [&run](int frame) { return run.lines[frame]["players"][0]["x"].get<double>(); };
+    for (const int pressed : {20, 60}) {
+        for (int frame = pressed; frame < pressed + 20; ++frame) EXPECT_EQ(x(frame), x(pressed - 1)) << frame;
+        EXPECT_GT(x(pressed + 20), x(pressed - 1)) << "driving on after frame " << pressed + 20;
+    }
+}
+
 TEST(Simulate, F12EndsTheRunLikeAQuit) {
     const ToolRun run = simulate("0 down F1\n10 down F12\n", 50);
     EXPECT_EQ(run.exitCode, 0);

@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/input_sources.h"
+#include "platform/keys.h"
 #include "render/render.h"
 #include "render/scene_parts.h"
 #include "tests/render/gl_support.h"
@@ -105,6 +108,24 @@ TEST(HelpPages, AddedPagesNameTheLaterKeys) {
                             "south button", "right trigger", " start ", " back ", " f7 ", " f8 ",
                             "47310"})
         EXPECT_NE(added.find(key), std::string::npos) << key;
+}
+
+TEST(HelpPages, PagesNameTheKeysAsTheKeyTableDoes) {
+    std::string text;
+    for (int page = 0; page < CYCLE_PAGES; ++page)
+        for (int line = 0; line < PAGE_LINES; ++line) text += std::string(" ") + pageLine(page, line) + " ";
+    std::vector<int> keys = {vk::F1, vk::F2, vk::F3, vk::F4, vk::F5, vk::F6, vk::F7, vk::F8, vk::F11, vk::F12,
+                             vk::ESCAPE, vk::letter('P'), vk::letter('Z'), vk::LEFT, vk::RIGHT, vk::UP,
+                             vk::DOWN, vk::OEM_PERIOD, vk::OEM_2};
+    const TankKeys& player1 = PlayerKeys[0];
+    for (int key : {player1.hullLeft, player1.hullRight, player1.turretLeft, player1.turretRight,
+                    player1.forward, player1.backward, player1.fire})
+        keys.push_back(key);
+    for (int key : keys) {
+        std::string name = vk::keyName(key);
+        for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_NE(text.find(" " + name + " "), std::string::npos) << name;
+    }
 }
 
 TEST(TitleStatus, TextIsLowerCasedAndWrappedIntoTwoLinesAtMost) {
