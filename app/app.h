@@ -71,9 +71,6 @@ void forgetOnlineNews();           // the band no longer says how the last sessi
 // ---- Window and frame ----------------------------------------------------------------------------
 extern const char* const WINDOW_TITLE;
 extern const char* const WINDOW_CLASS;
-constexpr double FIELD_OF_VIEW = 45.0;
-constexpr float NEAR_PLANE = 0.1f;
-constexpr double FAR_PLANE = 150.0;
 
 // Frames run only while the window is not minimised, unless an online session runs (the other
 // side would wait for it): then they run unseen.
@@ -121,9 +118,6 @@ void releaseAllKeys();  // forgets every source (KeyState itself is left as it i
 int laptopAlternative(int key);  // player 2's keypad key that a laptop key stands for, or 0
 int padKey(int pad, platform::PadControl control);  // the key a pad control stands for now, or 0
 
-void resizeGL(int width, int height);
-// Viewport and projection of view index (0 left or only, 1 right) of a layout of views (1 or 2).
-void applyViewLayout(int index, int views);
 // One frame: the keys' input advances the game, then the views show its result, with the title
 // screen or the paused mark over them, and the sounds and the music follow the frame's branch.
 void renderFrame();

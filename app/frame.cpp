@@ -1,4 +1,4 @@
-// The window procedure, the frame with its view layout, and the projection set-up.
+// The window procedure and the frame.
 #include "app/app.h"
 #include "app/command_line.h"
 
@@ -12,7 +12,6 @@
 #include "ui/title.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <chrono>
 #include <cstdio>
@@ -122,40 +121,6 @@ bool SwapWatch::swapTook(double milliseconds) {
     said_ = slow_ > RUN / 2;
     swaps_ = slow_ = 0;
     return said_;
-}
-
-namespace {
-// The aspect is a single-precision ratio of the view's size in pixels.
-void loadPerspective(int width, int height) {
-    const float aspect = static_cast<float>(width) / static_cast<float>(height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(FIELD_OF_VIEW, static_cast<double>(aspect), NEAR_PLANE, FAR_PLANE);
-}
-}  // namespace
-
-void resizeGL(int width, int height) {
-    if (height == 0) height = 1;
-    windowWidth = width;
-    windowHeight = height;
-    glViewport(0, 0, width, height);
-    loadPerspective(width, height);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-// One view fills the window; split screen gives each player a half with a two-pixel divider
-// (columns half - 1 and half) left in the clear colour.
-void applyViewLayout(int index, int views) {
-    if (views == 1) {
-        glViewport(0, 0, windowWidth, windowHeight);
-        loadPerspective(windowWidth, windowHeight);
-    } else {
-        int half = windowWidth / 2;
-        glViewport(index == 0 ? 0 : half + 1, 0, half - 1, windowHeight);
-        loadPerspective(half, windowHeight);
-    }
-    glMatrixMode(GL_MODELVIEW);
 }
 
 namespace {

@@ -1,6 +1,5 @@
 // The lives display of a hit pause: two large digits from a small built-in vector font.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstdint>
 
@@ -88,13 +87,9 @@ void drawLives(const GameState& game) {
     // projection are back, so that its shields and powerup keep their place and shape.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    glViewport(0, 0, windowWidth, windowHeight);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(45.0, double(windowWidth) / double(windowHeight > 0 ? windowHeight : 1), 0.1,
-                   150.0);
-    glMatrixMode(GL_MODELVIEW);  // still the identity: the digits sit in eye space
+    applyViewLayout(0, 1);  // the modelview matrix is still the identity: the digits sit in eye space
 
     glColor3f(1, 1, 1);
     glDisable(GL_TEXTURE_2D);

@@ -5,9 +5,6 @@
 #include "render/render.h"
 #include "render/scene_parts.h"
 
-int32_t windowWidth = WINDOW_WIDTH;
-int32_t windowHeight = WINDOW_HEIGHT;
-
 void setInitialGLState() {
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);

@@ -1,4 +1,4 @@
-// The frame's view layout and projection, read back from GL and from the pixels.
+// The view layout (render/view_layout.cpp) and the frame, read back from GL and from the pixels.
 #include "shell_fixture.h"
 
 #include "game/game.h"
