@@ -22,6 +22,7 @@ int playerLevels[2] = {PERSON, PERSON};
 
 namespace {
 ComputerPlayer computers[2];
+TitleAnimation titleAnimation;  // goes on from where it was whenever the title comes back
 }  // namespace
 GameState game;
 Viewer viewer;
@@ -179,7 +180,7 @@ void renderFrame() {
     drawViews(shownGame());
     switch (result.branch) {
     case FrameBranch::Title:
-        drawTitle(0.0f, 0.4f, -1.5f, 0.023f);
+        drawTitle(advanceTitle(titleAnimation), 0.0f, 0.4f, -1.5f, 0.023f);
         drawTitleStatus(onlineStatusText());
         startTitleMusic();
         break;

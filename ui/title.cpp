@@ -193,11 +193,6 @@ void setTitlePlayers(const int levels[2]) {
     for (int i = 0; i < 2; ++i) playerLevels[i] = levels[i] >= 1 && levels[i] <= 3 ? levels[i] : 0;
 }
 
-float textOffset = 0.0f;
-int textHold = 350;
-int currentPage = 0;
-float tagAngle = 0.0f;
-
 void drawSlabSides(const float p[4][2], float z1, float z2) {
     for (int i = 0; i < 4; ++i) {
         const float* a = p[i];
@@ -214,28 +209,36 @@ void drawSlabFaces(const float p[4][2], float z1, float z2) {
         for (int i = 0; i < 4; ++i) glVertex3f(p[i][0], p[i][1], z);
 }
 
-void drawTextPage() {
-    if (currentPage < 0 || currentPage >= CYCLE_PAGES) currentPage = 0;
-    const int shownPage = currentPage;  // a page that leaves in this call is drawn once more
-    if (--textHold <= 0) {
-        textOffset += 0.05f;
-        textHold = 1;
-        if (textOffset >= 0.0f && textOffset < 0.05f) textHold = 350;  // arrived in the middle
-        if (textOffset >= 1.6f) {
-            textOffset = -1.6f;
-            if (++currentPage >= CYCLE_PAGES) currentPage = 0;
+TitlePicture advanceTitle(TitleAnimation& title) {
+    int& page = title.currentPage;
+    float& offset = title.textOffset;
+    if (page < 0 || page >= CYCLE_PAGES) page = 0;
+    const int shownPage = page;  // a page that leaves in this step is drawn once more
+    const float shownAngle = title.tagAngle;
+    if (--title.textHold <= 0) {
+        offset += 0.05f;
+        title.textHold = 1;
+        if (offset >= 0.0f && offset < 0.05f) title.textHold = 350;  // arrived in the middle
+        if (offset >= 1.6f) {
+            offset = -1.6f;
+            if (++page >= CYCLE_PAGES) page = 0;
         }
     }
-    if (shownPage == STATUS_PAGE) writePlayerLines();
+    advanceSpin(title.tagAngle, 1.0f);  // a float that only grew would stop turning after 46 hours
+    return {shownPage, offset, shownAngle};
+}
+
+void drawTextPage(const TitlePicture& picture) {
+    if (picture.page == STATUS_PAGE) writePlayerLines();
 
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, textureNames[FontTexture]);
     glColor4f(1, 1, 1, 1);
     glEnable(GL_BLEND);  // additive: the sheet's black leaves the scene as it is
     for (int j = 0; j < PAGE_LINES; ++j) {
-        const char* line = pageLine(shownPage, j);
+        const char* line = pageLine(picture.page, j);
         glLoadIdentity();
-        glTranslatef(textOffset, -0.11f - 0.08f * float(j), -1.4f);
+        glTranslatef(picture.textOffset, -0.11f - 0.08f * float(j), -1.4f);
         for (int i = 0; i < LINE_LENGTH && line[i] != '\0'; ++i)
             if (line[i] != ' ') drawGlyph(line[i], -0.75f + 0.05f * float(i), 0, 0.05f);
     }
@@ -261,7 +264,7 @@ void extrudedQuads(const TitleQuad* quads, float scale, float depth, const float
 
 }  // namespace
 
-void drawTitle(float x, float y, float z, float scale) {
+void drawTitle(const TitlePicture& picture, float x, float y, float z, float scale) {
     static const float LetterSides[3] = {0.8f, 0.8f, 0.0f};
     static const float LetterFaces[3] = {1.0f, 0.4f, 0.0f};
     static const float TagSides[3] = {0.0f, 0.12f, 0.25f};
@@ -275,10 +278,9 @@ void drawTitle(float x, float y, float z, float scale) {
 
     glLoadIdentity();
     glTranslatef(x, y - 0.1f, z - 0.1f);
-    glRotatef(tagAngle, 0, 1, 0);
+    glRotatef(picture.tagAngle, 0, 1, 0);
     glRotatef(-20, 1, 0, 0);
     extrudedQuads(TitleTag, scale, -0.15f, TagSides, TagFaces);
 
-    drawTextPage();
-    advanceSpin(tagAngle, 1.0f);  // a float that only grew would stop turning after 46 hours
+    drawTextPage(picture);
 }

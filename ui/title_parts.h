@@ -1,5 +1,5 @@
-// The pieces of the title screen: the bitmap font, the extruded lettering, the text pages and
-// the animation state, declared for the title drawing and its tests.
+// The pieces of the title screen: the bitmap font, the extruded lettering and the text pages,
+// declared for the title drawing and its tests.
 #pragma once
 
 #include <string>
@@ -40,12 +40,7 @@ extern const int CYCLE_PAGES;  // all pages shown in turn
 extern const int STATUS_PAGE;  // the last one, written as it is drawn
 const char* pageLine(int page, int line);  // any page of the cycle
 
-// Animation state, kept for the whole run.
-extern float textOffset;
-extern int textHold;
-extern int currentPage;
-extern float tagAngle;
-
-void drawTextPage();
+struct TitlePicture;
+void drawTextPage(const TitlePicture& picture);
 void drawSlabSides(const float p[4][2], float z1, float z2);
 void drawSlabFaces(const float p[4][2], float z1, float z2);

@@ -182,17 +182,98 @@ TEST(TitleLettering, QuadsStayOnTheGridAndAreConvex) {
     EXPECT_EQ(tagQuads, 12);
 }
 
-// ---- Animation and drawing on a real context ---------------------------------------------------
+// ---- Animation ---------------------------------------------------------------------------------
+
+TEST(TitleMotion, FirstPageRestsFor349FramesThenMoves) {
+    TitleAnimation title;
+    for (int frame = 1; frame < 350; ++frame) {
+        advanceTitle(title);
+        ASSERT_FLOAT_EQ(title.textOffset, 0.0f) << "frame " << frame;
+    }
+    advanceTitle(title);
+    EXPECT_FLOAT_EQ(title.textOffset, 0.05f);
+    EXPECT_EQ(title.currentPage, 0);
+    // From the middle the first page needs 33 steps in all to leave.
+    int steps = 1;
+    TitlePicture picture{};
+    while (title.currentPage == 0 && steps < 100) {
+        picture = advanceTitle(title);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 33);
+    EXPECT_EQ(title.currentPage, 1);
+    EXPECT_FLOAT_EQ(title.textOffset, -1.6f);
+    EXPECT_EQ(picture.page, 0) << "the page that left is drawn once more, at the left edge";
+    EXPECT_FLOAT_EQ(picture.textOffset, -1.6f);
+    EXPECT_EQ(advanceTitle(title).page, 1);
+}
+
+TEST(TitleMotion, PageArrivingFromTheLeftRestsOnItsThirtyThirdStep) {
+    TitleAnimation title;
+    title.textOffset = -1.6f;
+    title.textHold = 1;
+    title.currentPage = 2;
+    for (int step = 1; step <= 32; ++step) {
+        advanceTitle(title);
+        ASSERT_EQ(title.textHold, 1) << "step " << step;
+    }
+    advanceTitle(title);
+    EXPECT_EQ(title.textHold, 350);
+    EXPECT_GT(title.textOffset, 0.0f);
+    EXPECT_LT(title.textOffset, 0.05f);
+    for (int frame = 0; frame < 349; ++frame) advanceTitle(title);
+    EXPECT_LT(title.textOffset, 0.05f) << "still resting";
+    advanceTitle(title);
+    EXPECT_GT(title.textOffset, 0.05f);
+    // 32 steps more, 65 in all, and the next page comes in.
+    int steps = 34;
+    while (title.currentPage == 2 && steps < 200) {
+        advanceTitle(title);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 65);
+    EXPECT_EQ(title.currentPage, 3);
+}
+
+TEST(TitleMotion, TheCycleRunsThroughTheAddedPagesBackToTheFirst) {
+    TitleAnimation title;
+    title.currentPage = PAGE_COUNT - 1;
+    for (int next = PAGE_COUNT; next <= CYCLE_PAGES; ++next) {
+        title.textOffset = 1.59f;  // the last step out
+        title.textHold = 1;
+        advanceTitle(title);
+        EXPECT_EQ(title.currentPage, next % CYCLE_PAGES);
+        EXPECT_FLOAT_EQ(title.textOffset, -1.6f);
+    }
+    title.currentPage = CYCLE_PAGES;  // out of range: the first page
+    EXPECT_EQ(advanceTitle(title).page, 0);
+    EXPECT_EQ(title.currentPage, 0);
+}
+
+// 46000 turns (about 46 hours on the title) are shed at once; a float that only grew would stop
+// at 2^24 degrees, where adding one changes nothing.
+TEST(TitleMotion, TagStillTurnsByOneDegreeAfterManyHours) {
+    for (float start : {0.0f, 16559990.0f, 16777200.0f}) {
+        TitleAnimation title;
+        title.tagAngle = start;
+        for (int frame = 0; frame < 30; ++frame) {
+            const float before = title.tagAngle;
+            ASSERT_EQ(advanceTitle(title).tagAngle, before) << "the frame shows the angle before its turn";
+            double step = std::fmod(double(title.tagAngle) - before, 360.0);
+            if (step < 0) step += 360;
+            ASSERT_EQ(step, 1.0) << "from " << before;
+        }
+        EXPECT_LT(title.tagAngle, 16560000.0f);
+    }
+}
+
+// ---- Drawing on a real context -----------------------------------------------------------------
 
 class TitleTest : public testgl::GLTest {
 protected:
     void SetUp() override {
         testgl::GLTest::SetUp();
         if (IsSkipped()) return;
-        textOffset = 0;
-        textHold = 350;
-        currentPage = 0;
-        tagAngle = 0;
         activeCamera = 1;
         world.matchRunning = false;
     }
@@ -208,65 +289,6 @@ protected:
     }
 };
 
-TEST_F(TitleTest, FirstPageRestsFor349CallsThenMoves) {
-    for (int call = 1; call < 350; ++call) {
-        drawTextPage();
-        ASSERT_FLOAT_EQ(textOffset, 0.0f) << "call " << call;
-    }
-    drawTextPage();
-    EXPECT_FLOAT_EQ(textOffset, 0.05f);
-    EXPECT_EQ(currentPage, 0);
-    // From the middle the first page needs 33 steps in all to leave.
-    int steps = 1;
-    while (currentPage == 0 && steps < 100) {
-        drawTextPage();
-        ++steps;
-    }
-    EXPECT_EQ(steps, 33);
-    EXPECT_EQ(currentPage, 1);
-    EXPECT_FLOAT_EQ(textOffset, -1.6f);
-}
-
-TEST_F(TitleTest, PageArrivingFromTheLeftRestsOnItsThirtyThirdStep) {
-    textOffset = -1.6f;
-    textHold = 1;
-    currentPage = 2;
-    for (int step = 1; step <= 32; ++step) {
-        drawTextPage();
-        ASSERT_EQ(textHold, 1) << "step " << step;
-    }
-    drawTextPage();
-    EXPECT_EQ(textHold, 350);
-    EXPECT_GT(textOffset, 0.0f);
-    EXPECT_LT(textOffset, 0.05f);
-    for (int call = 0; call < 349; ++call) drawTextPage();
-    EXPECT_LT(textOffset, 0.05f) << "still resting";
-    drawTextPage();
-    EXPECT_GT(textOffset, 0.05f);
-    // 32 steps more, 65 in all, and the next page comes in.
-    int steps = 34;
-    while (currentPage == 2 && steps < 200) {
-        drawTextPage();
-        ++steps;
-    }
-    EXPECT_EQ(steps, 65);
-    EXPECT_EQ(currentPage, 3);
-}
-
-TEST_F(TitleTest, TheCycleRunsThroughTheAddedPagesBackToTheFirst) {
-    currentPage = PAGE_COUNT - 1;
-    for (int next = PAGE_COUNT; next <= CYCLE_PAGES; ++next) {
-        textOffset = 1.59f;  // the last step out
-        textHold = 1;
-        drawTextPage();
-        EXPECT_EQ(currentPage, next % CYCLE_PAGES);
-        EXPECT_FLOAT_EQ(textOffset, -1.6f);
-    }
-    currentPage = CYCLE_PAGES;  // out of range: the first page
-    drawTextPage();
-    EXPECT_EQ(currentPage, 0);
-}
-
 TEST_F(TitleTest, StatusPageSaysWhoPlaysEachTank) {
     EXPECT_STREQ(pageLine(STATUS_PAGE, 2), "  player 1   person           ") << "before any call";
     const struct {
@@ -280,33 +302,16 @@ TEST_F(TitleTest, StatusPageSaysWhoPlaysEachTank) {
     };
     for (const auto& c : Cases) {
         setTitlePlayers(c.levels);
-        currentPage = STATUS_PAGE;
-        drawTextPage();
+        drawTextPage({STATUS_PAGE, 0.0f, 0.0f});
         EXPECT_STREQ(pageLine(STATUS_PAGE, 2), c.player1);
         EXPECT_STREQ(pageLine(STATUS_PAGE, 3), c.player2);
-    }
-}
-
-// 46000 turns (about 46 hours on the title) are shed at once; a float that only grew would stop
-// at 2^24 degrees, where adding one changes nothing.
-TEST_F(TitleTest, TagStillTurnsByOneDegreeAfterManyHours) {
-    for (float start : {16559990.0f, 16777200.0f}) {
-        tagAngle = start;
-        for (int frame = 0; frame < 30; ++frame) {
-            const double before = tagAngle;
-            drawTitle(0, 0.4f, -1.5f, 0.023f);
-            double step = std::fmod(double(tagAngle) - before, 360.0);
-            if (step < 0) step += 360;
-            ASSERT_EQ(step, 1.0) << "from " << before;
-        }
-        EXPECT_LT(tagAngle, 16560000.0f);
     }
 }
 
 TEST_F(TitleTest, BlankLinesDrawNothingAndTextLinesDrawGlyphs) {
     whiteFont();
     glDisable(GL_DEPTH_TEST);
-    drawTextPage();  // page 1 resting in the middle
+    drawTextPage({0, 0.0f, 0.0f});  // the first page resting in the middle
     testgl::saveScreenshot("title-page1-white-font");
     glEnable(GL_DEPTH_TEST);
     // Line j sits at y = -0.11 - 0.08 j, depth 1.4; find its row on the screen.
@@ -337,16 +342,17 @@ TEST_F(TitleTest, TitleScreenOverTheOrbitingArena) {
         std::fclose(f);
         loadPlayfield(world.playfield, "data/playfield.txt");
     }
-    auto frame = [](float t) {
+    TitleAnimation title;
+    auto frame = [&title](float t) {
         world.frameTime = t;
         testgl::setView(0, 0, 800, 600);
         testgl::clearFrame();
         drawScene(world);
-        drawTitle(0, 0.4f, -1.5f, 0.023f);
+        drawTitle(advanceTitle(title), 0, 0.4f, -1.5f, 0.023f);
     };
     frame(0);
     testgl::saveScreenshot("title-first-frame");
-    EXPECT_FLOAT_EQ(tagAngle, 1.0f);
+    EXPECT_FLOAT_EQ(title.tagAngle, 1.0f);
 
     // The lettering: orange faces near the top centre of the window.
     int orange = 0;
@@ -359,8 +365,8 @@ TEST_F(TitleTest, TitleScreenOverTheOrbitingArena) {
 
     // Run on to the second page, resting in the middle.
     for (int i = 0; i < 349 + 33 + 33 + 5; ++i) frame(0.01f * i);
-    EXPECT_EQ(currentPage, 1);
-    EXPECT_LT(textOffset, 0.05f);
+    EXPECT_EQ(title.currentPage, 1);
+    EXPECT_LT(title.textOffset, 0.05f);
     testgl::saveScreenshot("title-second-page");
 
     releasePlayfield(world.playfield);
