@@ -1,7 +1,7 @@
 // The headless backend: for tools and tests that run the game's code without a window or a sound
-// device. Message boxes are printed to standard error (unless an observer takes them) and answered
-// with their default, the wave player plays nothing but records its calls, the mouse reports no
-// motion.
+// device. Message boxes are printed to standard error (unless an observer takes them), recorded
+// and answered with their default, the wave player plays nothing but records its calls (and can
+// answer as the single-voice player would), the mouse reports no motion.
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 
@@ -9,10 +9,43 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 namespace platform {
 
+namespace {
+struct Records {
+    std::vector<MessageRecord> messages;
+    std::vector<headless::WaveCall> waves;
+    bool singleVoice = false;
+    bool oneShotPlaying = false;
+};
+Records& records() {
+    static Records kept;
+    return kept;
+}
+
+// Long tool runs play a sound every update; the records keep only the first calls.
+template <typename Record>
+void keep(std::vector<Record>& list, Record record) {
+    if (list.size() < headless::MAX_RECORDS) list.push_back(std::move(record));
+}
+}  // namespace
+
+namespace headless {
+const std::vector<WaveCall>& waveCalls() { return records().waves; }
+const std::vector<MessageRecord>& shownMessages() { return records().messages; }
+void clearRecords() {
+    records().messages.clear();
+    records().waves.clear();
+    records().oneShotPlaying = false;
+}
+void answerAsSingleVoice(bool on) { records().singleVoice = on; }
+void oneShotEnded() { records().oneShotPlaying = false; }
+}  // namespace headless
+
 MessageAnswer showNativeMessageBox(const MessageRecord& message) {
+    keep(records().messages, message);
     std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
     return message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
@@ -49,24 +82,14 @@ void postQuit(int code) {
 }
 
 std::unique_ptr<SoundRing> openSoundRing(bool) { return nullptr; }
-namespace {
-std::vector<headless::WaveCall>& recordedWaves() {
-    static std::vector<headless::WaveCall> calls;
-    return calls;
-}
-}  // namespace
 
-namespace headless {
-const std::vector<WaveCall>& waveCalls() { return recordedWaves(); }
-void clearWaveCalls() { recordedWaves().clear(); }
-}  // namespace headless
-
-// Nothing is heard, so nothing is ever playing: a stop succeeds, a play fails as with a file
-// that cannot be played.
 bool playWave(const char* path, unsigned flags) {
-    // Long tool runs call this every update; the record keeps only the first calls.
-    if (recordedWaves().size() < headless::MAX_RECORDED_WAVES) recordedWaves().push_back({path ? path : "", flags});
-    return path == nullptr;
+    Records& kept = records();
+    keep(kept.waves, headless::WaveCall{path ? path : "", flags});
+    if (!kept.singleVoice) return path == nullptr;
+    if ((flags & WAVE_NOSTOP) && kept.oneShotPlaying) return false;
+    kept.oneShotPlaying = path && !(flags & WAVE_LOOP);
+    return true;
 }
 
 bool openRelativeMouse() { return false; }

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 
-#include "tests/game/recording_platform.h"
-
 std::string writeTempFile(const std::string& name, const std::string& text) {
     // Tests run in parallel processes: each keeps its own files.
     const std::string path = testing::TempDir() + "/game_" + std::to_string(getpid()) + "_" + name;
@@ -30,11 +28,12 @@ PlayfieldBlock block(float xMin, float yMin, float xMax, float yMax) {
 }
 
 void GameTest::SetUp() {
-    recording::clear();
+    headless::answerAsSingleVoice(true);
+    headless::clearRecords();
     clearKeys();
     resetGameState(game);
     ::initGame(game, writeTempFile("empty_arena.txt", "").c_str(), clock);
-    recording::clear();
+    headless::clearRecords();
 }
 
 void GameTest::TearDown() { releaseGame(game); }

@@ -13,6 +13,11 @@
 #include "game/input_sources.h"
 #include "game/sound.h"
 #include "game/viewer.h"
+#include "platform/headless/headless.h"
+
+// The game tests run on the headless backend, which records the message boxes and the wave plays;
+// its wave player answers as the single-voice player would.
+namespace headless = platform::headless;
 
 // Writes text to a fresh file under the test temp folder and returns its path.
 std::string writeTempFile(const std::string& name, const std::string& text);

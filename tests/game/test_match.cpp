@@ -4,7 +4,6 @@
 #include "game/frame_rules.h"
 #include "platform/keys.h"
 #include "tests/game/game_fixture.h"
-#include "tests/game/recording_platform.h"
 
 namespace {
 
@@ -75,7 +74,7 @@ TEST_F(MatchFlow, PauseStopsEverythingOfTheMatchUntilPressedAgain) {
     EXPECT_FALSE(matchPaused);
     press(vk::letter('W'));
     runFrame();
-    ASSERT_FALSE(recording::wavePlays.empty());  // the engine runs
+    ASSERT_FALSE(headless::waveCalls().empty());  // the engine runs
     const Player before = players[0];
     for (int key : {vk::letter('P'), vk::PAUSE}) {
         const int spawn = spawnTimer;
@@ -87,8 +86,8 @@ TEST_F(MatchFlow, PauseStopsEverythingOfTheMatchUntilPressedAgain) {
             runFrame();
         }
         EXPECT_TRUE(matchPaused);
-        ASSERT_FALSE(recording::wavePlays.empty());
-        EXPECT_TRUE(recording::wavePlays.back().path.empty());  // the engine stopped
+        ASSERT_FALSE(headless::waveCalls().empty());
+        EXPECT_TRUE(headless::waveCalls().back().path.empty());  // the engine stopped
         EXPECT_EQ(players[0].x, before.x);
         EXPECT_EQ(spawnTimer, spawn);
         EXPECT_EQ(frameTime, time);
@@ -100,7 +99,7 @@ TEST_F(MatchFlow, PauseStopsEverythingOfTheMatchUntilPressedAgain) {
         release(key);
         EXPECT_FALSE(matchPaused);
         EXPECT_GT(players[0].x, before.x);
-        recording::clear();
+        headless::clearRecords();
         players[0] = before;
     }
     hitPlayerOneNextUpdate();
@@ -357,10 +356,10 @@ TEST_F(MatchFlow, RestartKeepsLivesViewAndSpawnCountdown) {
 
 TEST_F(MatchFlow, AbsurdPlayerCountIsCutToTheStartPlaces) {
     playerCount = INT32_MAX;
-    recording::clear();
+    headless::clearRecords();
     initGame(writeTempFile("arena.txt", "").c_str());
     EXPECT_EQ(playerCount, MAX_PLAYERS);
-    EXPECT_TRUE(recording::messages.empty());
+    EXPECT_TRUE(headless::shownMessages().empty());
     // A match of four tanks runs.
     startMatch();
     int cameras[2];

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "tests/game/game_fixture.h"
-#include "tests/game/recording_platform.h"
 #include "tests/support/failing_allocations.h"
 
 namespace {
@@ -11,7 +10,7 @@ namespace {
 class PlayfieldFile : public GameTest {
 protected:
     void load(const std::string& text) {
-        recording::clear();
+        headless::clearRecords();
         loadPlayfield(playfield, writeTempFile("arena.txt", text).c_str());
     }
 };
@@ -27,7 +26,7 @@ TEST_F(PlayfieldFile, RecordIsScaledOrderedAndColourClamped) {
     EXPECT_FLOAT_EQ(b.red, 1.0f);
     EXPECT_FLOAT_EQ(b.green, 128.0f / 255.0f);
     EXPECT_FLOAT_EQ(b.blue, -5.0f / 255.0f);  // negative colours are not raised
-    EXPECT_TRUE(recording::messages.empty());
+    EXPECT_TRUE(headless::shownMessages().empty());
 }
 
 TEST_F(PlayfieldFile, IncompleteRecordsAreDroppedAndReadingGoesOn) {
@@ -60,7 +59,7 @@ TEST_F(PlayfieldFile, JunkTextIsSkippedAndNeverStallsTheReader) {
     EXPECT_FLOAT_EQ(playfield.blocks[0].xMin, 1 * 0.43f);
     EXPECT_FLOAT_EQ(playfield.blocks[1].xMin, -8 * 0.43f);
     EXPECT_FLOAT_EQ(playfield.blocks[1].red, 10.0f / 255.0f);
-    EXPECT_TRUE(recording::messages.empty());
+    EXPECT_TRUE(headless::shownMessages().empty());
 }
 
 TEST_F(PlayfieldFile, HugeNumbersSaturateInsteadOfOverflowing) {
@@ -76,19 +75,19 @@ TEST_F(PlayfieldFile, EmptyFileGivesAnEmptyArenaWithoutMessage) {
     load("");
     EXPECT_EQ(playfield.blockCount, 0);
     EXPECT_EQ(playfield.blocks, nullptr);
-    EXPECT_TRUE(recording::messages.empty());
+    EXPECT_TRUE(headless::shownMessages().empty());
 }
 
 TEST_F(PlayfieldFile, MissingFileIsReportedAndLeavesNoWalls) {
     load("1,2,3,4,5,6,7\n");
-    recording::clear();
+    headless::clearRecords();
     loadPlayfield(playfield, (testing::TempDir() + "/no_such_arena.txt").c_str());
     EXPECT_EQ(playfield.blockCount, 0);
-    ASSERT_EQ(recording::messages.size(), 1u);
-    EXPECT_EQ(recording::messages[0].text, "Cannot open playfield file");
-    EXPECT_EQ(recording::messages[0].caption, "ERROR");
-    EXPECT_EQ(recording::messages[0].buttons, platform::MessageButtons::Ok);
-    EXPECT_EQ(recording::messages[0].icon, platform::MessageIcon::None);
+    ASSERT_EQ(headless::shownMessages().size(), 1u);
+    EXPECT_EQ(headless::shownMessages()[0].text, "Cannot open playfield file");
+    EXPECT_EQ(headless::shownMessages()[0].caption, "ERROR");
+    EXPECT_EQ(headless::shownMessages()[0].buttons, platform::MessageButtons::Ok);
+    EXPECT_EQ(headless::shownMessages()[0].icon, platform::MessageIcon::None);
 }
 
 // What the file door refuses (pipes and devices too) all reads as a file that cannot be opened.
@@ -96,11 +95,11 @@ TEST_F(PlayfieldFile, FoldersAndOversizedFilesCannotBeOpened) {
     const std::string huge = writeTempFile("huge", "");
     std::filesystem::resize_file(huge, 200 << 20);  // sparse where the file system allows
     for (const std::string& path : {testing::TempDir(), huge}) {
-        recording::clear();
+        headless::clearRecords();
         loadPlayfield(playfield, path.c_str());
         EXPECT_EQ(playfield.blockCount, 0);
-        ASSERT_EQ(recording::messages.size(), 1u) << path;
-        EXPECT_EQ(recording::messages[0].text, "Cannot open playfield file");
+        ASSERT_EQ(headless::shownMessages().size(), 1u) << path;
+        EXPECT_EQ(headless::shownMessages()[0].text, "Cannot open playfield file");
     }
     std::filesystem::remove(huge);
 }
@@ -112,21 +111,21 @@ TEST_F(PlayfieldFile, RunningOutOfMemoryIsReportedNotThrown) {
     for (size_t largest : {200, 100}) {
         SCOPED_TRACE(largest);
         const std::string path = writeTempFile("arena.txt", text);
-        recording::clear();
+        headless::clearRecords();
         {
             FailLargeAllocations outOfMemory(largest);
             loadPlayfield(playfield, path.c_str());
         }
         EXPECT_EQ(playfield.blockCount, 0);
-        ASSERT_EQ(recording::messages.size(), 1u);
-        EXPECT_EQ(recording::messages[0].text, "Cannot allocate playfield memory");
+        ASSERT_EQ(headless::shownMessages().size(), 1u);
+        EXPECT_EQ(headless::shownMessages()[0].text, "Cannot allocate playfield memory");
     }
 }
 
 TEST_F(PlayfieldFile, ShippedArenaIsSymmetricAndKeepsTheStartsClear) {
-    recording::clear();
+    headless::clearRecords();
     loadPlayfield(playfield, "data/playfield.txt");
-    EXPECT_TRUE(recording::messages.empty());
+    EXPECT_TRUE(headless::shownMessages().empty());
     ASSERT_GE(playfield.blockCount, 20);
     ASSERT_LE(playfield.blockCount, 40);
     // Every block has a mirror image across x = 0, so neither player is favoured.

@@ -1,7 +1,6 @@
 // What the game asks of the wave player during a match.
 #include "platform/keys.h"
 #include "tests/game/game_fixture.h"
-#include "tests/game/recording_platform.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ protected:
     }
     int playsOf(const std::string& path) {
         int n = 0;
-        for (const WavePlay& play : recording::wavePlays) n += play.path == path;
+        for (const headless::WaveCall& play : headless::waveCalls()) n += play.path == path;
         return n;
     }
 };
@@ -25,15 +24,15 @@ TEST_F(Sounds, DrivingStartsTheEngineLoopOnceAndStoppingEndsIt) {
     press(vk::letter('W'));
     matchUpdate();
     matchUpdate();
-    ASSERT_EQ(recording::wavePlays.size(), 1u);
-    EXPECT_EQ(recording::wavePlays[0].path, "data/TankDrive.wav");
-    EXPECT_EQ(recording::wavePlays[0].flags, ENGINE_FLAGS);
+    ASSERT_EQ(headless::waveCalls().size(), 1u);
+    EXPECT_EQ(headless::waveCalls()[0].path, "data/TankDrive.wav");
+    EXPECT_EQ(headless::waveCalls()[0].flags, ENGINE_FLAGS);
     release(vk::letter('W'));
     matchUpdate();
-    ASSERT_EQ(recording::wavePlays.size(), 2u);
-    EXPECT_EQ(recording::wavePlays[1].path, "");  // stop
+    ASSERT_EQ(headless::waveCalls().size(), 2u);
+    EXPECT_EQ(headless::waveCalls()[1].path, "");  // stop
     matchUpdate();
-    EXPECT_EQ(recording::wavePlays.size(), 2u);
+    EXPECT_EQ(headless::waveCalls().size(), 2u);
 }
 
 TEST_F(Sounds, EngineLoopDoesNotCutOffAShotAndResumesAfterIt) {
@@ -41,14 +40,14 @@ TEST_F(Sounds, EngineLoopDoesNotCutOffAShotAndResumesAfterIt) {
     matchUpdate();
     press(vk::letter('X'));
     matchUpdate();
-    ASSERT_EQ(recording::wavePlays.size(), 3u);
-    EXPECT_EQ(recording::wavePlays[1].path, "data/TankShoot.wav");
-    EXPECT_EQ(recording::wavePlays[1].flags, platform::WAVE_ASYNC);
+    ASSERT_EQ(headless::waveCalls().size(), 3u);
+    EXPECT_EQ(headless::waveCalls()[1].path, "data/TankShoot.wav");
+    EXPECT_EQ(headless::waveCalls()[1].flags, platform::WAVE_ASYNC);
     // Same update: the engine is wanted again, but NOSTOP fails while the shot plays.
-    EXPECT_EQ(recording::wavePlays[2].path, "data/TankDrive.wav");
+    EXPECT_EQ(headless::waveCalls()[2].path, "data/TankDrive.wav");
     matchUpdate();
     EXPECT_EQ(playsOf("data/TankDrive.wav"), 3);  // retried every driving update
-    recording::oneShotPlaying = false;            // the shot has ended
+    headless::oneShotEnded();            // the shot has ended
     matchUpdate();
     matchUpdate();
     EXPECT_EQ(playsOf("data/TankDrive.wav"), 4);
@@ -59,15 +58,15 @@ TEST_F(Sounds, StoppingNeverCutsOffAShot) {
     press(vk::letter('X'));
     matchUpdate();
     matchUpdate();
-    ASSERT_EQ(recording::wavePlays.size(), 1u);
-    EXPECT_EQ(recording::wavePlays[0].path, "data/TankShoot.wav");
+    ASSERT_EQ(headless::waveCalls().size(), 1u);
+    EXPECT_EQ(headless::waveCalls()[0].path, "data/TankShoot.wav");
 }
 
 TEST_F(Sounds, TurningOnlyTheTurretStartsNoEngine) {
     press(vk::letter('Q'));
     press(vk::numpad(9));
     for (int u = 0; u < 5; ++u) matchUpdate();
-    EXPECT_TRUE(recording::wavePlays.empty());
+    EXPECT_TRUE(headless::waveCalls().empty());
     press(vk::letter('A'));  // a hull turn does
     matchUpdate();
     EXPECT_EQ(playsOf("data/TankDrive.wav"), 1);
@@ -80,10 +79,10 @@ TEST_F(Sounds, LeavingTheMatchStopsTheEngineLoop) {
     press(vk::ESCAPE);
     runFrame();
     ASSERT_FALSE(matchRunning);
-    ASSERT_EQ(recording::wavePlays.size(), 2u);
-    EXPECT_EQ(recording::wavePlays[1].path, "");  // stop
+    ASSERT_EQ(headless::waveCalls().size(), 2u);
+    EXPECT_EQ(headless::waveCalls()[1].path, "");  // stop
     runFrame();  // the title screen asks nothing more of the wave player
-    EXPECT_EQ(recording::wavePlays.size(), 2u);
+    EXPECT_EQ(headless::waveCalls().size(), 2u);
 }
 
 TEST_F(Sounds, HitPlaysTheExplosionAndTheCountdownKeepsTheLoopOff) {
@@ -93,9 +92,9 @@ TEST_F(Sounds, HitPlaysTheExplosionAndTheCountdownKeepsTheLoopOff) {
     matchUpdate();
     EXPECT_EQ(playsOf("data/TankExplosion.wav"), 1);
     EXPECT_EQ(hitCountdown, 150);
-    const size_t plays = recording::wavePlays.size();
+    const size_t plays = headless::waveCalls().size();
     for (int f = 0; f < 20; ++f) runFrame();
-    EXPECT_EQ(recording::wavePlays.size(), plays);
+    EXPECT_EQ(headless::waveCalls().size(), plays);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The headless backend that tools and tests run on: message boxes through the observer or to
-// standard error, and a wave player that records what it was asked to play.
+// standard error (and recorded), and a wave player that records what it was asked to play.
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 
@@ -12,6 +12,7 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 
 TEST(HeadlessMessages, ObserverSeesTheBoxAndAnswersIt) {
+    platform::headless::clearRecords();
     std::vector<platform::MessageRecord> seen;
     platform::setMessageObserver([&seen](const platform::MessageRecord& m) {
         seen.push_back(m);
@@ -32,10 +33,15 @@ TEST(HeadlessMessages, ObserverSeesTheBoxAndAnswersIt) {
               MessageAnswer::Ok);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Could not open file\n");
     EXPECT_EQ(seen.size(), 1u);
+    // Only the box that was shown is recorded.
+    ASSERT_EQ(platform::headless::shownMessages().size(), 1u);
+    EXPECT_EQ(platform::headless::shownMessages()[0].text, "Could not open file");
+    platform::headless::clearRecords();
+    EXPECT_TRUE(platform::headless::shownMessages().empty());
 }
 
 TEST(HeadlessWaves, CallsAreRecordedAndNothingPlays) {
-    platform::headless::clearWaveCalls();
+    platform::headless::clearRecords();
     EXPECT_FALSE(platform::playWave("data/TankDrive.wav",
                                     platform::WAVE_ASYNC | platform::WAVE_LOOP | platform::WAVE_NOSTOP));
     EXPECT_TRUE(platform::playWave(nullptr, 0));
@@ -45,7 +51,7 @@ TEST(HeadlessWaves, CallsAreRecordedAndNothingPlays) {
     EXPECT_EQ(calls[0].flags, platform::WAVE_ASYNC | platform::WAVE_LOOP | platform::WAVE_NOSTOP);
     EXPECT_EQ(calls[1].path, "");
     EXPECT_EQ(calls[1].flags, 0u);
-    platform::headless::clearWaveCalls();
+    platform::headless::clearRecords();
     EXPECT_TRUE(platform::headless::waveCalls().empty());
     EXPECT_EQ(platform::openSoundRing(true), nullptr);
 }
