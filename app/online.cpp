@@ -3,6 +3,7 @@
 // session reads the datagrams that arrived, runs the title frame or the match's frames, and sends
 // what the session queued. A match runs on the global game; its confirmed frames are recorded.
 #include "app/app.h"
+#include "app/command_line.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "net/online_session.h"
 #include "platform/datagrams.h"
 #include "platform/keys.h"
+#include "ui/title.h"
 
 namespace {
 
@@ -82,6 +84,8 @@ bool openSession(uint16_t port, const std::string& what) {
     };
     online.said.clear();
     online.lastBranch = FrameBranch::Match;
+    const int people[2] = {PERSON, PERSON};  // the computer does not play online
+    setTitlePlayers(people);
     return true;
 }
 
@@ -103,6 +107,7 @@ void closeSession(uint64_t now) {
     backToTitle();
     online.session.reset();
     online.socket.reset();
+    setTitlePlayers(playerLevels);
 }
 
 // The title screen's own frame. F1-F3 start no match here: the host's start one on both sides,
