@@ -506,30 +506,27 @@ std::string OnlineSession::endText() const {
 
 // ---- figures -----------------------------------------------------------------------------------
 
-void OnlineSession::foldRollbackStats() {
-    const RollbackStats& stats = rollback_->stats();
-    for (int i = 0; i < ROLLBACK_DEPTHS; ++i) depthCount_[i] += stats.depthCount[i];
-    totals_.frames += stats.framesRun;
-    totals_.rollbacks += stats.rollbacks;
-    if (stats.deepest > totals_.deepestRollback ||
-        (stats.deepest == totals_.deepestRollback && stats.deepestMicros > totals_.deepestRollbackMicros)) {
-        totals_.deepestRollback = stats.deepest;
-        totals_.deepestRollbackMicros = stats.deepestMicros;
+namespace {
+// Adds one match's rollback counts to the session's.
+void addRollbackStats(SessionFigures& figures, int64_t depths[ROLLBACK_DEPTHS], const RollbackStats& stats) {
+    for (int i = 0; i < ROLLBACK_DEPTHS; ++i) depths[i] += stats.depthCount[i];
+    figures.frames += stats.framesRun;
+    figures.rollbacks += stats.rollbacks;
+    if (stats.deepest > figures.deepestRollback ||
+        (stats.deepest == figures.deepestRollback && stats.deepestMicros > figures.deepestRollbackMicros)) {
+        figures.deepestRollback = stats.deepest;
+        figures.deepestRollbackMicros = stats.deepestMicros;
     }
 }
+}  // namespace
+
+void OnlineSession::foldRollbackStats() { addRollbackStats(totals_, depthCount_, rollback_->stats()); }
 
 SessionFigures OnlineSession::figures(uint64_t now) const {
     SessionFigures f = totals_;
     int64_t depths[ROLLBACK_DEPTHS];
-    const RollbackStats& current = rollback_->stats();
-    for (int i = 0; i < ROLLBACK_DEPTHS; ++i) depths[i] = depthCount_[i] + current.depthCount[i];
-    f.frames += current.framesRun;
-    f.rollbacks += current.rollbacks;
-    if (current.deepest > f.deepestRollback ||
-        (current.deepest == f.deepestRollback && current.deepestMicros > f.deepestRollbackMicros)) {
-        f.deepestRollback = current.deepest;
-        f.deepestRollbackMicros = current.deepestMicros;
-    }
+    std::copy(std::begin(depthCount_), std::end(depthCount_), depths);
+    addRollbackStats(f, depths, rollback_->stats());  // the match under way, or the last one
     f.rollbackP50 = percentile(depths, ROLLBACK_DEPTHS, 0.50);
     f.rollbackP99 = percentile(depths, ROLLBACK_DEPTHS, 0.99);
     f.inputDelay = match_ > 0 ? rollback_->inputDelay() : 0;
